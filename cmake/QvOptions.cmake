@@ -1,0 +1,38 @@
+# One INTERFACE target carries the language standard, warnings and sanitizers for every target.
+add_library(qv_build_options INTERFACE)
+target_compile_features(qv_build_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(qv_build_options INTERFACE -Wall -Wextra -Wpedantic)
+if(QV_WERROR)
+    target_compile_options(qv_build_options INTERFACE -Werror)
+endif()
+if(QV_SANITIZE)
+    target_compile_options(qv_build_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                      -fno-sanitize-recover=undefined)
+    target_link_options(qv_build_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(WIN32)
+    # Vista and later: RegDeleteTreeA, RtlGetVersion. ANSI APIs throughout.
+    target_compile_definitions(qv_build_options INTERFACE _WIN32_WINNT=0x0601 WINVER=0x0601 WIN32_LEAN_AND_MEAN
+                                                          NOMINMAX)
+    target_link_options(qv_build_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()
+
+# Qt strictness, for the targets that use Qt.
+add_library(qv_qt_options INTERFACE)
+target_link_libraries(qv_qt_options INTERFACE qv_build_options)
+target_compile_definitions(qv_qt_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII
+                                                   QT_NO_CAST_FROM_BYTEARRAY QT_NO_URL_CAST_FROM_STRING
+                                                   QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_NO_KEYWORDS
+                                                   QT_DISABLE_DEPRECATED_UP_TO=0x060000)
+
+# qv_sources(<var> <dir>): the portable sources of a folder plus those of its posix/ or win32/ backend.
+function(qv_platform_sources var dir)
+    file(GLOB common CONFIGURE_DEPENDS ${dir}/*.cpp)
+    if(WIN32)
+        file(GLOB backend CONFIGURE_DEPENDS ${dir}/win32/*.cpp)
+    else()
+        file(GLOB backend CONFIGURE_DEPENDS ${dir}/posix/*.cpp)
+    endif()
+    set(${var} ${common} ${backend} PARENT_SCOPE)
+endfunction()

@@ -1,0 +1,32 @@
+find_package(GTest QUIET)
+if(NOT GTest_FOUND)
+    # The cross build has no packaged GoogleTest: build it from the Debian sources.
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+endif()
+include(GoogleTest)
+
+# qv_add_gtest(NAME SOURCES... LIBS ...): one GoogleTest program; on Windows it runs under the emulator.
+function(qv_add_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE qv_build_options qv_test_support ${ARG_LIBS} GTest::gtest_main GTest::gmock)
+    if(CMAKE_CROSSCOMPILING)
+        add_test(NAME ${name} COMMAND ${name})
+    else()
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+    endif()
+endfunction()
+
+# qv_add_qttest(NAME SOURCES... LIBS ...): one QtTest program on the offscreen platform.
+function(qv_add_qttest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE qv_qt_options qv_test_support ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

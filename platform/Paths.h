@@ -1,0 +1,31 @@
+#pragma once
+// Path joining with the native separator: '\' on Windows, '/' on POSIX.
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// dir, a separator unless dir already ends in one, and name.
+inline std::string JoinPath(std::string_view dir, std::string_view name) {
+    std::string result(dir);
+    if (result.empty() || (result.back() != kPathSeparator && result.back() != '/'))
+        result += kPathSeparator;
+    result += name;
+    return result;
+}
+
+// dir, a separator always, and name (the system's "%s\%s" joins; a doubled separator is harmless).
+inline std::string JoinPathAlways(std::string_view dir, std::string_view name) {
+    std::string result(dir);
+    result += kPathSeparator;
+    result += name;
+    return result;
+}
+
+} // namespace qv

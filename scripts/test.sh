@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the Linux build with AddressSanitizer and UBSan, then the Windows
+# build (MinGW-w64) with its tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+cmake --preset ci
+cmake --build --preset ci
+ctest --preset ci -j2
+
+scripts/test-windows.sh

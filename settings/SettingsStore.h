@@ -1,0 +1,50 @@
+#pragma once
+// The records of all web sites in memory, sorted by site number, with the default record; loads them from
+// the web server and the registry and saves them back.
+#include "SiteSettings.h"
+#include "platform/TimedLock.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+class MetabaseConnection;
+
+class SettingsStore {
+public:
+    explicit SettingsStore(std::string installDirectory);
+    ~SettingsStore();
+
+    // Builds the store from the web server's sites. False when the server has no numbered site (then the
+    // default record is not loaded either).
+    bool LoadAllSites();
+    // Loads one site from template (or the default entry when null) and inserts it in order.
+    SiteSettings* AddSite(MetabaseConnection& connection, std::uint32_t siteId, const SiteSettings* templ);
+    std::unique_ptr<SiteSettings> LoadSite(MetabaseConnection& connection, std::uint32_t siteId,
+                                           const SiteSettings& templ);
+    std::unique_ptr<SiteSettings> BuildSiteFromTemplate(MetabaseConnection& connection, std::uint32_t siteId,
+                                                        const SiteSettings& templ);
+    // 0, or the registry error when the record's key could neither be opened nor created.
+    long SaveSettings(SiteSettings& record);
+    // The Setup Wizard's variant: writes LogThreshold too and never relocates the error directory.
+    long SaveSettingsForWizard(SiteSettings& record);
+    void ReleaseAllSites();
+
+    const std::vector<std::unique_ptr<SiteSettings>>& Sites() const { return m_sites; }
+    std::size_t Capacity() const { return m_capacity; }
+    SiteSettings& DefaultRecord() { return m_default; }
+    const std::string& InstallDirectory() const { return m_installDirectory; }
+    TimedLock& ListLock() { return m_listLock; }
+
+private:
+    std::string m_installDirectory;
+    SiteSettings m_default;
+    std::vector<std::unique_ptr<SiteSettings>> m_sites;
+    std::size_t m_capacity = 0;
+    TimedLock m_listLock;
+};
+
+} // namespace qv

@@ -1,0 +1,19 @@
+#pragma once
+// The web server's sites: the numbered child keys of /LM/W3SVC, in the metabase's order.
+#include "MetabaseConnection.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// The visitor returns false to end the walk.
+void EnumerateSiteIds(const MetabaseConnection& connection, const std::function<bool(std::uint32_t)>& visitor);
+std::uint32_t SiteIdFromKeyName(std::string_view name);
+std::optional<std::string> ReadSiteDescription(const MetabaseConnection& connection, std::uint32_t siteId);
+std::optional<std::string> ReadSiteRoot(const MetabaseConnection& connection, std::uint32_t siteId);
+
+} // namespace qv
