@@ -1,0 +1,105 @@
+#include "PathServices.h"
+
+#include "SiteSettings.h"
+#include "platform/MachineDirectory.h"
+#include "platform/NativePath.h"
+#include "platform/Paths.h"
+#include "platform/RegistryKey.h"
+#include "platform/TextCodec.h"
+#include "platform/WinError.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+namespace qv {
+
+namespace {
+
+constexpr const char* kProductName = "Quorvane";
+constexpr const char* kInstallValue = "ProgFiles";
+// The caller's buffer of 260 characters: 259 and the terminator.
+constexpr std::uint32_t kInstallBytes = 260;
+constexpr std::size_t kMaxPath = 259;
+
+bool IsSeparator(char c) {
+    return c == kPathSeparator || c == '/';
+}
+
+bool EndsWithSeparator(const std::string& path) {
+    return !path.empty() && IsSeparator(path.back());
+}
+
+// text with every token replaced by value, in one pass: what a replacement inserts is not searched again.
+std::string ReplaceAll(std::string_view text, std::string_view token, std::string_view value) {
+    std::string result;
+    result.reserve(text.size());
+    std::size_t from = 0;
+    for (std::size_t at = text.find(token); at != std::string_view::npos; at = text.find(token, from)) {
+        result.append(text, from, at - from);
+        result += value;
+        from = at + token.size();
+    }
+    result.append(text, from);
+    return result;
+}
+
+void CreateIfMissing(std::string_view directory) {
+    std::error_code ignored;
+    const std::filesystem::path path = NativePath(directory);
+    if (!std::filesystem::exists(path, ignored))
+        std::filesystem::create_directory(path, ignored);
+}
+
+} // namespace
+
+std::string DefaultInstallDirectory() {
+    // Program Files on Windows, /opt elsewhere.
+    const std::string root = kPathSeparator == '\\' ? "C:\\Program Files" : "/opt";
+    return JoinPathAlways(JoinPathAlways(root, "Helmark"), kProductName) + kPathSeparator;
+}
+
+std::string FindInstallDirectory() {
+    std::string directory = DefaultInstallDirectory();
+    RegistryKey key;
+    if (key.Open(kProductKey, RegAccess::Read) != kErrorSuccess)
+        return directory;
+    std::array<char, kInstallBytes> buffer{};
+    std::uint32_t size = kInstallBytes;
+    if (key.QueryValue(kInstallValue, nullptr, buffer.data(), &size) == kErrorSuccess &&
+        size <= kInstallBytes) {
+        const auto end = std::find(buffer.data(), buffer.data() + size, '\0');
+        const std::string stored(buffer.data(), end);
+        // A text that leaves no room for its terminator does not fit; an empty one names no directory.
+        if (!stored.empty() && stored.size() <= kMaxPath) {
+            directory = stored;
+            // Names are appended to the directory directly ("Logs", "Templates"): it must end in a separator.
+            if (!EndsWithSeparator(directory))
+                directory += kPathSeparator;
+        }
+    }
+    return directory;
+}
+
+void ExpandPathTokens(std::string& path, std::int32_t siteId, const std::string& installDirectory) {
+    // "[SITE]" first, so that an installation directory holding "[SITE]" is not replaced again.
+    const std::string withSite = ReplaceAll(path, "[SITE]", std::to_string(siteId));
+    path = TextCodec::Cut(ReplaceAll(withSite, "[PROGFILES]", installDirectory), kMaxPath);
+}
+
+void CreateDirectoryPath(const std::string& path) {
+    const std::string local = MachineDirectory::LocalPath(path);
+    std::error_code ignored;
+    if (local.empty() || std::filesystem::exists(NativePath(local), ignored))
+        return;
+    // Every prefix that ends just after a separator, then the whole path; a failure does not stop the walk.
+    for (std::size_t i = 0; i < local.size(); ++i) {
+        if (IsSeparator(local[i]))
+            CreateIfMissing(std::string_view(local).substr(0, i + 1));
+    }
+    CreateIfMissing(local);
+}
+
+} // namespace qv
