@@ -3,6 +3,7 @@
 #include "MetabaseConnection.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -18,5 +19,14 @@ void GrantDirectoryAccess(const std::string& installDirectory, const std::string
 // Creates the directory with its parents when nothing of that path exists, then grants the record's worker.
 void PrepareSiteDirectory(const std::string& installDirectory, const std::string& directory,
                           const SiteSettings& record);
+
+// The text IIS 6 grant commands put before the account, "MACHINE\account": the computer's name, taken once.
+std::string AccountQualifier();
+// Tests: another qualifier; none goes back to the computer's name.
+void SetAccountQualifier(std::optional<std::string> qualifier);
+// Starts one command line of the permission tool: Process::StartHidden unless tests put another in (an
+// empty function puts it back).
+using CommandStarter = std::function<bool(const std::string& commandLine)>;
+void SetPermissionToolStarter(CommandStarter starter);
 
 } // namespace qv
