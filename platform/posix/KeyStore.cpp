@@ -1,0 +1,701 @@
+#include "platform/posix/KeyStore.h"
+
+#include "platform/MachineDirectory.h"
+#include "platform/Paths.h"
+#include "platform/WinError.h"
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv {
+
+namespace {
+
+constexpr const char* kStoreName = "registry.db";
+constexpr int kApplicationId = 0x51565247; // "QVRG"
+constexpr std::int64_t kRootId = 1;
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxValueNameLength = 16383;
+
+// Internal result: the store was locked by another program; the whole operation is tried again.
+constexpr long kRetry = -1;
+// How long an operation keeps trying while other programs hold the store.
+constexpr auto kBusyDeadline = std::chrono::seconds(60);
+
+// Handle layout: bits 0-39 the key's row id, 40-61 the store generation, 62 read, 63 write.
+constexpr int kGenerationShift = 40;
+constexpr std::uint64_t kIdMask = (std::uint64_t{1} << kGenerationShift) - 1;
+constexpr std::uint64_t kGenerationMask = (std::uint64_t{1} << 22) - 1;
+constexpr std::uint64_t kReadBit = std::uint64_t{1} << 62;
+constexpr std::uint64_t kWriteBit = std::uint64_t{1} << 63;
+
+const char* const kSchema = "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                            " parent INTEGER NOT NULL REFERENCES keys(id),"
+                            " name TEXT NOT NULL COLLATE NOCASE, UNIQUE(parent, name));"
+                            "CREATE TABLE vals(id INTEGER PRIMARY KEY,"
+                            " key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,"
+                            " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
+                            " UNIQUE(key, name));"
+                            "INSERT INTO keys(id, parent, name) VALUES(1, 1, '');"
+                            "PRAGMA application_id = 1364611655;"
+                            "PRAGMA user_version = 1;";
+
+static_assert(kApplicationId == 1364611655);
+
+const char* const kStatementText[] = {
+    "SELECT id FROM keys WHERE parent = ?1 AND name = ?2",
+    "INSERT INTO keys(parent, name) VALUES(?1, ?2)",
+    "SELECT 1 FROM keys WHERE id = ?1",
+    "SELECT type, data FROM vals WHERE key = ?1 AND name = ?2",
+    "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4)"
+    " ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data",
+    "DELETE FROM vals WHERE key = ?1 AND name = ?2",
+    // Windows orders subkeys by their upper-case names.
+    "SELECT name FROM keys WHERE parent = ?1 AND id <> ?1 ORDER BY upper(name), name LIMIT 1 OFFSET ?2",
+    "SELECT name FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL"
+    " SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id WHERE keys.id <> keys.parent)"
+    " DELETE FROM keys WHERE id IN tree",
+    "BEGIN IMMEDIATE",
+    "COMMIT",
+    "ROLLBACK",
+};
+
+long MapResult(int rc) {
+    switch (rc & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return kErrorSuccess;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_PROTOCOL:
+        return kRetry;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return kErrorBadDb;
+    case SQLITE_READONLY:
+        return rc == SQLITE_READONLY_DBMOVED ? kErrorRegistryIoFailed : kErrorAccessDenied;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return kErrorAccessDenied;
+    case SQLITE_NOMEM:
+        return kErrorOutOfMemory;
+    case SQLITE_CANTOPEN:
+        return kErrorCantOpen;
+    default:
+        return kErrorRegistryIoFailed;
+    }
+}
+
+// Resets a cached statement when the operation leaves it, so no read transaction stays open.
+class StatementUse {
+public:
+    explicit StatementUse(sqlite3_stmt* statement) : m_statement(statement) {}
+    ~StatementUse() {
+        if (m_statement) {
+            sqlite3_reset(m_statement);
+            sqlite3_clear_bindings(m_statement);
+        }
+    }
+    StatementUse(const StatementUse&) = delete;
+    StatementUse& operator=(const StatementUse&) = delete;
+    sqlite3_stmt* operator->() const { return m_statement; }
+    explicit operator bool() const { return m_statement != nullptr; }
+    sqlite3_stmt* get() const { return m_statement; }
+
+private:
+    sqlite3_stmt* m_statement;
+};
+
+void BindText(sqlite3_stmt* statement, int index, std::string_view text) {
+    sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
+bool ValidName(std::string_view name, std::size_t maxLength) {
+    return name.size() <= maxLength && name.find('\0') == std::string_view::npos;
+}
+
+// Splits "A\B\C" into its key names; a trailing separator is allowed, an empty name inside is not.
+bool SplitPath(std::string_view path, std::vector<std::string_view>& parts) {
+    parts.clear();
+    while (!path.empty() && path.back() == '\\')
+        path.remove_suffix(1);
+    if (path.empty())
+        return true;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = path.find('\\', start);
+        std::string_view part =
+            path.substr(start, end == std::string_view::npos ? path.size() - start : end - start);
+        if (part.empty() || !ValidName(part, kMaxKeyNameLength))
+            return false;
+        parts.push_back(part);
+        if (end == std::string_view::npos)
+            return true;
+        start = end + 1;
+    }
+}
+
+std::uint32_t ReadBigEndian16(const unsigned char* bytes) {
+    return (std::uint32_t{bytes[0]} << 8) | bytes[1];
+}
+
+// The SQLite file header, checked before SQLite may touch the file: a file that fails here is not opened.
+bool HeaderLooksHealthy(const std::string& path, off_t fileSize) {
+    if (fileSize < 100)
+        return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    unsigned char header[100];
+    ssize_t got = ::pread(fd, header, sizeof header, 0);
+    ::close(fd);
+    if (got != static_cast<ssize_t>(sizeof header))
+        return false;
+    if (std::memcmp(header, "SQLite format 3", 16) != 0)
+        return false;
+    std::uint32_t pageSize = ReadBigEndian16(header + 16);
+    if (pageSize == 1)
+        pageSize = 65536;
+    if (pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0)
+        return false;
+    if (header[18] < 1 || header[18] > 2 || header[19] < 1 || header[19] > 2)
+        return false;
+    if (header[21] != 64 || header[22] != 32 || header[23] != 32)
+        return false;
+    return fileSize % pageSize == 0;
+}
+
+long Exec(sqlite3* db, const char* sql) {
+    return MapResult(sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
+}
+
+// Builds a complete, empty store under a temporary name and links it into place, so no program ever sees
+// a store half made. When another program was faster, its store wins.
+long CreateFreshStore(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    std::string temporary = path + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    ::unlink(temporary.c_str());
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    long result = MapResult(rc);
+    if (result == kErrorSuccess)
+        result = Exec(db, "PRAGMA journal_mode = WAL");
+    if (result == kErrorSuccess) {
+        std::string script = std::string("BEGIN;") + kSchema + "COMMIT;";
+        result = Exec(db, script.c_str());
+    }
+    sqlite3_close_v2(db); // checkpoints: the file holds everything afterwards
+    if (result == kErrorSuccess) {
+        if (::link(temporary.c_str(), path.c_str()) != 0 && errno != EEXIST) {
+            // File systems without hard links: rename, unless a store appeared meanwhile.
+            struct stat st;
+            if (::stat(path.c_str(), &st) != 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
+                result = kErrorCantOpen;
+        }
+    }
+    ::unlink(temporary.c_str());
+    ::unlink((temporary + "-wal").c_str());
+    ::unlink((temporary + "-shm").c_str());
+    return result == kErrorSuccess ? kErrorSuccess : kErrorCantOpen;
+}
+
+} // namespace
+
+KeyStore& KeyStore::Instance() {
+    static KeyStore store;
+    return store;
+}
+
+KeyStore::~KeyStore() {
+    CloseStore();
+}
+
+bool KeyStore::CanWrite(std::uintptr_t handle) {
+    return (handle & kWriteBit) != 0;
+}
+
+bool KeyStore::CanRead(std::uintptr_t handle) {
+    return (handle & kReadBit) != 0;
+}
+
+void KeyStore::CloseStore() {
+    for (auto& statement : m_statements) {
+        sqlite3_finalize(statement);
+        statement = nullptr;
+    }
+    if (m_db)
+        sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+sqlite3_stmt* KeyStore::Get(Statement which) {
+    if (!m_statements[which]) {
+        sqlite3_prepare_v3(m_db, kStatementText[which], -1, SQLITE_PREPARE_PERSISTENT, &m_statements[which],
+                           nullptr);
+    }
+    return m_statements[which];
+}
+
+long KeyStore::Ensure() {
+    pid_t pid = ::getpid();
+    if (pid != m_pid) {
+        // A forked child must not use its parent's connection: leave it alone and open a new one.
+        m_db = nullptr;
+        for (auto& statement : m_statements)
+            statement = nullptr;
+        m_path.clear();
+        m_pid = pid;
+    }
+    std::string path = JoinPath(MachineDirectory::Path(), kStoreName);
+    if (m_db && path == m_path)
+        return kErrorSuccess;
+    CloseStore();
+    m_path = std::move(path);
+    m_generation = (m_generation + 1) & kGenerationMask;
+    long result = OpenStore();
+    if (result != kErrorSuccess)
+        CloseStore();
+    return result;
+}
+
+long KeyStore::OpenStore() {
+    struct stat st;
+    if (::stat(m_path.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            return kErrorCantOpen;
+        std::error_code error;
+        std::filesystem::create_directories(MachineDirectory::Path(), error);
+        if (error)
+            return kErrorCantOpen;
+        if (CreateFreshStore(m_path) != kErrorSuccess)
+            return kErrorCantOpen;
+        if (::stat(m_path.c_str(), &st) != 0)
+            return kErrorCantOpen;
+    }
+    if (!S_ISREG(st.st_mode))
+        return kErrorCantOpen;
+    // Root may write anything: the mode bits say whether the store is meant to be written.
+    m_readOnly = (st.st_mode & 0222) == 0 || ::access(m_path.c_str(), W_OK) != 0;
+    // An empty file is an empty database to SQLite; anything else must look like one before it is opened.
+    if (st.st_size != 0 && !HeaderLooksHealthy(m_path, st.st_size))
+        return kErrorBadDb;
+
+    int flags = (m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    int rc = sqlite3_open_v2(m_path.c_str(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        long result = MapResult(rc);
+        return result == kRetry ? kErrorBusy : result;
+    }
+    // Until the store proved healthy, closing must not write a leftover journal into it.
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, 2000);
+
+    std::string identity = m_path + "\n" + std::to_string(st.st_dev) + ":" +
+                           std::to_string(static_cast<unsigned long long>(st.st_ino));
+    if (!m_verified.count(identity)) {
+        long result = Retry([&] { return Verify(m_path); });
+        if (result != kErrorSuccess)
+            return result;
+        m_verified.insert(identity);
+    }
+    long result = Retry([&] { return PrepareSchema(m_readOnly); });
+    if (result != kErrorSuccess)
+        return result;
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    return kErrorSuccess;
+}
+
+long KeyStore::Verify(std::string_view) {
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &statement, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        long result = MapResult(rc);
+        return result == kErrorSuccess ? kErrorBadDb : result;
+    }
+    int rows = 0;
+    bool ok = false;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        const unsigned char* text = sqlite3_column_text(statement, 0);
+        ok = rows == 0 && text && std::strcmp(reinterpret_cast<const char*>(text), "ok") == 0;
+        ++rows;
+    }
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE) {
+        long result = MapResult(rc);
+        return result == kErrorSuccess ? kErrorBadDb : result;
+    }
+    return ok && rows == 1 ? kErrorSuccess : kErrorBadDb;
+}
+
+long KeyStore::PrepareSchema(bool readOnly) {
+    auto single = [&](const char* sql, std::int64_t* value) {
+        sqlite3_stmt* statement = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(statement);
+            if (rc == SQLITE_ROW)
+                *value = sqlite3_column_int64(statement, 0);
+        }
+        sqlite3_finalize(statement);
+        return MapResult(rc);
+    };
+    std::int64_t objects = 0;
+    std::int64_t application = 0;
+    long result = single("SELECT count(*) FROM sqlite_schema", &objects);
+    if (result == kErrorSuccess)
+        result = single("PRAGMA application_id", &application);
+    if (result != kErrorSuccess)
+        return result;
+    if (objects == 0) {
+        // An empty file: make it a store in place, unless another program does so first.
+        if (readOnly)
+            return kErrorCantOpen;
+        if ((result = Exec(m_db, "PRAGMA journal_mode = WAL")) != kErrorSuccess)
+            return result;
+        if ((result = Exec(m_db, "BEGIN IMMEDIATE")) != kErrorSuccess)
+            return result;
+        result = single("SELECT count(*) FROM sqlite_schema", &objects);
+        if (result == kErrorSuccess && objects == 0)
+            result = Exec(m_db, kSchema);
+        if (result == kErrorSuccess)
+            result = Exec(m_db, "COMMIT");
+        if (result != kErrorSuccess)
+            Exec(m_db, "ROLLBACK");
+        if (result != kErrorSuccess)
+            return result;
+        if ((result = single("PRAGMA application_id", &application)) != kErrorSuccess)
+            return result;
+    }
+    // A database of some other program is no key store; it is left as it is.
+    if (application != kApplicationId)
+        return kErrorBadDb;
+    if (!readOnly) {
+        // Stores made here are in WAL mode already; an older one switches when nobody else has it open.
+        Exec(m_db, "PRAGMA journal_mode = WAL");
+    }
+    if ((result = Exec(m_db, "PRAGMA synchronous = NORMAL")) != kErrorSuccess)
+        return result;
+    return Exec(m_db, "PRAGMA foreign_keys = ON");
+}
+
+template <class Operation> long KeyStore::Retry(Operation operation) {
+    auto deadline = std::chrono::steady_clock::now() + kBusyDeadline;
+    auto pause = std::chrono::microseconds(500);
+    thread_local std::minstd_rand random(static_cast<unsigned>(::getpid()));
+    while (true) {
+        long result = operation();
+        if (result != kRetry)
+            return result;
+        if (m_db && !sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (std::chrono::steady_clock::now() >= deadline)
+            return kErrorBusy;
+        std::this_thread::sleep_for(pause + std::chrono::microseconds(random() % 1000));
+        if (pause < std::chrono::milliseconds(50))
+            pause *= 2;
+    }
+}
+
+long KeyStore::KeyId(std::uintptr_t handle, std::int64_t* id) const {
+    if (((handle >> kGenerationShift) & kGenerationMask) != m_generation)
+        return kErrorInvalidHandle;
+    *id = static_cast<std::int64_t>(handle & kIdMask);
+    return *id == 0 ? kErrorInvalidHandle : kErrorSuccess;
+}
+
+// A value or subkey that was not found: the key itself may have been deleted meanwhile.
+long KeyStore::MissingOrDeleted(std::int64_t id, long missing) {
+    StatementUse exists(Get(kKeyExists));
+    if (!exists)
+        return MapResult(sqlite3_errcode(m_db));
+    sqlite3_bind_int64(exists.get(), 1, id);
+    int rc = sqlite3_step(exists.get());
+    if (rc == SQLITE_ROW)
+        return missing;
+    if (rc == SQLITE_DONE)
+        return kErrorKeyDeleted;
+    return MapResult(rc);
+}
+
+long KeyStore::ResolvePath(std::string_view path, bool create, std::int64_t* id, bool* created) {
+    std::vector<std::string_view> parts;
+    if (!SplitPath(path, parts))
+        return kErrorInvalidParameter;
+    StatementUse find(Get(kFindChild));
+    if (!find)
+        return MapResult(sqlite3_errcode(m_db));
+    std::int64_t current = kRootId;
+    std::size_t depth = 0;
+    for (; depth < parts.size(); ++depth) {
+        sqlite3_bind_int64(find.get(), 1, current);
+        BindText(find.get(), 2, parts[depth]);
+        int rc = sqlite3_step(find.get());
+        if (rc == SQLITE_ROW) {
+            current = sqlite3_column_int64(find.get(), 0);
+            sqlite3_reset(find.get());
+            continue;
+        }
+        sqlite3_reset(find.get());
+        if (rc != SQLITE_DONE)
+            return MapResult(rc);
+        break;
+    }
+    if (created)
+        *created = depth < parts.size();
+    if (depth == parts.size()) {
+        *id = current;
+        return kErrorSuccess;
+    }
+    if (!create)
+        return kErrorFileNotFound;
+    StatementUse insert(Get(kInsertKey));
+    if (!insert)
+        return MapResult(sqlite3_errcode(m_db));
+    for (; depth < parts.size(); ++depth) {
+        sqlite3_bind_int64(insert.get(), 1, current);
+        BindText(insert.get(), 2, parts[depth]);
+        int rc = sqlite3_step(insert.get());
+        sqlite3_reset(insert.get());
+        if (rc != SQLITE_DONE)
+            return MapResult(rc);
+        current = sqlite3_last_insert_rowid(m_db);
+    }
+    *id = current;
+    return kErrorSuccess;
+}
+
+long KeyStore::OpenKey(std::string_view path, bool create, bool read, bool write, bool* created,
+                       std::uintptr_t* handle) {
+    std::lock_guard lock(m_mutex);
+    long result = Ensure();
+    if (result != kErrorSuccess)
+        return result;
+    std::int64_t id = 0;
+    bool isNew = false;
+    result = Retry([&] { return ResolvePath(path, false, &id, &isNew); });
+    if (result == kErrorFileNotFound && create) {
+        if (m_readOnly)
+            return kErrorAccessDenied;
+        // The missing keys and their parents in one transaction; BEGIN IMMEDIATE takes the write lock
+        // first, so two creators never deadlock upgrading a read lock.
+        result = Retry([&] {
+            long rc = MapResult(sqlite3_step(Get(kBegin)));
+            sqlite3_reset(Get(kBegin));
+            if (rc != kErrorSuccess)
+                return rc;
+            rc = ResolvePath(path, true, &id, &isNew);
+            if (rc == kErrorSuccess) {
+                rc = MapResult(sqlite3_step(Get(kCommit)));
+                sqlite3_reset(Get(kCommit));
+            }
+            if (rc != kErrorSuccess && !sqlite3_get_autocommit(m_db)) {
+                sqlite3_step(Get(kRollback));
+                sqlite3_reset(Get(kRollback));
+            }
+            return rc;
+        });
+    }
+    if (result != kErrorSuccess)
+        return result;
+    if (created)
+        *created = isNew;
+    *handle = static_cast<std::uintptr_t>(static_cast<std::uint64_t>(id) |
+                                          (std::uint64_t{m_generation} << kGenerationShift) |
+                                          (read ? kReadBit : 0) | (write ? kWriteBit : 0));
+    return kErrorSuccess;
+}
+
+long KeyStore::QueryValue(std::uintptr_t handle, std::string_view name, std::uint32_t* type, void* data,
+                          std::uint32_t* size) {
+    if (!ValidName(name, kMaxValueNameLength))
+        return kErrorInvalidParameter;
+    std::lock_guard lock(m_mutex);
+    long result = Ensure();
+    std::int64_t id = 0;
+    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
+        return result;
+    return Retry([&]() -> long {
+        StatementUse query(Get(kQueryValue));
+        if (!query)
+            return MapResult(sqlite3_errcode(m_db));
+        sqlite3_bind_int64(query.get(), 1, id);
+        BindText(query.get(), 2, name);
+        int rc = sqlite3_step(query.get());
+        if (rc == SQLITE_DONE)
+            return MissingOrDeleted(id, kErrorFileNotFound);
+        if (rc != SQLITE_ROW)
+            return MapResult(rc);
+        const void* bytes = sqlite3_column_blob(query.get(), 1);
+        auto needed = static_cast<std::uint32_t>(sqlite3_column_bytes(query.get(), 1));
+        if (type)
+            *type = static_cast<std::uint32_t>(sqlite3_column_int64(query.get(), 0));
+        if (data && *size < needed) {
+            *size = needed;
+            return kErrorMoreData;
+        }
+        if (data && needed)
+            std::memcpy(data, bytes, needed);
+        if (size)
+            *size = needed;
+        return kErrorSuccess;
+    });
+}
+
+long KeyStore::SetValue(std::uintptr_t handle, std::string_view name, std::uint32_t type, const void* data,
+                        std::uint32_t size) {
+    if (!ValidName(name, kMaxValueNameLength))
+        return kErrorInvalidParameter;
+    std::lock_guard lock(m_mutex);
+    long result = Ensure();
+    std::int64_t id = 0;
+    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
+        return result;
+    if (m_readOnly)
+        return kErrorAccessDenied;
+    // One statement, one transaction: the value is either old or new, whatever happens to this process.
+    return Retry([&]() -> long {
+        StatementUse set(Get(kSetValue));
+        if (!set)
+            return MapResult(sqlite3_errcode(m_db));
+        sqlite3_bind_int64(set.get(), 1, id);
+        BindText(set.get(), 2, name);
+        sqlite3_bind_int64(set.get(), 3, type);
+        if (size == 0)
+            sqlite3_bind_zeroblob(set.get(), 4, 0); // a blob, never NULL
+        else
+            sqlite3_bind_blob(set.get(), 4, data, static_cast<int>(size), SQLITE_STATIC);
+        int rc = sqlite3_step(set.get());
+        if (rc == SQLITE_CONSTRAINT_FOREIGNKEY)
+            return kErrorKeyDeleted;
+        return MapResult(rc);
+    });
+}
+
+long KeyStore::DeleteValue(std::uintptr_t handle, std::string_view name) {
+    if (!ValidName(name, kMaxValueNameLength))
+        return kErrorInvalidParameter;
+    std::lock_guard lock(m_mutex);
+    long result = Ensure();
+    std::int64_t id = 0;
+    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
+        return result;
+    if (m_readOnly)
+        return kErrorAccessDenied;
+    return Retry([&]() -> long {
+        StatementUse remove(Get(kDeleteValue));
+        if (!remove)
+            return MapResult(sqlite3_errcode(m_db));
+        sqlite3_bind_int64(remove.get(), 1, id);
+        BindText(remove.get(), 2, name);
+        int rc = sqlite3_step(remove.get());
+        if (rc != SQLITE_DONE)
+            return MapResult(rc);
+        if (sqlite3_changes(m_db) == 0)
+            return MissingOrDeleted(id, kErrorFileNotFound);
+        return kErrorSuccess;
+    });
+}
+
+long KeyStore::EnumSubKey(std::uintptr_t handle, std::uint32_t index, std::string& name) {
+    std::lock_guard lock(m_mutex);
+    long result = Ensure();
+    std::int64_t id = 0;
+    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
+        return result;
+    return Retry([&]() -> long {
+        StatementUse list(Get(kEnumSubKey));
+        if (!list)
+            return MapResult(sqlite3_errcode(m_db));
+        sqlite3_bind_int64(list.get(), 1, id);
+        sqlite3_bind_int64(list.get(), 2, index);
+        int rc = sqlite3_step(list.get());
+        if (rc == SQLITE_DONE)
+            return MissingOrDeleted(id, kErrorNoMoreItems);
+        if (rc != SQLITE_ROW)
+            return MapResult(rc);
+        const unsigned char* text = sqlite3_column_text(list.get(), 0);
+        name.assign(text ? reinterpret_cast<const char*>(text) : "",
+                    static_cast<std::size_t>(sqlite3_column_bytes(list.get(), 0)));
+        return kErrorSuccess;
+    });
+}
+
+long KeyStore::EnumValue(std::uintptr_t handle, std::uint32_t index, std::string& name) {
+    std::lock_guard lock(m_mutex);
+    long result = Ensure();
+    std::int64_t id = 0;
+    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
+        return result;
+    return Retry([&]() -> long {
+        StatementUse list(Get(kEnumValue));
+        if (!list)
+            return MapResult(sqlite3_errcode(m_db));
+        sqlite3_bind_int64(list.get(), 1, id);
+        sqlite3_bind_int64(list.get(), 2, index);
+        int rc = sqlite3_step(list.get());
+        if (rc == SQLITE_DONE)
+            return MissingOrDeleted(id, kErrorNoMoreItems);
+        if (rc != SQLITE_ROW)
+            return MapResult(rc);
+        const unsigned char* text = sqlite3_column_text(list.get(), 0);
+        name.assign(text ? reinterpret_cast<const char*>(text) : "",
+                    static_cast<std::size_t>(sqlite3_column_bytes(list.get(), 0)));
+        return kErrorSuccess;
+    });
+}
+
+long KeyStore::DeleteTree(std::string_view path) {
+    std::lock_guard lock(m_mutex);
+    long result = Ensure();
+    if (result != kErrorSuccess)
+        return result;
+    std::int64_t id = 0;
+    result = Retry([&] { return ResolvePath(path, false, &id, nullptr); });
+    if (result != kErrorSuccess)
+        return result;
+    if (m_readOnly || id == kRootId)
+        return kErrorAccessDenied;
+    return Retry([&]() -> long {
+        long rc = MapResult(sqlite3_step(Get(kBegin)));
+        sqlite3_reset(Get(kBegin));
+        if (rc != kErrorSuccess)
+            return rc;
+        // Someone may have deleted or replaced the key since it was looked up.
+        rc = ResolvePath(path, false, &id, nullptr);
+        if (rc == kErrorSuccess) {
+            StatementUse remove(Get(kDeleteKey));
+            if (!remove)
+                rc = MapResult(sqlite3_errcode(m_db));
+            else {
+                sqlite3_bind_int64(remove.get(), 1, id);
+                rc = MapResult(sqlite3_step(remove.get()));
+            }
+        }
+        if (rc == kErrorSuccess) {
+            rc = MapResult(sqlite3_step(Get(kCommit)));
+            sqlite3_reset(Get(kCommit));
+        }
+        if (rc != kErrorSuccess && !sqlite3_get_autocommit(m_db)) {
+            sqlite3_step(Get(kRollback));
+            sqlite3_reset(Get(kRollback));
+        }
+        return rc;
+    });
+}
+
+} // namespace qv
