@@ -38,6 +38,16 @@ std::string Quote(const std::string& arg) {
     return out;
 }
 
+std::string QuoteAll(const Args& args) {
+    std::string line;
+    for (const std::string& arg : args) {
+        if (!line.empty())
+            line += ' ';
+        line += Quote(arg);
+    }
+    return line;
+}
+
 TEST(ProcessSplit, ProgramNameTakesNoEscapes) {
     EXPECT_EQ(Process::SplitCommandLine(R"("C:\Program Files\qv\setacl.exe" x)"),
               (Args{R"(C:\Program Files\qv\setacl.exe)", "x"}));
@@ -88,9 +98,7 @@ TEST(ProcessSplit, QuotedArgumentsComeBackUnchanged) {
                        "$(id)",
                        "`id`",
                        "\t"};
-    std::string line = Quote(args[0]);
-    for (std::size_t i = 1; i < args.size(); ++i)
-        line += " " + Quote(args[i]);
+    const std::string line = QuoteAll(args);
     EXPECT_EQ(Process::SplitCommandLine(line), args) << line;
 }
 
@@ -145,10 +153,9 @@ TEST_F(ProcessStart, ArgumentsArriveAsTheyWereAndNothingIsInterpreted) {
                        "*",
                        "~",
                        "%PATH%"};
-    std::string line = Helper() + " " + Quote(out.string());
-    for (const std::string& arg : args)
-        line += " " + Quote(arg);
-    ASSERT_TRUE(Process::StartHidden(line));
+    Args all = {QV_ARGV_DUMP, out.string()};
+    all.insert(all.end(), args.begin(), args.end());
+    ASSERT_TRUE(Process::StartHidden(QuoteAll(all)));
     const std::optional<Args> received = WaitForRecords(out);
     ASSERT_TRUE(received.has_value()) << "the helper wrote nothing";
     EXPECT_EQ(*received, args);
