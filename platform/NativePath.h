@@ -18,4 +18,14 @@ inline std::filesystem::path NativePath(std::string_view narrow) {
 #endif
 }
 
+// The other way: a path (a name found in a directory listing) as narrow text.
+inline std::string NarrowPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const std::wstring& wide = path.native();
+    return TextCodec::FromUtf16(std::u16string(wide.begin(), wide.end()));
+#else
+    return path.native();
+#endif
+}
+
 } // namespace qv

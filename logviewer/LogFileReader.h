@@ -1,0 +1,43 @@
+#pragma once
+// Reads one log file into its LogFile in pieces, so that a caller can show progress, show the first rows
+// early and stop between pieces. The file is opened for shared reading and read in the state it has when it
+// is opened: its length then is all that is read.
+#include "LogFile.h"
+#include "LogFileEntry.h"
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace qv {
+
+class LogFileReader {
+public:
+    // Opens the file and makes its buffer. False when it cannot be opened or the memory is not there: no row.
+    bool Open(const std::string& path, std::string dateText);
+    // The entry's file in the log directory (joined with a separator unless the directory ends in one),
+    // with the date of its name. An entry without a file name (the list's "None") gives no row.
+    bool Open(const std::string& logDirectory, const LogFileEntry& entry);
+    // Reads at most maxBytes more into the buffer and indexes every line that is now complete (the last
+    // line too once the end is reached). False when the file is read to its end.
+    bool ReadNext(std::uint64_t maxBytes);
+
+    bool Done() const { return m_done; }
+    std::uint64_t BytesRead() const { return m_read; }
+    std::uint64_t Length() const { return m_length; }
+    // Shared with whoever shows the rows while the reading goes on.
+    const std::shared_ptr<LogFile>& File() const { return m_file; }
+
+private:
+    void Index(std::uint64_t limit);
+
+    std::ifstream m_stream;
+    std::shared_ptr<LogFile> m_file;
+    std::uint64_t m_length = 0;
+    std::uint64_t m_read = 0;
+    std::uint64_t m_indexed = 0;
+    bool m_done = true;
+};
+
+} // namespace qv
