@@ -1,0 +1,192 @@
+#include <initguid.h> // the GUIDs of iadmw.h are defined where they are used
+
+#include "ModelComServer.h"
+
+namespace qv::test {
+
+namespace {
+
+std::atomic<long> g_live{0};
+
+const char16_t* Utf16(LPCWSTR text) {
+    return reinterpret_cast<const char16_t*>(text);
+}
+
+} // namespace
+
+ModelComServer::ModelComServer(std::shared_ptr<const MetabaseModel> model) : m_adminBase(std::move(model)) {
+    ++g_live;
+}
+
+ModelComServer::~ModelComServer() {
+    --g_live;
+}
+
+long ModelComServer::LiveCount() {
+    return g_live;
+}
+
+HRESULT WINAPI ModelComServer::QueryInterface(REFIID riid, void** object) {
+    if (!object)
+        return E_POINTER;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMSAdminBase_W)) {
+        *object = static_cast<IMSAdminBaseW*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG WINAPI ModelComServer::AddRef() {
+    return ++m_references;
+}
+
+ULONG WINAPI ModelComServer::Release() {
+    const ULONG left = --m_references;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+HRESULT WINAPI ModelComServer::OpenKey(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath,
+                                       DWORD dwMDAccessRequested, DWORD dwMDTimeOut,
+                                       PMETADATA_HANDLE phMDNewHandle) {
+    if (!phMDNewHandle)
+        return E_INVALIDARG;
+    std::lock_guard lock(m_mutex);
+    MetadataHandle opened = 0;
+    const HRESULT result =
+        m_adminBase.OpenKey(hMDHandle, Utf16(pszMDPath), dwMDAccessRequested, dwMDTimeOut, &opened);
+    *phMDNewHandle = opened;
+    return result;
+}
+
+HRESULT WINAPI ModelComServer::CloseKey(METADATA_HANDLE hMDHandle) {
+    std::lock_guard lock(m_mutex);
+    return m_adminBase.CloseKey(hMDHandle);
+}
+
+HRESULT WINAPI ModelComServer::EnumKeys(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, LPWSTR pszMDName,
+                                        DWORD dwMDEnumObjectIndex) {
+    if (!pszMDName)
+        return E_INVALIDARG;
+    std::lock_guard lock(m_mutex);
+    return m_adminBase.EnumKeys(hMDHandle, Utf16(pszMDPath), reinterpret_cast<char16_t*>(pszMDName),
+                                dwMDEnumObjectIndex);
+}
+
+HRESULT WINAPI ModelComServer::GetData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath,
+                                       PMETADATA_RECORD pmdrMDData, DWORD* pdwMDRequiredDataLen) {
+    if (!pmdrMDData || !pdwMDRequiredDataLen)
+        return E_INVALIDARG;
+    MetadataRecord record;
+    record.identifier = pmdrMDData->dwMDIdentifier;
+    record.attributes = pmdrMDData->dwMDAttributes;
+    record.userType = pmdrMDData->dwMDUserType;
+    record.dataType = pmdrMDData->dwMDDataType;
+    record.dataLen = pmdrMDData->dwMDDataLen;
+    record.data = pmdrMDData->pbMDData;
+    record.dataTag = pmdrMDData->dwMDDataTag;
+    std::uint32_t required = 0;
+    HRESULT result;
+    {
+        std::lock_guard lock(m_mutex);
+        result = m_adminBase.GetData(hMDHandle, Utf16(pszMDPath), &record, &required);
+    }
+    pmdrMDData->dwMDIdentifier = record.identifier;
+    pmdrMDData->dwMDAttributes = record.attributes;
+    pmdrMDData->dwMDUserType = record.userType;
+    pmdrMDData->dwMDDataType = record.dataType;
+    pmdrMDData->dwMDDataLen = record.dataLen;
+    pmdrMDData->dwMDDataTag = record.dataTag;
+    *pdwMDRequiredDataLen = required;
+    return result;
+}
+
+// The suite reads only; nothing below is served.
+HRESULT WINAPI ModelComServer::AddKey(METADATA_HANDLE, LPCWSTR) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::DeleteKey(METADATA_HANDLE, LPCWSTR) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::DeleteChildKeys(METADATA_HANDLE, LPCWSTR) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::CopyKey(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, WINBOOL, WINBOOL) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::RenameKey(METADATA_HANDLE, LPCWSTR, LPCWSTR) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::SetData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::DeleteData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::EnumData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD, DWORD, DWORD*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::GetAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, DWORD*, DWORD*,
+                                          DWORD, unsigned char*, DWORD*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::DeleteAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::CopyData(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, DWORD, DWORD,
+                                        DWORD, WINBOOL) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::GetDataPaths(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WCHAR*, DWORD*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::ChangePermissions(METADATA_HANDLE, DWORD, DWORD) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::SaveData() {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::GetHandleInfo(METADATA_HANDLE, PMETADATA_HANDLE_INFO) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::GetSystemChangeNumber(DWORD*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::GetDataSetNumber(METADATA_HANDLE, LPCWSTR, DWORD*) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::SetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::GetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::KeyExchangePhase1() {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::KeyExchangePhase2() {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::Backup(LPCWSTR, DWORD, DWORD) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::Restore(LPCWSTR, DWORD, DWORD) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::EnumBackups(LPWSTR, DWORD*, PFILETIME, DWORD) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::DeleteBackup(LPCWSTR, DWORD) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::UnmarshalInterface(IMSAdminBaseW**) {
+    return E_NOTIMPL;
+}
+HRESULT WINAPI ModelComServer::GetServerGuid() {
+    return E_NOTIMPL;
+}
+
+} // namespace qv::test

@@ -1,0 +1,78 @@
+#pragma once
+// A stand-in IIS Admin Base Object for the tests: IMSAdminBase over an in-memory metabase. OpenKey,
+// CloseKey, EnumKeys and GetData answer as IIS does (through ModelAdminBase); every other method gives
+// E_NOTIMPL. Free-threaded: calls may come from any thread of the multithreaded apartment.
+#include "webserver/MetabaseModel.h"
+#include "webserver/ModelAdminBase.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <iadmw.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+namespace qv::test {
+
+class ModelComServer final : public IMSAdminBaseW {
+public:
+    // Starts with one reference, which the creator owns.
+    explicit ModelComServer(std::shared_ptr<const MetabaseModel> model);
+
+    // Objects alive now, in this process.
+    static long LiveCount();
+
+    HRESULT WINAPI QueryInterface(REFIID riid, void** object) override;
+    ULONG WINAPI AddRef() override;
+    ULONG WINAPI Release() override;
+
+    HRESULT WINAPI OpenKey(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, DWORD dwMDAccessRequested,
+                           DWORD dwMDTimeOut, PMETADATA_HANDLE phMDNewHandle) override;
+    HRESULT WINAPI CloseKey(METADATA_HANDLE hMDHandle) override;
+    HRESULT WINAPI EnumKeys(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, LPWSTR pszMDName,
+                            DWORD dwMDEnumObjectIndex) override;
+    HRESULT WINAPI GetData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, PMETADATA_RECORD pmdrMDData,
+                           DWORD* pdwMDRequiredDataLen) override;
+
+    HRESULT WINAPI AddKey(METADATA_HANDLE, LPCWSTR) override;
+    HRESULT WINAPI DeleteKey(METADATA_HANDLE, LPCWSTR) override;
+    HRESULT WINAPI DeleteChildKeys(METADATA_HANDLE, LPCWSTR) override;
+    HRESULT WINAPI CopyKey(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, WINBOOL, WINBOOL) override;
+    HRESULT WINAPI RenameKey(METADATA_HANDLE, LPCWSTR, LPCWSTR) override;
+    HRESULT WINAPI SetData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD) override;
+    HRESULT WINAPI DeleteData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) override;
+    HRESULT WINAPI EnumData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD, DWORD, DWORD*) override;
+    HRESULT WINAPI GetAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, DWORD*, DWORD*, DWORD,
+                              unsigned char*, DWORD*) override;
+    HRESULT WINAPI DeleteAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) override;
+    HRESULT WINAPI CopyData(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD,
+                            WINBOOL) override;
+    HRESULT WINAPI GetDataPaths(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WCHAR*, DWORD*) override;
+    HRESULT WINAPI ChangePermissions(METADATA_HANDLE, DWORD, DWORD) override;
+    HRESULT WINAPI SaveData() override;
+    HRESULT WINAPI GetHandleInfo(METADATA_HANDLE, PMETADATA_HANDLE_INFO) override;
+    HRESULT WINAPI GetSystemChangeNumber(DWORD*) override;
+    HRESULT WINAPI GetDataSetNumber(METADATA_HANDLE, LPCWSTR, DWORD*) override;
+    HRESULT WINAPI SetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) override;
+    HRESULT WINAPI GetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) override;
+    HRESULT WINAPI KeyExchangePhase1() override;
+    HRESULT WINAPI KeyExchangePhase2() override;
+    HRESULT WINAPI Backup(LPCWSTR, DWORD, DWORD) override;
+    HRESULT WINAPI Restore(LPCWSTR, DWORD, DWORD) override;
+    HRESULT WINAPI EnumBackups(LPWSTR, DWORD*, PFILETIME, DWORD) override;
+    HRESULT WINAPI DeleteBackup(LPCWSTR, DWORD) override;
+    HRESULT WINAPI UnmarshalInterface(IMSAdminBaseW**) override;
+    HRESULT WINAPI GetServerGuid() override;
+
+private:
+    ~ModelComServer();
+
+    std::atomic<ULONG> m_references{1};
+    std::mutex m_mutex;
+    ModelAdminBase m_adminBase;
+};
+
+} // namespace qv::test
