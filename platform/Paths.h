@@ -28,4 +28,8 @@ inline std::string JoinPathAlways(std::string_view dir, std::string_view name) {
     return result;
 }
 
+// Whether two file names name the same entry as the file system compares names: byte for byte on POSIX,
+// without regard to letter case on Windows.
+bool FileNamesEqual(std::string_view a, std::string_view b);
+
 } // namespace qv

@@ -12,6 +12,7 @@
 namespace qv {
 
 class MetabaseConnection;
+class RegistryKey;
 
 class SettingsStore {
 public:
@@ -21,6 +22,8 @@ public:
     // Builds the store from the web server's sites. False when the server has no numbered site (then the
     // default record is not loaded either).
     bool LoadAllSites();
+    // The same over a connection the caller opened (and closes).
+    bool LoadAllSites(MetabaseConnection& connection);
     // Loads one site from template (or the default entry when null) and inserts it in order.
     SiteSettings* AddSite(MetabaseConnection& connection, std::uint32_t siteId, const SiteSettings* templ);
     std::unique_ptr<SiteSettings> LoadSite(MetabaseConnection& connection, std::uint32_t siteId,
@@ -40,6 +43,12 @@ public:
     TimedLock& ListLock() { return m_listLock; }
 
 private:
+    long Save(SiteSettings& record, bool forWizard);
+    // The twelve values in the handler's order; loadedDirectory follows Directory, LogDir gets its tokens.
+    void TransferValues(RegistryKey* key, SiteSettings& record, const SiteSettings& templ,
+                        unsigned mode) const;
+    void RelocateErrorDirectory(SiteSettings& record) const;
+
     std::string m_installDirectory;
     SiteSettings m_default;
     std::vector<std::unique_ptr<SiteSettings>> m_sites;

@@ -1,4 +1,5 @@
 #include "platform/NativePath.h"
+#include "platform/Paths.h"
 #include "settings/RulesReader.h"
 #include "settings/SiteSettings.h"
 #include "support/TempMachine.h"
@@ -123,8 +124,9 @@ TEST(ParseRulesTest, OddBytesAreSafe) {
 class LoadRulesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Spaces, quotes and a non-ASCII letter in the site root.
-        m_root = (m_machine.Path() / "site \"one\" caf\xc3\xa9").string();
+        // Spaces, quotes and a non-ASCII letter in the site root (Windows names hold no quotation mark).
+        const std::string quote = kPathSeparator == '/' ? "\"" : "'";
+        m_root = JoinPath(m_machine.Str(), "site " + quote + "one" + quote + " caf\xc3\xa9");
         fs::create_directories(NativePath(m_root));
         m_record.siteRoot = m_root;
     }

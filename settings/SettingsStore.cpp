@@ -1,0 +1,297 @@
+#include "SettingsStore.h"
+
+#include "FileTransfer.h"
+#include "PathServices.h"
+#include "RegValues.h"
+#include "TemplateDeployment.h"
+#include "platform/Paths.h"
+#include "platform/RegistryKey.h"
+#include "platform/TextCodec.h"
+#include "platform/WinError.h"
+#include "webserver/SiteEnumeration.h"
+#include "webserver/WorkerIdentity.h"
+
+#include <filesystem>
+#include <new>
+#include <system_error>
+#include <utility>
+
+namespace qv {
+
+namespace {
+
+constexpr int kLockWaitMs = 30000;
+constexpr std::size_t kCapacityStep = 10;
+constexpr unsigned kLoadMode = ReadStored | UseTemplate | WriteStored;
+
+// Holds a TimedLock when it could be had within the wait.
+class BoundedLock {
+public:
+    BoundedLock(TimedLock& lock, int milliseconds) : m_lock(lock), m_owned(lock.TryLockFor(milliseconds)) {}
+    ~BoundedLock() {
+        if (m_owned)
+            m_lock.Unlock();
+    }
+    BoundedLock(const BoundedLock&) = delete;
+    BoundedLock& operator=(const BoundedLock&) = delete;
+    bool Owned() const { return m_owned; }
+
+private:
+    TimedLock& m_lock;
+    bool m_owned;
+};
+
+std::string SiteKeyName(std::uint32_t siteId) {
+    return std::string(kSitesKey) + "\\" + std::to_string(siteId);
+}
+
+// Description and root directory from the web server; false for a site without a root.
+bool ReadWebServerData(const MetabaseConnection& connection, SiteSettings& record) {
+    if (std::optional<std::string> description = ReadSiteDescription(connection, record.siteId))
+        record.description = TextCodec::Cut(*description, kMaxText);
+    const std::optional<std::string> root = ReadSiteRoot(connection, record.siteId);
+    if (!root)
+        return false;
+    record.siteRoot = TextCodec::Cut(*root, kMaxText);
+    return true;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(FilePath(a), FilePath(b), error) && !error;
+}
+
+bool HoldsToken(const std::string& path) {
+    return path.find("[SITE]") != std::string::npos || path.find("[PROGFILES]") != std::string::npos;
+}
+
+} // namespace
+
+SettingsStore::SettingsStore(std::string installDirectory)
+    : m_installDirectory(std::move(installDirectory)) {}
+
+SettingsStore::~SettingsStore() = default;
+
+bool SettingsStore::LoadAllSites() {
+    MetabaseConnection connection;
+    connection.Open();
+    const bool loaded = LoadAllSites(connection);
+    connection.Close();
+    return loaded;
+}
+
+bool SettingsStore::LoadAllSites(MetabaseConnection& connection) {
+    ReleaseAllSites();
+    std::size_t counted = 0;
+    EnumerateSiteIds(connection, [&counted](std::uint32_t) {
+        ++counted;
+        return true;
+    });
+    if (counted == 0)
+        return false;
+
+    LoadDefaultEntry(m_default, m_installDirectory);
+    try {
+        m_sites.reserve(counted + kCapacityStep);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    m_capacity = counted + kCapacityStep;
+
+    // The second walk may meet sites that were added since the first: it stops at the number counted.
+    std::size_t added = 0;
+    EnumerateSiteIds(connection, [&](std::uint32_t siteId) {
+        AddSite(connection, siteId, &m_default);
+        return ++added < counted;
+    });
+    return true;
+}
+
+SiteSettings* SettingsStore::AddSite(MetabaseConnection& connection, std::uint32_t siteId,
+                                     const SiteSettings* templ) {
+    SiteSettings copy;
+    if (templ)
+        copy = *templ;
+    else
+        LoadDefaultEntry(copy, m_installDirectory);
+
+    std::unique_ptr<SiteSettings> record = LoadSite(connection, siteId, copy);
+    if (!record)
+        return nullptr;
+
+    // A record that cannot be inserted is released here: nobody else would own it.
+    const BoundedLock listLock(m_listLock, kLockWaitMs);
+    if (!listLock.Owned())
+        return nullptr;
+    const BoundedLock recordLock(record->lock, kLockWaitMs);
+    if (!recordLock.Owned())
+        return nullptr;
+    try {
+        if (m_capacity == 0)
+            m_capacity = kCapacityStep;
+        if (m_sites.size() >= m_capacity)
+            m_capacity += kCapacityStep;
+        m_sites.reserve(m_capacity);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+
+    SiteSettings* inserted = record.get();
+    m_sites.push_back(std::move(record));
+    // Insertion sort: a record passes only neighbours with a greater number, so equal numbers keep their
+    // order.
+    for (std::size_t i = m_sites.size() - 1; i > 0 && m_sites[i - 1]->siteId > m_sites[i]->siteId; --i)
+        std::swap(m_sites[i - 1], m_sites[i]);
+    return inserted;
+}
+
+std::unique_ptr<SiteSettings> SettingsStore::LoadSite(MetabaseConnection& connection, std::uint32_t siteId,
+                                                      const SiteSettings& templ) {
+    try {
+        auto record = std::make_unique<SiteSettings>();
+        record->siteId = siteId;
+        record->workerIdentity = FindWorkerAccount(connection, siteId);
+
+        RegistryKey key;
+        bool created = false;
+        if (siteId != 0) {
+            // Without a root the record stays zero and the registry is not touched.
+            if (!ReadWebServerData(connection, *record))
+                return record;
+            const std::string keyName = SiteKeyName(siteId);
+            if (key.Open(keyName, RegAccess::ReadWrite) != kErrorSuccess &&
+                key.Create(keyName, RegAccess::ReadWrite, &created) != kErrorSuccess)
+                return record;
+        }
+        // The default entry uses no key: every value is the template's.
+        TransferValues(siteId != 0 ? &key : nullptr, *record, templ, siteId != 0 ? kLoadMode : UseTemplate);
+
+        if (record->EnableDisable != 0 && created)
+            DeployNewSiteTemplates(*record, m_installDirectory);
+        return record;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<SiteSettings> SettingsStore::BuildSiteFromTemplate(MetabaseConnection& connection,
+                                                                   std::uint32_t siteId,
+                                                                   const SiteSettings& templ) {
+    try {
+        auto record = std::make_unique<SiteSettings>();
+        record->siteId = siteId;
+        record->workerIdentity = FindWorkerAccount(connection, siteId);
+        if (siteId != 0 && !ReadWebServerData(connection, *record))
+            return record;
+        TransferValues(nullptr, *record, templ, UseTemplate);
+        return record;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void SettingsStore::TransferValues(RegistryKey* key, SiteSettings& record, const SiteSettings& templ,
+                                   unsigned mode) const {
+    RegNumber(key, value::EnableDisable, record.EnableDisable, templ.EnableDisable, mode);
+    RegNumber(key, value::ServerState, record.ServerState, templ.ServerState, mode);
+    RegNumber(key, value::Dyn404, record.Dyn404, templ.Dyn404, mode);
+    RegNumber(key, value::SendErrorImage, record.SendErrorImage, templ.SendErrorImage, mode);
+    RegNumber(key, value::Logging, record.Logging, templ.Logging, mode);
+    RegNumber(key, value::LogThreshold, record.LogThreshold, templ.LogThreshold, mode);
+    RegText(key, value::Directory, record.Directory, templ.Directory, mode);
+    record.loadedDirectory = record.Directory;
+    // The key keeps the template's tokens; the record holds the site's own path.
+    RegText(key, value::LogDir, record.LogDir, templ.LogDir, mode);
+    ExpandPathTokens(record.LogDir, static_cast<std::int32_t>(record.siteId), m_installDirectory);
+    RegList(key, value::ExtList, record.ExtList, templ.ExtList, mode);
+    RegList(key, value::DynExtList, record.DynExtList, templ.DynExtList, mode);
+    RegList(key, value::ImgFilters, record.ImgFilters, templ.ImgFilters, mode);
+    RegList(key, value::ImgExts, record.ImgExts, templ.ImgExts, mode);
+}
+
+long SettingsStore::SaveSettings(SiteSettings& record) {
+    return Save(record, false);
+}
+
+long SettingsStore::SaveSettingsForWizard(SiteSettings& record) {
+    return Save(record, true);
+}
+
+long SettingsStore::Save(SiteSettings& record, bool forWizard) {
+    const std::string keyName = record.siteId != 0 ? SiteKeyName(record.siteId) : std::string(kSitesKey);
+    RegistryKey key;
+    if (key.Open(keyName, RegAccess::Write) != kErrorSuccess) {
+        const long result = key.Create(keyName, RegAccess::ReadWrite);
+        if (result != kErrorSuccess)
+            return result;
+    }
+
+    RegNumber(&key, value::EnableDisable, record.EnableDisable, 0, WriteStored);
+    RegNumber(&key, value::ServerState, record.ServerState, 0, WriteStored);
+    RegNumber(&key, value::Dyn404, record.Dyn404, 0, WriteStored);
+    RegNumber(&key, value::SendErrorImage, record.SendErrorImage, 0, WriteStored);
+    RegNumber(&key, value::Logging, record.Logging, 0, WriteStored);
+    // The Settings Manager leaves the handler's LogThreshold as it is stored.
+    if (forWizard)
+        RegNumber(&key, value::LogThreshold, record.LogThreshold, 0, WriteStored);
+    RegText(&key, value::LogDir, record.LogDir, {}, WriteStored);
+    RegText(&key, value::Directory, record.Directory, {}, WriteStored);
+
+    if (!forWizard)
+        RelocateErrorDirectory(record);
+
+    // A path that still holds a token (the default entry's) names no directory of any site.
+    if (record.Logging != 0 && !HoldsToken(record.LogDir))
+        PrepareSiteDirectory(m_installDirectory, record.LogDir, record);
+
+    RegList(&key, value::ExtList, record.ExtList, {}, WriteStored);
+    RegList(&key, value::DynExtList, record.DynExtList, {}, WriteStored);
+    RegList(&key, value::ImgFilters, record.ImgFilters, {}, WriteStored);
+    RegList(&key, value::ImgExts, record.ImgExts, {}, WriteStored);
+    return kErrorSuccess;
+}
+
+void SettingsStore::RelocateErrorDirectory(SiteSettings& record) const {
+    if (FileNamesEqual(record.Directory, record.loadedDirectory))
+        return;
+    // The default entry has no site root: its folders would be made and moved at the top of the drive.
+    if (record.siteId == 0 || record.siteRoot.empty()) {
+        record.loadedDirectory = record.Directory;
+        return;
+    }
+
+    const std::string oldDirectory = JoinPathAlways(record.siteRoot, record.loadedDirectory);
+    const std::string newDirectory = JoinPathAlways(record.siteRoot, record.Directory);
+    // An old name that leads to the site root itself (an empty one) is no folder to move out of: the
+    // site's own files would go into the error directory.
+    const bool oldExists = PathExists(oldDirectory) && !SamePath(oldDirectory, record.siteRoot);
+    const bool newExists = PathExists(newDirectory);
+
+    if (oldExists && !newExists) {
+        if (RenameNoOverwrite(oldDirectory, newDirectory))
+            record.loadedDirectory = record.Directory;
+        return;
+    }
+
+    std::string source;
+    if (oldExists) {
+        source = oldDirectory;
+        GrantDirectoryAccess(m_installDirectory, newDirectory, record.workerIdentity);
+    } else {
+        source = TemplatesDirectory(m_installDirectory);
+        if (newExists)
+            GrantDirectoryAccess(m_installDirectory, newDirectory, record.workerIdentity);
+        else
+            PrepareSiteDirectory(m_installDirectory, newDirectory, record);
+    }
+    if (FillErrorDirectory(source, newDirectory, oldExists))
+        record.loadedDirectory = record.Directory;
+}
+
+void SettingsStore::ReleaseAllSites() {
+    m_sites.clear();
+    m_sites.shrink_to_fit();
+    m_capacity = 0;
+}
+
+} // namespace qv

@@ -1,0 +1,115 @@
+#include "TemplateDeployment.h"
+
+#include "FileTransfer.h"
+#include "PathServices.h"
+#include "RulesReader.h"
+#include "SiteSettings.h"
+#include "platform/Paths.h"
+#include "webserver/WorkerIdentity.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace qv {
+
+namespace {
+
+// Folder copies never start at the top of a drive.
+bool IsRefusedSource(std::string_view source) {
+    return source.empty() || source == "C:\\" || source == "/";
+}
+
+bool SameDirectory(std::string_view a, std::string_view b) {
+    std::error_code error;
+    return std::filesystem::equivalent(FilePath(a), FilePath(b), error) && !error;
+}
+
+} // namespace
+
+std::string TemplatesDirectory(const std::string& installDirectory) {
+    return JoinPath(installDirectory, kTemplatesFolder);
+}
+
+std::string ErrorDirectoryOf(const SiteSettings& record) {
+    return JoinPathAlways(record.siteRoot, record.Directory);
+}
+
+void DeployNewSiteTemplates(const SiteSettings& record, const std::string& installDirectory) {
+    if (record.siteRoot.empty())
+        return;
+    const std::string templates = TemplatesDirectory(installDirectory);
+    const std::string errorDirectory = ErrorDirectoryOf(record);
+
+    const std::string rulesTemplate = JoinPath(templates, kRulesFileName);
+    if (IsReadableFile(rulesTemplate))
+        CopyRegularFile(rulesTemplate, JoinPathAlways(record.siteRoot, kRulesFileName), false);
+    // No directory is made here: without an error directory the two copies simply fail.
+    const std::string pageTemplate = JoinPath(templates, kStatic404Page);
+    if (IsReadableFile(pageTemplate))
+        CopyRegularFile(pageTemplate, JoinPathAlways(errorDirectory, kStatic404Page), false);
+    const std::string imageTemplate = JoinPath(templates, k404Image);
+    if (record.SendErrorImage != 0 && IsReadableFile(imageTemplate))
+        CopyRegularFile(imageTemplate, JoinPathAlways(errorDirectory, k404Image), false);
+}
+
+bool CopyRulesTemplate(const SiteSettings& record, const std::string& installDirectory) {
+    // Without a root the copy would land in the current directory.
+    if (record.siteRoot.empty())
+        return false;
+    const std::string source = JoinPath(TemplatesDirectory(installDirectory), kRulesFileName);
+    if (!PathExists(source))
+        return false;
+    return CopyRegularFile(source, JoinPath(record.siteRoot, kRulesFileName), false);
+}
+
+bool CreateExampleFiles(const SiteSettings& record, const std::string& installDirectory) {
+    if (record.siteRoot.empty())
+        return false;
+    const std::string target = JoinPath(record.siteRoot, record.Directory);
+    PrepareSiteDirectory(installDirectory, target, record);
+    return CopyFolderFiles(TemplatesDirectory(installDirectory) + kPathSeparator, target, false);
+}
+
+bool CopyFolderFiles(std::string_view source, std::string_view target, bool recursive) {
+    if (IsRefusedSource(source) || target.empty())
+        return false;
+    const auto entries = ListDirectory(source);
+    if (!entries)
+        return false;
+    for (const DirectoryEntry& entry : *entries) {
+        if (entry.name == kRulesFileName)
+            continue;
+        const std::string from = JoinPath(source, entry.name);
+        const std::string to = JoinPath(target, entry.name);
+        if (entry.isFile) {
+            CopyRegularFile(from, to, true);
+        } else if (entry.isDirectory && recursive && !entry.isLink && !SameDirectory(from, target)) {
+            // A target inside the source is not copied into itself, and links do not lead in circles.
+            CreateDirectoryPath(to);
+            CopyFolderFiles(from, to, true);
+        }
+    }
+    return true;
+}
+
+bool FillErrorDirectory(std::string_view source, std::string_view target, bool move) {
+    if (target.empty())
+        return false;
+    const auto entries = ListDirectory(source);
+    if (!entries)
+        return false;
+    for (const DirectoryEntry& entry : *entries) {
+        if (!entry.isFile || entry.name == kRulesFileName)
+            continue;
+        const std::string from = JoinPath(source, entry.name);
+        const std::string to = JoinPath(target, entry.name);
+        // A file of that name in the target wins; the source's file stays where it is.
+        if (move)
+            MoveFileNoOverwrite(from, to);
+        else
+            CopyRegularFile(from, to, false);
+    }
+    return true;
+}
+
+} // namespace qv

@@ -1,0 +1,44 @@
+#pragma once
+// The installation's templates folder and its four uses: a new site's files when its settings are created,
+// filling a renamed error directory, the Setup Wizard's example files, and a missing rules file.
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+struct SiteSettings;
+
+inline constexpr const char* kTemplatesFolder = "Templates";
+inline constexpr const char* kStatic404Page = "404.htm";
+inline constexpr const char* k404Image = "404.gif";
+
+// The templates folder of the installation directory.
+std::string TemplatesDirectory(const std::string& installDirectory);
+// siteRoot and Directory joined: the site's error directory.
+std::string ErrorDirectoryOf(const SiteSettings& record);
+
+// A site whose settings key was just created: the rules file into the site root, 404.htm and (when the
+// site sends images) 404.gif into an error directory that already exists. Never overwrites, creates no
+// directory, reports nothing.
+void DeployNewSiteTemplates(const SiteSettings& record, const std::string& installDirectory);
+
+// Copies the rules file template into the site root unless the site has a rules file. True when the copy
+// was made; false when the template is missing, the site has no root or already has its rules file.
+bool CopyRulesTemplate(const SiteSettings& record, const std::string& installDirectory);
+
+// The Setup Wizard's example files: creates the error directory when missing, grants the site's worker
+// access, and copies every template file but the rules file into it, replacing files of the same name.
+// True when the templates folder could be listed.
+bool CreateExampleFiles(const SiteSettings& record, const std::string& installDirectory);
+
+// Copies the files of source into target, replacing files of the same name and skipping "rules.qv"; folders
+// only when recursive (symbolic links to folders are not followed). Refuses the empty source and the root of
+// the system drive ("C:\", and "/" as its POSIX equivalent). True when the source could be listed.
+bool CopyFolderFiles(std::string_view source, std::string_view target, bool recursive);
+
+// Fills a new error directory on save: every plain file of source but "rules.qv" is copied into target, or
+// moved there when move is set; a file whose name exists in target stays where it is. False when source
+// could not be listed.
+bool FillErrorDirectory(std::string_view source, std::string_view target, bool move);
+
+} // namespace qv

@@ -1,0 +1,120 @@
+#pragma once
+// A fresh machine with an installation directory (templates and a permission tool that is never started),
+// a web server of our making and a recorder of the permission tool's command lines.
+#include "CleanRegistryTest.h"
+#include "platform/NativePath.h"
+#include "platform/OsVersion.h"
+#include "platform/Paths.h"
+#include "platform/TextCodec.h"
+#include "webserver/MetabaseConnection.h"
+#include "webserver/MetabaseModel.h"
+#include "webserver/ModelAdminBase.h"
+#include "webserver/WorkerIdentity.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qv::test {
+
+// A quotation mark where file names may hold one; Windows names may not, an apostrophe stands in there.
+inline std::string Quote() {
+    return kPathSeparator == '/' ? "\"" : "'";
+}
+
+class SiteMachineTest : public CleanRegistryTest {
+protected:
+    void SetUp() override {
+        CleanRegistryTest::SetUp();
+        OsVersion::Set(5, 2); // the IIS 6 server: two grant commands per directory
+        m_install = (m_machine.Path() / "Program Files" / "Quorvane").string() + kPathSeparator;
+        std::filesystem::create_directories(NativePath(m_install));
+        // The tool only has to exist: the starter below writes its command lines down instead.
+        WriteFile(m_install + "setacl", "");
+        WriteFile(m_install + "setacl.exe", "");
+        SetPermissionToolStarter([this](const std::string& commandLine) {
+            m_commands.push_back(commandLine);
+            return true;
+        });
+    }
+    void TearDown() override {
+        SetPermissionToolStarter({});
+        CleanRegistryTest::TearDown();
+    }
+
+    // The installation's templates: 404.htm, 404.gif, 500.htm, rules.qv and a subfolder.
+    void MakeTemplates() {
+        const std::string templates = Templates();
+        WriteFile(JoinPath(templates, "404.htm"), "template 404 page");
+        WriteFile(JoinPath(templates, "404.gif"), "GIF89a");
+        WriteFile(JoinPath(templates, "500.htm"), "template 500 page");
+        WriteFile(JoinPath(templates, "rules.qv"), "# template rules\n/old\t/new\n");
+        WriteFile(JoinPath(JoinPath(templates, "more"), "inner.htm"), "inner");
+    }
+    std::string Templates() const { return m_install + "Templates"; }
+
+    // A directory below the machine (or at an absolute path), created.
+    std::string MakeDirectory(const std::string& relative) {
+        const std::string path =
+            NativePath(relative).is_absolute() ? relative : JoinPath(m_machine.Str(), relative);
+        std::filesystem::create_directories(NativePath(path));
+        return path;
+    }
+
+    // A web site of the server: its key, description and root (none: no root key).
+    void AddWebSite(const std::u16string& keyName, const std::string& root,
+                    const std::u16string& comment = u"") {
+        const std::u16string site = u"/LM/W3SVC/" + keyName;
+        m_model->AddKey(site, u"IIsWebServer");
+        if (!comment.empty())
+            m_model->SetText(site, kMdServerComment, kIisMdUtServer, comment, kMetadataInherit);
+        if (!root.empty()) {
+            m_model->AddKey(site + u"/ROOT", u"IIsWebVirtualDir");
+            m_model->SetText(site + u"/ROOT", kMdVrPath, kIisMdUtFile, TextCodec::ToUtf16(root),
+                             kMetadataInherit);
+        }
+    }
+    MetabaseConnection& Connect() {
+        m_connection.Attach(std::make_unique<ModelAdminBase>(m_model));
+        return m_connection;
+    }
+
+    static void WriteFile(const std::string& path, const std::string& content) {
+        std::filesystem::create_directories(NativePath(path).parent_path());
+        std::ofstream(NativePath(path), std::ios::binary | std::ios::trunc) << content;
+    }
+    static std::optional<std::string> ReadFile(const std::string& path) {
+        std::ifstream in(NativePath(path), std::ios::binary);
+        if (!in)
+            return std::nullopt;
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static bool Exists(const std::string& path) { return std::filesystem::exists(NativePath(path)); }
+    // The names in a directory, sorted.
+    static std::vector<std::string> Names(const std::string& directory) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(NativePath(directory)))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Command lines started for directory.
+    std::size_t GrantsFor(const std::string& directory) const {
+        std::size_t count = 0;
+        for (const std::string& command : m_commands)
+            count += command.find("\"" + directory + "\"") != std::string::npos ? 1 : 0;
+        return count;
+    }
+
+    std::string m_install;
+    std::shared_ptr<MetabaseModel> m_model = std::make_shared<MetabaseModel>();
+    MetabaseConnection m_connection;
+    std::vector<std::string> m_commands;
+};
+
+} // namespace qv::test

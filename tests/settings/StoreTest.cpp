@@ -1,0 +1,388 @@
+#include "SiteMachine.h"
+#include "settings/SettingsStore.h"
+
+#include <gtest/gtest.h>
+
+namespace qv::test {
+namespace {
+
+using NameList = std::vector<std::string>;
+
+const char* const kTwelve[] = {value::EnableDisable,  value::ServerState, value::Dyn404,
+                               value::SendErrorImage, value::Logging,     value::LogThreshold,
+                               value::Directory,      value::LogDir,      value::ExtList,
+                               value::DynExtList,     value::ImgFilters,  value::ImgExts};
+
+std::string SiteKey(std::uint32_t siteId) {
+    return std::string(kSitesKey) + "\\" + std::to_string(siteId);
+}
+
+// The text of a REG_SZ without its terminator.
+std::optional<std::string> Text(const std::optional<std::string>& stored) {
+    if (!stored)
+        return std::nullopt;
+    return stored->substr(0, stored->find('\0'));
+}
+
+class StoreTest : public SiteMachineTest {
+protected:
+    void SetUp() override {
+        SiteMachineTest::SetUp();
+        m_store = std::make_unique<SettingsStore>(m_install);
+    }
+
+    std::vector<std::uint32_t> Ids() const {
+        std::vector<std::uint32_t> ids;
+        for (const auto& record : m_store->Sites())
+            ids.push_back(record->siteId);
+        return ids;
+    }
+    std::optional<std::string> StoredText(std::uint32_t siteId, const char* name) const {
+        return Text(Stored(siteId ? SiteKey(siteId) : std::string(kSitesKey), name));
+    }
+    // One site with a root below the machine, loaded into the store.
+    SiteSettings& LoadOneSite(const std::string& rootName = "site1") {
+        m_root = MakeDirectory(rootName);
+        AddWebSite(u"1", m_root, u"First site");
+        EXPECT_TRUE(m_store->LoadAllSites(Connect()));
+        EXPECT_EQ(m_store->Sites().size(), 1u);
+        return *m_store->Sites().front();
+    }
+    std::string InRoot(const std::string& name) const { return JoinPathAlways(m_root, name); }
+
+    std::unique_ptr<SettingsStore> m_store;
+    std::string m_root;
+};
+
+TEST_F(StoreTest, ArrayIsSortedByNumberAndKeepsEqualNumbersInOrder) {
+    AddWebSite(u"1", MakeDirectory("one"), u"One");
+    AddWebSite(u"AppPools", "");
+    AddWebSite(u"3", MakeDirectory("three"));
+    AddWebSite(u"Filters", "");
+    AddWebSite(u"2", MakeDirectory("two"));
+    AddWebSite(u"7", MakeDirectory("seven"), u"plain seven");
+    AddWebSite(u"07", MakeDirectory("oh seven"));
+    ASSERT_TRUE(m_store->LoadAllSites(Connect()));
+    EXPECT_EQ(Ids(), (std::vector<std::uint32_t>{1, 2, 3, 7, 7}));
+    // Both read the web server's data of site 7.
+    EXPECT_EQ(m_store->Sites()[4]->description, "plain seven");
+    EXPECT_EQ(m_store->Capacity(), 15u);
+    EXPECT_EQ(m_store->Sites()[0]->description, "One");
+    EXPECT_EQ(m_store->DefaultRecord().Directory, "errors");
+
+    m_store->ReleaseAllSites();
+    EXPECT_TRUE(m_store->Sites().empty());
+    EXPECT_EQ(m_store->Capacity(), 0u);
+}
+
+TEST_F(StoreTest, CapacityGrowsInStepsOfTen) {
+    for (int id = 11; id >= 1; --id)
+        AddWebSite(TextCodec::ToUtf16(std::to_string(id)), MakeDirectory("s" + std::to_string(id)));
+    MetabaseConnection& connection = Connect();
+    for (std::uint32_t id = 11; id >= 1; --id) {
+        ASSERT_NE(m_store->AddSite(connection, id, nullptr), nullptr);
+        EXPECT_EQ(m_store->Capacity(), id > 1 ? 10u : 20u);
+    }
+    EXPECT_EQ(Ids(), (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+}
+
+TEST_F(StoreTest, ServerWithoutNumberedSitesGivesNoArray) {
+    AddWebSite(u"AppPools", "");
+    AddWebSite(u"0", MakeDirectory("zero"));
+    EXPECT_FALSE(m_store->LoadAllSites(Connect()));
+    EXPECT_TRUE(m_store->Sites().empty());
+    EXPECT_TRUE(m_store->DefaultRecord().Directory.empty()); // the default entry is not loaded either
+    MetabaseConnection none;
+    EXPECT_FALSE(m_store->LoadAllSites(none));
+}
+
+TEST_F(StoreTest, IncompleteKeyIsFilledFromTheDefaultEntryWithoutDeploying) {
+    MakeTemplates();
+    StoreText(kSitesKey, value::Dyn404, "1");
+    StoreText(kSitesKey, value::LogDir, "[PROGFILES]Logs/site [SITE]/");
+    StoreText(SiteKey(1), value::Directory, "custom");
+    MakeDirectory("site1/custom");
+    const SiteSettings& site = LoadOneSite();
+
+    EXPECT_EQ(site.Directory, "custom");
+    EXPECT_EQ(site.loadedDirectory, "custom");
+    EXPECT_EQ(site.Dyn404, 1);
+    EXPECT_EQ(site.EnableDisable, 1);
+    EXPECT_EQ(site.LogThreshold, 5);
+    EXPECT_EQ(site.ExtList.Items(), (NameList{"htm", "html"}));
+    EXPECT_EQ(site.siteRoot, m_root);
+    EXPECT_EQ(site.description, "First site");
+    // The record holds the site's path, the key the template's tokens.
+    EXPECT_EQ(site.LogDir, m_install + "Logs/site 1/");
+    EXPECT_EQ(StoredText(1, value::LogDir), "[PROGFILES]Logs/site [SITE]/");
+    for (const char* name : kTwelve)
+        EXPECT_TRUE(StoredText(1, name)) << name;
+    EXPECT_EQ(StoredText(1, value::ImgExts), "gif,jpg,png,bmp");
+    EXPECT_EQ(StoredText(1, value::Directory), "custom");
+    // The key was there before: nothing deployed.
+    EXPECT_FALSE(Exists(InRoot("rules.qv")));
+    EXPECT_TRUE(Names(InRoot("custom")).empty());
+}
+
+TEST_F(StoreTest, NewKeyDeploysTemplatesOnlyWhenEnabled) {
+    MakeTemplates();
+    m_root = MakeDirectory("site1");
+    MakeDirectory("site1/errors");
+    const std::string second = MakeDirectory("site2");
+    WriteFile(JoinPath(second, "rules.qv"), "site two's rules");
+    MakeDirectory("site2/errors");
+    AddWebSite(u"2", second);
+    AddWebSite(u"1", m_root);
+    ASSERT_TRUE(m_store->LoadAllSites(Connect()));
+    ASSERT_EQ(Ids(), (std::vector<std::uint32_t>{1, 2}));
+    EXPECT_EQ(m_store->Sites()[0]->EnableDisable, 1);
+    for (const char* name : kTwelve)
+        EXPECT_TRUE(StoredText(1, name)) << name;
+    EXPECT_EQ(ReadFile(InRoot("rules.qv")), "# template rules\n/old\t/new\n");
+    EXPECT_EQ(Names(InRoot("errors")), (NameList{"404.gif", "404.htm"}));
+    // A site's own rules file stays.
+    EXPECT_EQ(ReadFile(JoinPath(second, "rules.qv")), "site two's rules");
+    EXPECT_EQ(Names(JoinPath(second, "errors")), (NameList{"404.gif", "404.htm"}));
+
+    // The keys exist now: a second load deploys nothing.
+    std::filesystem::remove(NativePath(InRoot("rules.qv")));
+    ASSERT_TRUE(m_store->LoadAllSites(m_connection));
+    EXPECT_FALSE(Exists(InRoot("rules.qv")));
+}
+
+TEST_F(StoreTest, NewKeyOfADisabledDefaultGetsNoFiles) {
+    MakeTemplates();
+    StoreText(kSitesKey, value::EnableDisable, "0");
+    MakeDirectory("site1/errors");
+    const SiteSettings& site = LoadOneSite();
+    EXPECT_EQ(site.EnableDisable, 0);
+    EXPECT_EQ(StoredText(1, value::EnableDisable), "0");
+    EXPECT_FALSE(Exists(InRoot("rules.qv")));
+    EXPECT_TRUE(Names(InRoot("errors")).empty());
+}
+
+TEST_F(StoreTest, SiteWithoutRootIsAZeroRecordAndTouchesNoKey) {
+    AddWebSite(u"5", "", u"Rootless");
+    ASSERT_TRUE(m_store->LoadAllSites(Connect()));
+    const SiteSettings& site = *m_store->Sites().front();
+    EXPECT_EQ(site.siteId, 5u);
+    EXPECT_EQ(site.description, "Rootless");
+    EXPECT_EQ(site.EnableDisable, 0);
+    EXPECT_TRUE(site.Directory.empty());
+    EXPECT_TRUE(site.ExtList.Empty());
+    RegistryKey key;
+    EXPECT_EQ(key.Open(SiteKey(5), RegAccess::Read), kErrorFileNotFound);
+}
+
+TEST_F(StoreTest, WizardRecordsComeFromTheTemplateAlone) {
+    StoreText(SiteKey(1), value::Directory, "stored");
+    const std::string root = MakeDirectory("wizard site");
+    AddWebSite(u"1", root, u"Wizard");
+    SiteSettings templ;
+    LoadDefaultEntry(templ, m_install);
+    templ.Directory = "wizard errors";
+    const auto record = m_store->BuildSiteFromTemplate(Connect(), 1, templ);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->Directory, "wizard errors");
+    EXPECT_EQ(record->loadedDirectory, "wizard errors");
+    EXPECT_EQ(record->LogDir, m_install + "Logs/W3SVC1/");
+    EXPECT_EQ(record->siteRoot, root);
+    EXPECT_EQ(record->description, "Wizard");
+    EXPECT_EQ(StoredText(1, value::Directory), "stored");
+    EXPECT_FALSE(StoredText(1, value::EnableDisable));
+}
+
+TEST_F(StoreTest, SavingWritesTheKeyAndTheDefaultEntryItsOwn) {
+    SiteSettings& site = LoadOneSite();
+    site.Dyn404 = 1;
+    site.LogThreshold = 9;
+    site.ExtList.Clear();
+    site.LogDir = JoinPath(m_machine.Str(), "logs");
+    StoreText(SiteKey(1), value::LogThreshold, "7");
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_EQ(StoredText(1, value::Dyn404), "1");
+    EXPECT_EQ(StoredText(1, value::LogThreshold), "7"); // the manager leaves it
+    EXPECT_EQ(StoredText(1, value::ExtList), "");
+    EXPECT_EQ(StoredText(1, value::LogDir), JoinPath(m_machine.Str(), "logs"));
+    EXPECT_FALSE(Exists(JoinPath(m_machine.Str(), "logs"))); // no logging, no log directory
+
+    SiteSettings& defaults = m_store->DefaultRecord();
+    defaults.ServerState = 1;
+    EXPECT_EQ(m_store->SaveSettings(defaults), 0);
+    EXPECT_EQ(StoredText(0, value::ServerState), "1");
+    EXPECT_EQ(StoredText(0, value::Directory), "errors");
+}
+
+TEST_F(StoreTest, LoggingCreatesAndGrantsTheLogDirectory) {
+    SiteSettings& site = LoadOneSite();
+    site.Logging = 1;
+    site.LogDir = JoinPath(m_machine.Str(), "log files/W3SVC1") + kPathSeparator;
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(NativePath(site.LogDir)));
+    EXPECT_EQ(GrantsFor(site.LogDir), 2u);
+
+    // The default entry's path still holds "[SITE]": no folder of that name is made.
+    SiteSettings& defaults = m_store->DefaultRecord();
+    defaults.Logging = 1;
+    defaults.LogDir = JoinPath(m_machine.Str(), "log files/W3SVC[SITE]");
+    EXPECT_EQ(m_store->SaveSettings(defaults), 0);
+    EXPECT_FALSE(Exists(defaults.LogDir));
+    EXPECT_EQ(StoredText(0, value::LogDir), defaults.LogDir);
+}
+
+TEST_F(StoreTest, StoredTokensStayUntilTheNextSave) {
+    StoreText(SiteKey(1), value::LogDir, "[PROGFILES]Logs/[SITE]/x[SITE]");
+    SiteSettings& site = LoadOneSite();
+    EXPECT_EQ(site.LogDir, m_install + "Logs/1/x1");
+    EXPECT_EQ(StoredText(1, value::LogDir), "[PROGFILES]Logs/[SITE]/x[SITE]");
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_EQ(StoredText(1, value::LogDir), m_install + "Logs/1/x1");
+}
+
+TEST_F(StoreTest, WizardSaveWritesLogThresholdAndNeverRelocates) {
+    SiteSettings& site = LoadOneSite();
+    MakeDirectory("site1/errors");
+    site.Directory = "renamed";
+    site.LogThreshold = 3;
+    EXPECT_EQ(m_store->SaveSettingsForWizard(site), 0);
+    EXPECT_EQ(StoredText(1, value::LogThreshold), "3");
+    EXPECT_EQ(StoredText(1, value::Directory), "renamed");
+    EXPECT_TRUE(Exists(InRoot("errors")));
+    EXPECT_FALSE(Exists(InRoot("renamed")));
+    EXPECT_EQ(site.loadedDirectory, "errors");
+    EXPECT_TRUE(m_commands.empty());
+}
+
+// Relocation of the error directory when its name changes.
+class RelocationTest : public StoreTest {};
+
+TEST_F(RelocationTest, OnlyTheOldFolderIsRenamed) {
+    // Quotes, spaces and a non-ASCII letter in the root and both names.
+    SiteSettings& site = LoadOneSite("site " + Quote() + "root" + Quote() + " \xc3\xa9");
+    MakeTemplates();
+    site.Directory = "erreurs " + Quote() + "\xc3\xa9t\xc3\xa9" + Quote();
+    site.loadedDirectory = "old errors";
+    WriteFile(JoinPath(InRoot("old errors"), "404.htm"), "own page");
+    WriteFile(JoinPath(InRoot("old errors"), "rules.qv"), "kept along");
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_FALSE(Exists(InRoot("old errors")));
+    EXPECT_EQ(Names(InRoot(site.Directory)), (NameList{"404.htm", "rules.qv"}));
+    EXPECT_EQ(ReadFile(JoinPath(InRoot(site.Directory), "404.htm")), "own page");
+    EXPECT_EQ(site.loadedDirectory, site.Directory);
+    EXPECT_TRUE(m_commands.empty());
+}
+
+TEST_F(RelocationTest, LetterCaseCountsWhereTheFileSystemCountsIt) {
+    SiteSettings& site = LoadOneSite();
+    WriteFile(JoinPath(InRoot("errors"), "404.htm"), "own page");
+    site.Directory = "Errors";
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    if (FileNamesEqual("errors", "Errors")) {
+        EXPECT_EQ(site.loadedDirectory, "errors"); // nothing moved, nothing to remember
+    } else {
+        EXPECT_EQ(Names(m_root), (NameList{"Errors"}));
+        EXPECT_EQ(site.loadedDirectory, "Errors");
+    }
+    EXPECT_EQ(ReadFile(JoinPath(InRoot(site.Directory), "404.htm")), "own page");
+}
+
+TEST_F(RelocationTest, MoveIntoAnExistingFolderLeavesClashesInTheSource) {
+    SiteSettings& site = LoadOneSite();
+    MakeTemplates();
+    WriteFile(JoinPath(InRoot("errors"), "a.htm"), "a old");
+    WriteFile(JoinPath(InRoot("errors"), "b.htm"), "b old");
+    WriteFile(JoinPath(InRoot("errors"), "rules.qv"), "not an error file");
+    WriteFile(JoinPath(InRoot("errors/sub"), "c.htm"), "c");
+    WriteFile(JoinPath(InRoot("new"), "b.htm"), "b new");
+    site.Directory = "new";
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_EQ(Names(InRoot("new")), (NameList{"a.htm", "b.htm"}));
+    EXPECT_EQ(ReadFile(JoinPath(InRoot("new"), "a.htm")), "a old");
+    EXPECT_EQ(ReadFile(JoinPath(InRoot("new"), "b.htm")), "b new");
+    EXPECT_EQ(Names(InRoot("errors")), (NameList{"b.htm", "rules.qv", "sub"}));
+    EXPECT_EQ(ReadFile(JoinPath(InRoot("errors"), "b.htm")), "b old");
+    EXPECT_EQ(GrantsFor(InRoot("new")), 2u);
+    EXPECT_EQ(site.loadedDirectory, "new");
+}
+
+TEST_F(RelocationTest, MissingOldFolderIsFilledFromTheTemplates) {
+    SiteSettings& site = LoadOneSite();
+    MakeTemplates();
+    site.Directory = "fresh/errors";
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_EQ(Names(InRoot("fresh/errors")), (NameList{"404.gif", "404.htm", "500.htm"}));
+    EXPECT_EQ(GrantsFor(InRoot("fresh/errors")), 2u);
+    EXPECT_EQ(site.loadedDirectory, "fresh/errors");
+
+    // An existing new folder keeps its files.
+    WriteFile(JoinPath(InRoot("other"), "404.htm"), "own page");
+    site.Directory = "other";
+    site.loadedDirectory = "gone";
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_EQ(Names(InRoot("other")), (NameList{"404.gif", "404.htm", "500.htm"}));
+    EXPECT_EQ(ReadFile(JoinPath(InRoot("other"), "404.htm")), "own page");
+    EXPECT_EQ(GrantsFor(InRoot("other")), 2u);
+}
+
+TEST_F(RelocationTest, WithoutTemplatesTheNameIsNotTakenAsDone) {
+    SiteSettings& site = LoadOneSite();
+    site.Directory = "fresh";
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_TRUE(std::filesystem::is_directory(NativePath(InRoot("fresh"))));
+    EXPECT_EQ(site.loadedDirectory, "errors");
+    EXPECT_EQ(StoredText(1, value::Directory), "fresh");
+}
+
+TEST_F(RelocationTest, TheSiteRootItselfIsNeverEmptied) {
+    StoreText(SiteKey(1), value::Directory, "");
+    SiteSettings& site = LoadOneSite();
+    MakeTemplates();
+    WriteFile(InRoot("index.htm"), "home page");
+    site.Directory = "errors";
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_EQ(ReadFile(InRoot("index.htm")), "home page");
+    EXPECT_EQ(Names(InRoot("errors")), (NameList{"404.gif", "404.htm", "500.htm"}));
+}
+
+TEST_F(RelocationTest, DefaultEntryMakesNoFolders) {
+    LoadOneSite();
+    MakeTemplates();
+    SiteSettings& defaults = m_store->DefaultRecord();
+    const std::string name = "qv-nowhere-" + m_machine.Path().filename().string();
+    defaults.Directory = name;
+    EXPECT_EQ(m_store->SaveSettings(defaults), 0);
+    EXPECT_FALSE(Exists(JoinPathAlways("", name)));
+    EXPECT_FALSE(Exists(name));
+    EXPECT_EQ(defaults.loadedDirectory, name);
+    EXPECT_EQ(StoredText(0, value::Directory), name);
+    EXPECT_TRUE(m_commands.empty());
+}
+
+// Where the machine has a second file system (/dev/shm), an old error folder that lies there.
+TEST_F(RelocationTest, FilesMoveAcrossFileSystems) {
+    const std::filesystem::path shm = "/dev/shm";
+    std::error_code error;
+    if (!std::filesystem::is_directory(shm, error))
+        GTEST_SKIP() << "no second file system";
+    SiteSettings& site = LoadOneSite();
+    const std::string away = (shm / ("qv-" + m_machine.Path().filename().string())).string();
+    WriteFile(JoinPath(away, "a.htm"), "a");
+    WriteFile(JoinPath(away, "b.htm"), "b away");
+    std::filesystem::create_hard_link(JoinPath(away, "a.htm"), InRoot("probe"), error);
+    if (error != std::errc::cross_device_link) {
+        std::filesystem::remove_all(away);
+        GTEST_SKIP() << "/dev/shm is on the same file system";
+    }
+    std::filesystem::create_directory_symlink(away, NativePath(InRoot("errors")));
+    WriteFile(JoinPath(InRoot("new"), "b.htm"), "b here");
+    site.Directory = "new";
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_EQ(ReadFile(JoinPath(InRoot("new"), "a.htm")), "a");
+    EXPECT_FALSE(Exists(JoinPath(away, "a.htm")));
+    EXPECT_EQ(ReadFile(JoinPath(away, "b.htm")), "b away");
+    EXPECT_EQ(ReadFile(JoinPath(InRoot("new"), "b.htm")), "b here");
+    std::filesystem::remove_all(away);
+}
+
+} // namespace
+} // namespace qv::test
