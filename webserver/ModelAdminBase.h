@@ -19,9 +19,6 @@
 
 namespace qv {
 
-inline constexpr std::uint32_t kMetadataPartialPath = 0x2;
-inline constexpr std::uint32_t kMetadataIsInherited = 0x20;
-
 class ModelAdminBase : public AdminBase {
 public:
     explicit ModelAdminBase(std::shared_ptr<const MetabaseModel> model);

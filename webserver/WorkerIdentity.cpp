@@ -118,10 +118,18 @@ void GrantDirectoryAccess(const std::string& installDirectory, const std::string
     if (tool.size() > kMaxToolPath || !IsFile(tool) || !Exists(directory))
         return;
 
+    // A quotation mark inside a quoted argument would split it into other arguments for the tool: no Windows
+    // path or account holds one, so such a text is refused rather than handed on.
+    const std::string qualifier = OsVersion::IsIis6() ? AccountQualifier() : std::string();
+    for (const std::string* text : {&tool, &directory, &grantee, &qualifier}) {
+        if (text->find('"') != std::string::npos)
+            return;
+    }
+
     // Nobody waits for the tool: the commands run side by side with each other and with the caller.
     const std::string head = Quoted(tool) + " " + Quoted(directory) + " /dir /grant ";
     if (OsVersion::IsIis6()) {
-        const std::string qualified = Quoted(AccountQualifier() + "\\" + grantee);
+        const std::string qualified = Quoted(qualifier + "\\" + grantee);
         Start(head + qualified + " /read /silent");
         Start(head + qualified + " /write /silent");
     } else {

@@ -1,0 +1,60 @@
+#include "support/TempMachine.h"
+
+#include "platform/OsVersion.h"
+#include "webserver/WorkerIdentity.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace qv::test {
+namespace {
+
+// The permission tool started for real: a script in its place writes down the arguments it was given.
+TEST(GrantProcess, TheToolGetsTheDirectoryAndTheQualifiedAccountAsArguments) {
+    TempMachine machine;
+    OsVersion::Set(5, 2);
+    SetAccountQualifier(std::string("WEBHOST"));
+    const std::filesystem::path install = machine.Path() / "install";
+    const std::filesystem::path calls = machine.Path() / "calls";
+    std::filesystem::create_directories(install);
+    std::filesystem::create_directories(calls);
+    const std::filesystem::path tool = install / "setacl";
+    std::ofstream(tool)
+        << "#!/bin/sh\n"
+        << "out='" << calls.string() << "'/$$\n"
+        << "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$out.tmp\" && mv \"$out.tmp\" "
+           "\"$out.txt\"\n";
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+    const std::filesystem::path directory = machine.Path() / "site root" / "errors";
+    std::filesystem::create_directories(directory);
+
+    GrantDirectoryAccess(install.string(), directory.string(), std::nullopt);
+
+    std::vector<std::string> written;
+    for (int i = 0; i < 200 && written.size() < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        written.clear();
+        for (const auto& entry : std::filesystem::directory_iterator(calls)) {
+            if (entry.path().extension() == ".txt") {
+                std::ifstream file(entry.path());
+                std::ostringstream text;
+                text << file.rdbuf();
+                written.push_back(text.str());
+            }
+        }
+    }
+    std::sort(written.begin(), written.end());
+    const std::string head = directory.string() + "\n/dir\n/grant\nWEBHOST\\IIS_WPG\n";
+    EXPECT_EQ(written, (std::vector<std::string>{head + "/read\n/silent\n", head + "/write\n/silent\n"}));
+    SetAccountQualifier(std::nullopt);
+}
+
+} // namespace
+} // namespace qv::test

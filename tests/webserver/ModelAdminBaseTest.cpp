@@ -1,0 +1,68 @@
+#include "AdminBaseContract.h"
+
+#include "webserver/ModelAdminBase.h"
+
+#include <gtest/gtest.h>
+
+namespace qv::test {
+namespace {
+
+INSTANTIATE_TEST_SUITE_P(Model, AdminBaseContract,
+                         ::testing::Values(AdminBaseFactory{"Model",
+                                                            [] {
+                                                                return std::make_unique<ModelAdminBase>(
+                                                                    std::make_shared<const MetabaseModel>(
+                                                                        ContractModel()));
+                                                            }}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(MetabaseModel, KeysNamedOnlyByDeeperKeysTakeTheirPlaceWhenFirstNamed) {
+    MetabaseModel model;
+    model.AddKey(u"/LM/W3SVC/1/ROOT");
+    model.AddKey(u"\\LM\\W3SVC\\Filters\\Compression\\gzip");
+    model.AddKey(u"/LM/W3SVC/filters", u"IIsFilters"); // the same key, spelled otherwise
+    model.AddKey(u"//LM/W3SVC/2/");
+    const auto service = model.Find(u"/LM/W3SVC");
+    ASSERT_TRUE(service);
+    ASSERT_EQ(model.ChildCount(*service), 3u);
+    EXPECT_EQ(model.Name(model.Child(*service, 0)), u"1");
+    EXPECT_EQ(model.Name(model.Child(*service, 1)), u"Filters");
+    EXPECT_EQ(model.KeyType(model.Child(*service, 1)), u"IIsFilters");
+    EXPECT_EQ(model.Name(model.Child(*service, 2)), u"2");
+    EXPECT_FALSE(model.Find(u"/LM/W3SVC/3"));
+    EXPECT_EQ(model.Find(u"/"), MetabaseModel::kRoot);
+}
+
+TEST(MetabaseModel, AFolderOfLatinLettersMatchesWithoutCase) {
+    MetabaseModel model;
+    model.AddKey(u"/LM/W3SVC/1/ROOT/Caf\u00e9");
+    EXPECT_TRUE(model.Find(u"/lm/w3svc/1/root/CAF\u00c9"));
+    EXPECT_FALSE(model.Find(u"/LM/W3SVC/1/ROOT/Cafe"));
+}
+
+TEST(MetabaseModel, APropertySetAgainReplacesTheFirst) {
+    MetabaseModel model;
+    model.SetText(u"/LM/W3SVC/1", kMdServerComment, kIisMdUtServer, u"old", kMetadataInherit);
+    model.SetDword(u"/LM/W3SVC/1", kMdServerComment, kIisMdUtServer, 7, 0);
+    const auto site = model.Find(u"/LM/W3SVC/1");
+    ASSERT_TRUE(site);
+    ASSERT_EQ(model.Properties(*site).size(), 1u);
+    EXPECT_EQ(model.FindProperty(*site, kMdServerComment)->dataType, kDwordMetadata);
+}
+
+TEST(ModelAdminBase, HandlesAreNeverReused) {
+    ModelAdminBase admin(std::make_shared<const MetabaseModel>(ContractModel()));
+    MetadataHandle first = 0, second = 0;
+    ASSERT_EQ(admin.OpenKey(kMetadataMasterRootHandle, u"/LM/W3SVC/1", kMetadataPermissionRead, 0, &first),
+              kS_OK);
+    ASSERT_EQ(admin.CloseKey(first), kS_OK);
+    ASSERT_EQ(admin.OpenKey(kMetadataMasterRootHandle, u"/LM/W3SVC/2", kMetadataPermissionRead, 0, &second),
+              kS_OK);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(admin.OpenHandleCount(), 1u);
+    EXPECT_EQ(admin.OpenKey(kMetadataMasterRootHandle, u"/LM", kMetadataPermissionRead, 0, nullptr),
+              kErrInvalidParameter);
+}
+
+} // namespace
+} // namespace qv::test

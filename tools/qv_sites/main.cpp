@@ -1,0 +1,69 @@
+// qv_sites: what the suite reads from the web server, one site a line in the metabase's order:
+// site number, description, root directory and worker account, separated by tabs.
+#include "platform/MachineDirectory.h"
+#include "platform/OsVersion.h"
+#include "webserver/MetabaseConnection.h"
+#include "webserver/SiteEnumeration.h"
+#include "webserver/WorkerIdentity.h"
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Usage(std::FILE* out) {
+    std::fputs(
+        "Usage: qv_sites [--machine DIR]\n"
+        "Lists the web sites of the metabase: number, description, root directory and worker account,\n"
+        "tab-separated, one site a line. --machine reads another machine directory (POSIX).\n",
+        out);
+}
+
+// A field keeps the line's shape: tabs and line breaks inside it become spaces.
+std::string Field(const std::optional<std::string>& text) {
+    std::string field = text.value_or(std::string());
+    for (char& c : field) {
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    }
+    return field;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--machine") == 0 && i + 1 < argc) {
+            qv::MachineDirectory::Set(argv[++i]);
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            Usage(stdout);
+            return 0;
+        } else {
+            std::fprintf(stderr, "qv_sites: unexpected argument \"%s\"\n", argv[i]);
+            Usage(stderr);
+            return 2;
+        }
+    }
+
+    // The version decides how worker accounts are found, as at the programs' start-up.
+    qv::OsVersion::Record();
+    qv::MetabaseConnection connection;
+    connection.Open();
+    std::vector<std::uint32_t> siteIds;
+    qv::EnumerateSiteIds(connection, [&](std::uint32_t siteId) {
+        siteIds.push_back(siteId);
+        return true;
+    });
+    for (std::uint32_t siteId : siteIds) {
+        const std::optional<std::string> worker = qv::FindWorkerAccount(connection, siteId);
+        const std::optional<std::string> description = qv::ReadSiteDescription(connection, siteId);
+        const std::optional<std::string> root = qv::ReadSiteRoot(connection, siteId);
+        std::printf("%u\t%s\t%s\t%s\n", static_cast<unsigned>(siteId), Field(description).c_str(),
+                    Field(root).c_str(), Field(worker).c_str());
+    }
+    connection.Close();
+    return 0;
+}
