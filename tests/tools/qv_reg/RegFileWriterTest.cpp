@@ -77,6 +77,10 @@ TEST(RegFileWriterTest, LongHexDataContinuesOnLinesOfRegeditsWidth) {
     }
     EXPECT_EQ(bytes, 200);
     EXPECT_EQ(count, 9); // 22 bytes on the first line, 25 on each of the next seven, 3 on the last
+
+    // The break comes once a line reaches column 77, so a longer name can fill a line to 80 exactly.
+    const std::string wide = Lines({"Blob12", kRegBinary, std::string(30, '\x01')});
+    EXPECT_EQ(wide.find('\n'), 80u) << wide;
 }
 
 TEST(RegFileWriterTest, EncodesUtf16WithBomAndCrlfOrUtf8WithLf) {
