@@ -1,5 +1,6 @@
 #include "RecordingAdminBase.h"
 
+#include "platform/TextCodec.h"
 #include "webserver/MetabaseConnection.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ TEST_F(MetabaseReads, EnumSiteKeyNamesEachChildOfTheServiceOnceAndClosesItsKey) 
     m_model.AddKey(u"/LM/W3SVC/12abc/ROOT");
     Connect();
     EXPECT_EQ(EnumSiteKey(m_connection, 0), "1");
-    EXPECT_EQ(EnumSiteKey(m_connection, 1), "Caf\u00e9");
+    EXPECT_EQ(EnumSiteKey(m_connection, 1), TextCodec::FromUtf16(u"Caf\u00e9")); // the narrow code page's
     EXPECT_EQ(EnumSiteKey(m_connection, 2), "12abc");
     EXPECT_FALSE(EnumSiteKey(m_connection, 3));
     EXPECT_FALSE(EnumSiteKey(m_connection, 0xFFFFFFFFu));
@@ -105,7 +106,7 @@ TEST_F(MetabaseReads, ReadSiteValueGrowsItsBufferUpTo1298Characters) {
     EXPECT_FALSE(ReadSiteValue(m_connection, 4, kMdServerComment, kIisMdUtServer, kMetadataInherit));
     // Text ends at its first zero unit.
     EXPECT_EQ(ReadSiteValue(m_connection, 5, kMdServerComment, kIisMdUtServer, kMetadataInherit),
-              "Caf\u00e9");
+              TextCodec::FromUtf16(u"Caf\u00e9"));
     EXPECT_FALSE(ReadSiteValue(m_connection, 6, kMdServerComment, kIisMdUtServer, kMetadataInherit));
     EXPECT_EQ(m_openHandles, 0u);
 }
