@@ -83,6 +83,8 @@ TEST_F(MetabaseReads, ReadSiteValueGrowsItsBufferUpTo1298Characters) {
     m_model.SetText(u"/LM/W3SVC/4", kMdServerComment, kIisMdUtServer, u"", kMetadataInherit);
     m_model.SetText(u"/LM/W3SVC/5", kMdServerComment, kIisMdUtServer,
                     std::u16string_view(u"Caf\u00e9\0tail", 9), kMetadataInherit);
+    m_model.SetText(u"/LM/W3SVC/7", kMdServerComment, kIisMdUtServer, u"\u65e5\u672c\u8a9e",
+                    kMetadataInherit);
     Connect();
 
     EXPECT_EQ(ReadSiteValue(m_connection, 1, kMdServerComment, kIisMdUtServer, kMetadataInherit), Chars(129));
@@ -108,6 +110,9 @@ TEST_F(MetabaseReads, ReadSiteValueGrowsItsBufferUpTo1298Characters) {
     EXPECT_EQ(ReadSiteValue(m_connection, 5, kMdServerComment, kIisMdUtServer, kMetadataInherit),
               TextCodec::FromUtf16(u"Caf\u00e9"));
     EXPECT_FALSE(ReadSiteValue(m_connection, 6, kMdServerComment, kIisMdUtServer, kMetadataInherit));
+    // Narrow text may take more bytes than the UTF-16 value did; it is never cut for that.
+    EXPECT_EQ(ReadSiteValue(m_connection, 7, kMdServerComment, kIisMdUtServer, kMetadataInherit),
+              TextCodec::FromUtf16(u"\u65e5\u672c\u8a9e"));
     EXPECT_EQ(m_openHandles, 0u);
 }
 
