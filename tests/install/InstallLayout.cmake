@@ -29,7 +29,7 @@ foreach(file Documentation.htm TechSupport.htm Templates/rules.qv Templates/404.
 endforeach()
 
 # The programs name the folder "Templates" and "templates"; both must reach it where case counts.
-if(NOT WIN32)
+if(LOWERCASE_LINK)
     if(NOT IS_SYMLINK "${PREFIX}/templates" OR NOT EXISTS "${PREFIX}/templates/rules.qv")
         fail("templates/ does not lead to Templates/")
     endif()
