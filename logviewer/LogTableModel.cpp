@@ -1,0 +1,126 @@
+#include "LogTableModel.h"
+
+#include "LogRecord.h"
+
+#include <QString>
+
+#include <limits>
+#include <numeric>
+
+namespace qv {
+
+namespace {
+// A view counts its rows in int.
+constexpr std::size_t kMaxRows = static_cast<std::size_t>(std::numeric_limits<int>::max());
+
+QString Local(std::string_view text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+LogTableModel::LogTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void LogTableModel::SetFile(std::shared_ptr<const LogFile> file) {
+    beginResetModel();
+    m_file = std::move(file);
+    m_available = 0;
+    m_filtered = false;
+    m_shown.clear();
+    endResetModel();
+    Q_EMIT countsChanged();
+}
+
+void LogTableModel::Clear() {
+    SetFile(nullptr);
+}
+
+void LogTableModel::SetAvailableRows(std::size_t rows) {
+    rows = std::min(rows, kMaxRows);
+    if (!m_file || rows <= m_available)
+        return;
+    if (m_filtered) {
+        m_available = rows;
+    } else {
+        beginInsertRows(QModelIndex(), static_cast<int>(m_available), static_cast<int>(rows - 1));
+        m_available = rows;
+        endInsertRows();
+    }
+    Q_EMIT countsChanged();
+}
+
+void LogTableModel::BeginFilter() {
+    beginResetModel();
+    m_filtered = true;
+    m_shown.clear();
+    endResetModel();
+    Q_EMIT countsChanged();
+}
+
+void LogTableModel::AppendShown(const std::vector<std::uint32_t>& rows) {
+    if (!m_filtered || rows.empty())
+        return;
+    const std::size_t room = kMaxRows - m_shown.size();
+    const std::size_t count = std::min(rows.size(), room);
+    if (count == 0)
+        return;
+    beginInsertRows(QModelIndex(), static_cast<int>(m_shown.size()),
+                    static_cast<int>(m_shown.size() + count - 1));
+    m_shown.insert(m_shown.end(), rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(count));
+    endInsertRows();
+    Q_EMIT countsChanged();
+}
+
+void LogTableModel::EndFilter() {
+    if (!m_filtered)
+        return;
+    beginResetModel();
+    m_filtered = false;
+    m_shown.clear();
+    m_shown.shrink_to_fit();
+    endResetModel();
+    Q_EMIT countsChanged();
+}
+
+std::size_t LogTableModel::FileRow(int row) const {
+    return m_filtered ? m_shown[static_cast<std::size_t>(row)] : static_cast<std::size_t>(row);
+}
+
+std::vector<std::uint32_t> LogTableModel::ShownFileRows() const {
+    if (m_filtered)
+        return m_shown;
+    std::vector<std::uint32_t> rows(m_available);
+    std::iota(rows.begin(), rows.end(), 0u);
+    return rows;
+}
+
+int LogTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(ShownRows());
+}
+
+int LogTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(kLogColumnCount);
+}
+
+QVariant LogTableModel::data(const QModelIndex& index, int role) const {
+    if (!m_file || !index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role == Qt::DisplayRole) {
+        const LogRecord record = m_file->Record(FileRow(index.row()));
+        return Local(record.Column(static_cast<std::size_t>(index.column())));
+    }
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+QVariant LogTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(kLogColumnCount))
+        return {};
+    if (role == Qt::DisplayRole)
+        return Local(kLogColumnNames[static_cast<std::size_t>(section)]);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    return {};
+}
+
+} // namespace qv

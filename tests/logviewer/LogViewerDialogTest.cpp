@@ -1,0 +1,318 @@
+#include "logviewer/LogViewerDialog.h"
+#include "LogTestFiles.h"
+#include "TestData.h"
+#include "logviewer/LogTableModel.h"
+#include "logviewer/ViewerPlacement.h"
+#include "support/TempMachine.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace qv;
+
+namespace {
+
+std::string Line(const char* time, const std::string& path, int code) {
+    return std::string(time) + " 192.0.2.1 198.51.100.5 " + path + " - " + std::to_string(code) + "\n";
+}
+
+class Viewer {
+public:
+    Viewer(std::vector<LogViewerSite> sites, std::uint32_t requested)
+        : dialog(std::make_unique<LogViewerDialog>(std::move(sites), requested)) {}
+
+    QComboBox* Sites() const { return static_cast<QComboBox*>(dialog->Control(kControlSiteList)); }
+    QComboBox* Files() const { return static_cast<QComboBox*>(dialog->Control(kControlFileList)); }
+    QTableView* List() const { return static_cast<QTableView*>(dialog->Control(kControlLogList)); }
+    QPushButton* Ok() const { return static_cast<QPushButton*>(dialog->Control(kControlOk)); }
+    QPushButton* Refresh() const { return static_cast<QPushButton*>(dialog->Control(kControlRefresh)); }
+    QLineEdit* Find() const { return dialog->findChild<QLineEdit*>(QStringLiteral("editFind")); }
+    QString Count() const { return dialog->findChild<QLabel*>(QStringLiteral("labelCount"))->text(); }
+    QString Cell(int row, int column) const { return List()->model()->index(row, column).data().toString(); }
+    int Rows() const { return List()->model()->rowCount(); }
+    bool Settle() const {
+        return QTest::qWaitFor([this] { return !dialog->Busy(); }, 10000);
+    }
+
+    std::unique_ptr<LogViewerDialog> dialog;
+};
+
+} // namespace
+
+class LogViewerDialogTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<test::TempMachine> m_machine;
+    std::unique_ptr<test::LogTestDirectory> m_one;
+    std::unique_ptr<test::LogTestDirectory> m_three;
+    std::vector<LogViewerSite> m_sites;
+
+private Q_SLOTS:
+    void init() {
+        m_machine = std::make_unique<test::TempMachine>();
+        m_one = std::make_unique<test::LogTestDirectory>();
+        m_three = std::make_unique<test::LogTestDirectory>();
+        m_one->Write("qv060314.log", Line("09:00:00", "/one-14.htm", 2));
+        m_three->Write("qv060314.log", Line("09:00:00", "/three-14.htm", 2));
+        m_three->Write("qv060315.log", "#Fields: time c-ip s-ip path query code number\n" +
+                                           Line("10:00:00", "/three-15a.htm", 2) +
+                                           Line("10:05:00", "/Three-15b.gif", 3) +
+                                           Line("10:09:00", "/three-15c.asp", 4));
+        m_sites = {{1, "Default Web Site", m_one->Str()},
+                   {3, "Shop", m_three->Str()},
+                   {5, "Kinds", std::string(QV_TEST_DATA_DIR) + "/logs/kinds"}};
+    }
+    void cleanup() {
+        m_one.reset();
+        m_three.reset();
+        m_machine.reset();
+    }
+
+    void chosenSiteAndNewestFile() {
+        Viewer viewer(m_sites, 3);
+        QCOMPARE(viewer.dialog->windowTitle(), QStringLiteral("Quorvane Log Viewer"));
+        QCOMPARE(viewer.Sites()->count(), 3);
+        QCOMPARE(viewer.Sites()->currentText(), QStringLiteral("Shop"));
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Files()->count(), 2);
+        QVERIFY(viewer.Files()->itemText(0).startsWith(QStringLiteral("2006-03-14  -  qv060314.log")));
+        QCOMPARE(viewer.Files()->currentIndex(), 1);
+        QCOMPARE(viewer.Rows(), 3);
+        QCOMPARE(viewer.Cell(0, 0), QStringLiteral("2006-03-15"));
+        QCOMPARE(viewer.Cell(1, 4), QStringLiteral("/Three-15b.gif"));
+        QCOMPARE(viewer.Cell(2, 3), QStringLiteral("Dynamic"));
+        QCOMPARE(viewer.Count(), QStringLiteral("3 shown of 3"));
+
+        // Choosing another site shows its newest file; choosing a file reads it.
+        viewer.Sites()->setCurrentIndex(2);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 15);
+        viewer.Sites()->setCurrentIndex(1);
+        viewer.Files()->setCurrentIndex(0);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 1);
+        QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/three-14.htm"));
+
+        for (std::uint32_t requested : {0u, 4u}) {
+            Viewer first(m_sites, requested);
+            QCOMPARE(first.Sites()->currentIndex(), 0);
+            QVERIFY(first.Settle());
+            QCOMPARE(first.Cell(0, 4), QStringLiteral("/one-14.htm"));
+        }
+    }
+
+    void refreshKeepsThePosition() {
+        Viewer viewer(m_sites, 3);
+        QVERIFY(viewer.Settle());
+        // A new day's file is listed last and not shown until it is chosen.
+        m_three->Write("qv060316.log", Line("11:00:00", "/three-16.htm", 2));
+        QTest::mouseClick(viewer.Refresh(), Qt::LeftButton);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Files()->count(), 3);
+        QCOMPARE(viewer.Files()->currentIndex(), 1);
+        QCOMPARE(viewer.Rows(), 3);
+
+        // The position is gone: nothing is selected and the list is empty.
+        viewer.Files()->setCurrentIndex(2);
+        QVERIFY(viewer.Settle());
+        std::filesystem::remove(m_three->File("qv060316.log"));
+        std::filesystem::remove(m_three->File("qv060315.log"));
+        QTest::mouseClick(viewer.Refresh(), Qt::LeftButton);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Files()->count(), 1);
+        QCOMPARE(viewer.Files()->currentIndex(), -1);
+        QCOMPARE(viewer.Rows(), 0);
+
+        // "None", then files appear: still nothing selected after Refresh.
+        std::filesystem::remove(m_three->File("qv060314.log"));
+        viewer.Sites()->setCurrentIndex(0);
+        viewer.Sites()->setCurrentIndex(1);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Files()->count(), 1);
+        QCOMPARE(viewer.Files()->currentText(), QStringLiteral("None"));
+        m_three->Write("qv060317.log", Line("12:00:00", "/three-17.htm", 2));
+        QTest::mouseClick(viewer.Refresh(), Qt::LeftButton);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Files()->count(), 1);
+        QCOMPARE(viewer.Files()->currentIndex(), -1);
+        QCOMPARE(viewer.Rows(), 0);
+        QCOMPARE(viewer.Count(), QString());
+    }
+
+    void layoutFollowsTheWindow() {
+        Viewer viewer(m_sites, 1);
+        QCOMPARE(viewer.dialog->minimumSize(), QSize(400, 350));
+        viewer.dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(viewer.dialog.get()));
+        for (const QSize size : {QSize(700, 500), QSize(400, 350), QSize(1001, 777)}) {
+            viewer.dialog->resize(size);
+            QTRY_COMPARE(viewer.dialog->size(), size);
+            QCOMPARE(viewer.List()->geometry(), QRect(5, 75, size.width() - 10, size.height() - 115));
+            QCOMPARE(viewer.Ok()->geometry(), QRect(size.width() / 2 - 37, size.height() - 30, 75, 23));
+            for (QWidget* control :
+                 {static_cast<QWidget*>(viewer.Sites()), static_cast<QWidget*>(viewer.Files()),
+                  static_cast<QWidget*>(viewer.Refresh())})
+                QVERIFY(control->geometry().bottom() < 75);
+        }
+    }
+
+    void columnsAndPlaceComeBack() {
+        QRect place;
+        {
+            Viewer viewer(m_sites, 1);
+            viewer.dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(viewer.dialog.get()));
+            for (int column = 0; column < 8; ++column)
+                viewer.List()->horizontalHeader()->resizeSection(column, 40 + column * 11);
+            viewer.dialog->setGeometry(60, 50, 640, 420);
+            QTRY_COMPARE(viewer.dialog->geometry(), QRect(60, 50, 640, 420));
+            place = viewer.dialog->geometry();
+            // Escape closes, and the layout is kept.
+            QTest::keyClick(viewer.dialog.get(), Qt::Key_Escape);
+            QVERIFY(!viewer.dialog->isVisible());
+        }
+        ViewerPlacement stored;
+        stored.Load();
+        QVERIFY(stored.Window().has_value());
+        QCOMPARE(stored.Window()->right - stored.Window()->left, 640);
+        QCOMPARE(stored.Columns()[7], 40 + 7 * 11);
+
+        Viewer again(m_sites, 1);
+        for (int column = 0; column < 8; ++column)
+            QCOMPARE(again.List()->horizontalHeader()->sectionSize(column), 40 + column * 11);
+        QCOMPARE(again.dialog->geometry(), place);
+    }
+
+    void headerClickKeepsTheOrder() {
+        Viewer viewer(m_sites, 3);
+        viewer.dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(viewer.dialog.get()));
+        QVERIFY(viewer.Settle());
+        QHeaderView* header = viewer.List()->horizontalHeader();
+        const int x = header->sectionViewportPosition(4) + 5;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+        QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/three-15a.htm"));
+        QCOMPARE(viewer.Cell(2, 4), QStringLiteral("/three-15c.asp"));
+    }
+
+    void findNarrowsTheRows() {
+        Viewer viewer(m_sites, 5);
+        viewer.dialog->show();
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Count(), QStringLiteral("15 shown of 15"));
+        QTest::keyClicks(viewer.Find(), QStringLiteral("redirection"));
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 3);
+        QCOMPARE(viewer.Cell(0, 3), QStringLiteral("Rule 12"));
+        QCOMPARE(viewer.Cell(2, 3), QStringLiteral("Rule 7"));
+        QCOMPARE(viewer.Count(), QStringLiteral("3 shown of 15"));
+
+        // Return filters at once and does not press OK.
+        viewer.Find()->setText(QStringLiteral("/NINE"));
+        QTest::keyClick(viewer.Find(), Qt::Key_Return);
+        QVERIFY(viewer.dialog->isVisible());
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 1);
+        QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/nine.htm"));
+
+        // The filter stays when another file is chosen; an empty text shows every row.
+        viewer.Sites()->setCurrentIndex(1);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Count(), QStringLiteral("0 shown of 3"));
+        viewer.Find()->clear();
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 3);
+    }
+
+    void exportWritesTheShownRows() {
+        test::LogTestDirectory out;
+        const std::filesystem::path csv = out.File("rows.csv");
+        Viewer viewer(m_sites, 3);
+        QString suggested;
+        viewer.dialog->SetExportFileChooser([&](QWidget*, const QString& name) {
+            suggested = name;
+            return QString::fromStdString(csv.string());
+        });
+        QVERIFY(viewer.Settle());
+        viewer.Find()->setText(QStringLiteral("three-15"));
+        QTest::keyClick(viewer.Find(), Qt::Key_Return);
+        QVERIFY(viewer.Settle());
+        viewer.Find()->setText(QStringLiteral("gif"));
+        QTest::keyClick(viewer.Find(), Qt::Key_Return);
+        QVERIFY(viewer.Settle());
+        QSignalSpy finished(viewer.dialog.get(), &LogViewerDialog::exportFinished);
+        QTest::mouseClick(viewer.dialog->findChild<QPushButton*>(QStringLiteral("buttonExport")),
+                          Qt::LeftButton);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QVERIFY(suggested.endsWith(QStringLiteral("qv060315.csv")));
+        std::ifstream in(csv, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        QCOMPARE(QString::fromStdString(text.str()),
+                 QStringLiteral(
+                     "Date,Time,Type,Description,Path,Query String,Client IP,Server IP\r\n"
+                     "2006-03-15,10:05:00,Quorvane File,Image,/Three-15b.gif,-,192.0.2.1,198.51.100.5\r\n"));
+
+        // A place that cannot be written reports the failure and leaves no file.
+        QSignalSpy failed(viewer.dialog.get(), &LogViewerDialog::exportFinished);
+        viewer.dialog->ExportTo(QString::fromStdString(out.File("missing/rows.csv").string()));
+        QVERIFY(failed.wait(10000));
+        QCOMPARE(failed.at(0).at(0).toBool(), false);
+        QCOMPARE(viewer.Count(), QStringLiteral("Export failed"));
+    }
+
+    void bigFileComesInPiecesAndAnotherChoiceStopsIt() {
+        std::string big;
+        for (int i = 0; big.size() < 3 * 1024 * 1024; ++i)
+            big += Line("08:00:00", "/big/page" + std::to_string(i) + ".htm", 2);
+        m_one->Write("qv060315.log", big);
+        const std::size_t bigRows = static_cast<std::size_t>(std::count(big.begin(), big.end(), '\n'));
+
+        Viewer viewer(m_sites, 1);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(static_cast<std::size_t>(viewer.Rows()), bigRows);
+        QCOMPARE(viewer.Cell(static_cast<int>(bigRows) - 1, 4),
+                 QStringLiteral("/big/page%1.htm").arg(bigRows - 1));
+
+        // Choose the big file and, before it is read, the small one: only the small one's rows show.
+        viewer.Files()->setCurrentIndex(0);
+        QVERIFY(viewer.Settle());
+        int most = 0;
+        connect(viewer.List()->model(), &QAbstractItemModel::rowsInserted, this,
+                [&] { most = std::max(most, viewer.Rows()); });
+        viewer.Files()->setCurrentIndex(1);
+        viewer.Files()->setCurrentIndex(0);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(most, 1);
+        QCOMPARE(viewer.Rows(), 1);
+        QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/one-14.htm"));
+    }
+
+    void noSitesShowsNothing() {
+        Viewer viewer({}, 3);
+        QCOMPARE(viewer.Sites()->count(), 0);
+        QCOMPARE(viewer.Files()->count(), 0);
+        QCOMPARE(viewer.Rows(), 0);
+        QVERIFY(!viewer.dialog->Busy());
+    }
+};
+
+QTEST_MAIN(LogViewerDialogTest)
+#include "LogViewerDialogTest.moc"
