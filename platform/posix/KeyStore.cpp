@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,9 @@ constexpr int kApplicationId = 0x51565247; // "QVRG"
 constexpr std::int64_t kRootId = 1;
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
+
+// Set in a forked child: the connection belongs to the parent.
+std::atomic<bool> g_forked{false};
 
 // Internal result: the store was locked by another program; the whole operation is tried again.
 constexpr long kRetry = -1;
@@ -43,10 +47,10 @@ constexpr std::uint64_t kWriteBit = std::uint64_t{1} << 63;
 const char* const kSchema = "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREMENT,"
                             " parent INTEGER NOT NULL REFERENCES keys(id),"
                             " name TEXT NOT NULL COLLATE NOCASE, UNIQUE(parent, name));"
-                            "CREATE TABLE vals(id INTEGER PRIMARY KEY,"
-                            " key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,"
-                            " name TEXT NOT NULL COLLATE NOCASE, type INTEGER NOT NULL, data BLOB NOT NULL,"
-                            " UNIQUE(key, name));"
+                            // One b-tree for the values: a write touches as few pages as it can.
+                            "CREATE TABLE vals(key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,"
+                            " name TEXT NOT NULL COLLATE NOCASE, seq INTEGER NOT NULL, type INTEGER NOT NULL,"
+                            " data BLOB NOT NULL, PRIMARY KEY(key, name)) WITHOUT ROWID;"
                             "INSERT INTO keys(id, parent, name) VALUES(1, 1, '');"
                             "PRAGMA application_id = 1364611655;"
                             "PRAGMA user_version = 1;";
@@ -54,16 +58,28 @@ const char* const kSchema = "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREM
 static_assert(kApplicationId == 1364611655);
 
 const char* const kStatementText[] = {
-    "SELECT id FROM keys WHERE parent = ?1 AND name = ?2",
+    // The path (bytes, names separated by '\') walked down from the root in one statement: a row per key
+    // found, the deepest last.
+    "WITH RECURSIVE walk(id, rest, depth) AS (SELECT 1, ?1, 0 UNION ALL"
+    " SELECT keys.id, CASE WHEN instr(rest, x'5c') > 0 THEN substr(rest, instr(rest, x'5c') + 1) ELSE x'' "
+    "END,"
+    " depth + 1 FROM walk JOIN keys ON keys.parent = walk.id AND keys.name ="
+    " CAST(CASE WHEN instr(rest, x'5c') > 0 THEN substr(rest, 1, instr(rest, x'5c') - 1) ELSE rest END AS "
+    "TEXT)"
+    " WHERE length(rest) > 0)"
+    " SELECT id, depth FROM walk",
     "INSERT INTO keys(parent, name) VALUES(?1, ?2)",
     "SELECT 1 FROM keys WHERE id = ?1",
-    "SELECT type, data FROM vals WHERE key = ?1 AND name = ?2",
-    "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4)"
+    // A row with a NULL type for a missing value of an existing key; no row when the key is gone.
+    "SELECT vals.type, vals.data FROM keys LEFT JOIN vals ON vals.key = keys.id AND vals.name = ?2"
+    " WHERE keys.id = ?1",
+    "INSERT INTO vals(key, name, seq, type, data)"
+    " VALUES(?1, ?2, (SELECT ifnull(max(seq), 0) + 1 FROM vals WHERE key = ?1), ?3, ?4)"
     " ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data",
     "DELETE FROM vals WHERE key = ?1 AND name = ?2",
     // Windows orders subkeys by their upper-case names.
     "SELECT name FROM keys WHERE parent = ?1 AND id <> ?1 ORDER BY upper(name), name LIMIT 1 OFFSET ?2",
-    "SELECT name FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "SELECT name FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2",
     "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL"
     " SELECT keys.id FROM keys JOIN tree ON keys.parent = tree.id WHERE keys.id <> keys.parent)"
     " DELETE FROM keys WHERE id IN tree",
@@ -192,7 +208,9 @@ long CreateFreshStore(const std::string& path) {
     int rc = sqlite3_open_v2(temporary.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     long result = MapResult(rc);
     if (result == kErrorSuccess)
-        result = Exec(db, "PRAGMA journal_mode = WAL");
+        // Small pages: a value write puts fewer bytes into the log. Settings values (up to 261 bytes) still
+        // fit their page.
+        result = Exec(db, "PRAGMA page_size = 2048; PRAGMA journal_mode = WAL");
     if (result == kErrorSuccess) {
         std::string script = std::string("BEGIN;") + kSchema + "COMMIT;";
         result = Exec(db, script.c_str());
@@ -215,12 +233,13 @@ long CreateFreshStore(const std::string& path) {
 } // namespace
 
 KeyStore& KeyStore::Instance() {
-    static KeyStore store;
-    return store;
-}
-
-KeyStore::~KeyStore() {
-    CloseStore();
+    // Never destroyed: keys may still be used by other static objects while the program ends. What the
+    // connection holds is safe in the write-ahead log and is read back by the next program.
+    static KeyStore* store = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { g_forked = true; });
+        return new KeyStore;
+    }();
+    return *store;
 }
 
 bool KeyStore::CanWrite(std::uintptr_t handle) {
@@ -250,14 +269,12 @@ sqlite3_stmt* KeyStore::Get(Statement which) {
 }
 
 long KeyStore::Ensure() {
-    pid_t pid = ::getpid();
-    if (pid != m_pid) {
+    if (g_forked.exchange(false)) {
         // A forked child must not use its parent's connection: leave it alone and open a new one.
         m_db = nullptr;
         for (auto& statement : m_statements)
             statement = nullptr;
         m_path.clear();
-        m_pid = pid;
     }
     std::string path = JoinPath(MachineDirectory::Path(), kStoreName);
     if (m_db && path == m_path)
@@ -394,13 +411,13 @@ long KeyStore::PrepareSchema(bool readOnly) {
 }
 
 template <class Operation> long KeyStore::Retry(Operation operation) {
+    long result = operation();
+    if (result != kRetry)
+        return result;
     auto deadline = std::chrono::steady_clock::now() + kBusyDeadline;
     auto pause = std::chrono::microseconds(500);
     thread_local std::minstd_rand random(static_cast<unsigned>(::getpid()));
     while (true) {
-        long result = operation();
-        if (result != kRetry)
-            return result;
         if (m_db && !sqlite3_get_autocommit(m_db))
             sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
         if (std::chrono::steady_clock::now() >= deadline)
@@ -408,6 +425,9 @@ template <class Operation> long KeyStore::Retry(Operation operation) {
         std::this_thread::sleep_for(pause + std::chrono::microseconds(random() % 1000));
         if (pause < std::chrono::milliseconds(50))
             pause *= 2;
+        result = operation();
+        if (result != kRetry)
+            return result;
     }
 }
 
@@ -436,24 +456,22 @@ long KeyStore::ResolvePath(std::string_view path, bool create, std::int64_t* id,
     std::vector<std::string_view> parts;
     if (!SplitPath(path, parts))
         return kErrorInvalidParameter;
-    StatementUse find(Get(kFindChild));
-    if (!find)
-        return MapResult(sqlite3_errcode(m_db));
     std::int64_t current = kRootId;
     std::size_t depth = 0;
-    for (; depth < parts.size(); ++depth) {
-        sqlite3_bind_int64(find.get(), 1, current);
-        BindText(find.get(), 2, parts[depth]);
-        int rc = sqlite3_step(find.get());
-        if (rc == SQLITE_ROW) {
+    if (!parts.empty()) {
+        StatementUse find(Get(kFindPath));
+        if (!find)
+            return MapResult(sqlite3_errcode(m_db));
+        std::string_view joined(parts.front().data(),
+                                parts.back().data() + parts.back().size() - parts.front().data());
+        sqlite3_bind_blob(find.get(), 1, joined.data(), static_cast<int>(joined.size()), SQLITE_STATIC);
+        int rc;
+        while ((rc = sqlite3_step(find.get())) == SQLITE_ROW) {
             current = sqlite3_column_int64(find.get(), 0);
-            sqlite3_reset(find.get());
-            continue;
+            depth = static_cast<std::size_t>(sqlite3_column_int64(find.get(), 1));
         }
-        sqlite3_reset(find.get());
         if (rc != SQLITE_DONE)
             return MapResult(rc);
-        break;
     }
     if (created)
         *created = depth < parts.size();
@@ -537,9 +555,11 @@ long KeyStore::QueryValue(std::uintptr_t handle, std::string_view name, std::uin
         BindText(query.get(), 2, name);
         int rc = sqlite3_step(query.get());
         if (rc == SQLITE_DONE)
-            return MissingOrDeleted(id, kErrorFileNotFound);
+            return kErrorKeyDeleted;
         if (rc != SQLITE_ROW)
             return MapResult(rc);
+        if (sqlite3_column_type(query.get(), 0) == SQLITE_NULL)
+            return kErrorFileNotFound;
         const void* bytes = sqlite3_column_blob(query.get(), 1);
         auto needed = static_cast<std::uint32_t>(sqlite3_column_bytes(query.get(), 1));
         if (type)

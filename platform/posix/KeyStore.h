@@ -12,8 +12,6 @@
 #include <string>
 #include <string_view>
 
-#include <sys/types.h>
-
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -40,7 +38,7 @@ public:
 
 private:
     enum Statement {
-        kFindChild,
+        kFindPath,
         kInsertKey,
         kKeyExists,
         kQueryValue,
@@ -56,7 +54,6 @@ private:
     };
 
     KeyStore() = default;
-    ~KeyStore();
 
     long Ensure();
     long OpenStore();
@@ -75,7 +72,6 @@ private:
     std::string m_path;
     bool m_readOnly = false;
     std::uint32_t m_generation = 0;
-    pid_t m_pid = 0;
     // Stores that passed the quick check in this process: path, device and inode.
     std::set<std::string> m_verified;
 };

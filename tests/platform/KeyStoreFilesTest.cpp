@@ -93,15 +93,16 @@ TEST(KeyStoreFilesTest, AFileThatIsNoHealthyStoreFailsEveryOpenAndIsNeverTouched
         FillStore();
         healthy = ReadWholeFile(machine.Path() / "registry.db");
     }
-    ASSERT_GE(healthy.size(), 3u * 4096);
+    ASSERT_GE(healthy.size(), 100u);
     const std::size_t pageSize =
         (static_cast<unsigned char>(healthy[16]) << 8) | static_cast<unsigned char>(healthy[17]);
+    ASSERT_GE(healthy.size(), 3 * pageSize);
 
     std::string badPageSize = healthy;
     badPageSize[16] = 0x03;
     badPageSize[17] = 0x00;
     std::string damagedTable = healthy;
-    damagedTable[pageSize] = 0x07; // page 2, the key table's root: no such page type
+    damagedTable[pageSize] = 0x07;              // page 2, the key table's root: no such page type
     std::string damagedRollback = damagedTable; // switching it to WAL would rewrite its header
     damagedRollback[18] = damagedRollback[19] = 1;
     std::string damagedPages = healthy;

@@ -177,7 +177,7 @@ TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
     test::TempMachine machine;
     // The writers also race to create the store and its directory.
     const std::string dir = machine.Str() + "/fresh";
-    constexpr int kCount = 1000;
+    constexpr int kCount = 400;
     const std::vector<std::string> writers = {"1", "2", "3"};
     std::vector<pid_t> pids;
     for (const auto& id : writers) {
