@@ -11,6 +11,10 @@
 //   every open with kErrorBadDb and is never modified; a store without write permission bits opens read-only
 //   and every write fails with kErrorAccessDenied.
 // - POSIX: subkeys enumerate in case-insensitive name order, values in the order they were first written.
+// - POSIX: a handle belongs to the machine directory it was opened in; after MachineDirectory::Set every
+//   call on it gives kErrorInvalidHandle.
+// Both: a key opened for reading refuses writes, one opened for writing refuses reads (kErrorAccessDenied);
+// a handle whose key was deleted gives kErrorKeyDeleted.
 #include <cstdint>
 #include <string>
 #include <string_view>

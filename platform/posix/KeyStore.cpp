@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -25,9 +26,11 @@ namespace {
 
 constexpr const char* kStoreName = "registry.db";
 constexpr int kApplicationId = 0x51565247; // "QVRG"
+constexpr int kFormatVersion = 2;
 constexpr std::int64_t kRootId = 1;
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
+constexpr std::uint32_t kMaxValueSize = 500'000'000; // below SQLite's largest blob
 
 // Set in a forked child: the connection belongs to the parent.
 std::atomic<bool> g_forked{false};
@@ -53,9 +56,9 @@ const char* const kSchema = "CREATE TABLE keys(id INTEGER PRIMARY KEY AUTOINCREM
                             " data BLOB NOT NULL, PRIMARY KEY(key, name)) WITHOUT ROWID;"
                             "INSERT INTO keys(id, parent, name) VALUES(1, 1, '');"
                             "PRAGMA application_id = 1364611655;"
-                            "PRAGMA user_version = 1;";
+                            "PRAGMA user_version = 2;";
 
-static_assert(kApplicationId == 1364611655);
+static_assert(kApplicationId == 1364611655 && kFormatVersion == 2, "the schema text says so");
 
 const char* const kStatementText[] = {
     // The path (bytes, names separated by '\') walked down from the root in one statement: a row per key
@@ -233,13 +236,22 @@ long CreateFreshStore(const std::string& path) {
 } // namespace
 
 KeyStore& KeyStore::Instance() {
-    // Never destroyed: keys may still be used by other static objects while the program ends. What the
-    // connection holds is safe in the write-ahead log and is read back by the next program.
+    // Never destroyed: keys may still be used by other static objects while the program ends, and a call
+    // after the connection closed at exit simply opens it again.
     static KeyStore* store = [] {
         ::pthread_atfork(nullptr, nullptr, [] { g_forked = true; });
+        std::atexit([] { Instance().CloseAtExit(); });
         return new KeyStore;
     }();
     return *store;
+}
+
+void KeyStore::CloseAtExit() {
+    std::lock_guard lock(m_mutex);
+    // The last connection to close moves the log into the store and removes it. A forked child leaves
+    // its parent's connection alone.
+    if (!g_forked)
+        CloseStore();
 }
 
 bool KeyStore::CanWrite(std::uintptr_t handle) {
@@ -398,8 +410,11 @@ long KeyStore::PrepareSchema(bool readOnly) {
         if ((result = single("PRAGMA application_id", &application)) != kErrorSuccess)
             return result;
     }
-    // A database of some other program is no key store; it is left as it is.
-    if (application != kApplicationId)
+    // A database of some other program, or a store of another format, is left as it is.
+    std::int64_t format = 0;
+    if ((result = single("PRAGMA user_version", &format)) != kErrorSuccess)
+        return result;
+    if (application != kApplicationId || format != kFormatVersion)
         return kErrorBadDb;
     if (!readOnly) {
         // Stores made here are in WAL mode already; an older one switches when nobody else has it open.
@@ -578,7 +593,7 @@ long KeyStore::QueryValue(std::uintptr_t handle, std::string_view name, std::uin
 
 long KeyStore::SetValue(std::uintptr_t handle, std::string_view name, std::uint32_t type, const void* data,
                         std::uint32_t size) {
-    if (!ValidName(name, kMaxValueNameLength))
+    if (!ValidName(name, kMaxValueNameLength) || size > kMaxValueSize)
         return kErrorInvalidParameter;
     std::lock_guard lock(m_mutex);
     long result = Ensure();

@@ -54,6 +54,7 @@ private:
     };
 
     KeyStore() = default;
+    void CloseAtExit();
 
     long Ensure();
     long OpenStore();

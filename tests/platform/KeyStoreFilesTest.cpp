@@ -108,6 +108,8 @@ TEST(KeyStoreFilesTest, AFileThatIsNoHealthyStoreFailsEveryOpenAndIsNeverTouched
     std::string damagedPages = healthy;
     for (std::size_t i = pageSize; i < damagedPages.size(); ++i)
         damagedPages[i] = static_cast<char>(i * 131 + 17);
+    std::string newerFormat = healthy;
+    newerFormat[63] = 9; // the header's user version: a store this program does not know
     std::string text;
     for (int i = 0; i < 200; ++i)
         text += "Windows Registry Editor Version 5.00\r\n";
@@ -120,6 +122,7 @@ TEST(KeyStoreFilesTest, AFileThatIsNoHealthyStoreFailsEveryOpenAndIsNeverTouched
         {"damaged table", damagedTable},
         {"damaged, rollback journal", damagedRollback},
         {"damaged pages", damagedPages},
+        {"newer format", newerFormat},
     };
     for (const auto& [what, bytes] : cases) {
         test::TempMachine machine;
