@@ -69,8 +69,14 @@ void Start(const std::string& commandLine) {
         Process::StartHidden(commandLine);
 }
 
+// Backslashes right before the closing quotation mark are doubled, so that a directory ending in one
+// ("C:\logs\") reaches the tool as itself instead of escaping the quotation mark and swallowing the
+// arguments after it.
 std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
+    std::string quoted = "\"" + text;
+    const std::size_t trailing = text.size() - (text.find_last_not_of('\\') + 1);
+    quoted.append(trailing, '\\');
+    return quoted + "\"";
 }
 
 } // namespace

@@ -17,10 +17,9 @@ namespace qv::test {
 namespace {
 
 // The permission tool started for real: a script in its place writes down the arguments it was given.
-TEST(GrantProcess, TheToolGetsTheDirectoryAndTheQualifiedAccountAsArguments) {
-    TempMachine machine;
-    OsVersion::Set(5, 2);
-    SetAccountQualifier(std::string("WEBHOST"));
+// Returns what the started tools received, one text per process, sorted.
+std::vector<std::string> GrantAndCollect(const TempMachine& machine, const std::filesystem::path& directory,
+                                         std::size_t processes) {
     const std::filesystem::path install = machine.Path() / "install";
     const std::filesystem::path calls = machine.Path() / "calls";
     std::filesystem::create_directories(install);
@@ -32,13 +31,12 @@ TEST(GrantProcess, TheToolGetsTheDirectoryAndTheQualifiedAccountAsArguments) {
         << "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$out.tmp\" && mv \"$out.tmp\" "
            "\"$out.txt\"\n";
     std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
-    const std::filesystem::path directory = machine.Path() / "site root" / "errors";
     std::filesystem::create_directories(directory);
 
     GrantDirectoryAccess(install.string(), directory.string(), std::nullopt);
 
     std::vector<std::string> written;
-    for (int i = 0; i < 200 && written.size() < 2; ++i) {
+    for (int i = 0; i < 200 && written.size() < processes; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         written.clear();
         for (const auto& entry : std::filesystem::directory_iterator(calls)) {
@@ -51,9 +49,36 @@ TEST(GrantProcess, TheToolGetsTheDirectoryAndTheQualifiedAccountAsArguments) {
         }
     }
     std::sort(written.begin(), written.end());
+    return written;
+}
+
+TEST(GrantProcess, TheToolGetsTheDirectoryAndTheQualifiedAccountAsArguments) {
+    TempMachine machine;
+    OsVersion::Set(5, 2);
+    SetAccountQualifier(std::string("WEBHOST"));
+    const std::filesystem::path directory = machine.Path() / "site root" / "errors";
+
+    const std::vector<std::string> written = GrantAndCollect(machine, directory, 2);
+
     const std::string head = directory.string() + "\n/dir\n/grant\nWEBHOST\\IIS_WPG\n";
     EXPECT_EQ(written, (std::vector<std::string>{head + "/read\n/silent\n", head + "/write\n/silent\n"}));
     SetAccountQualifier(std::nullopt);
+}
+
+// A directory whose text ends in a backslash (the log directory's form on Windows) arrives whole; the
+// arguments after it are not swallowed into it.
+TEST(GrantProcess, ADirectoryEndingInABackslashArrivesAsItself) {
+    TempMachine machine;
+    OsVersion::Set(5, 1);
+    const std::filesystem::path directory = machine.Path() / "Logs" / "W3SVC1\\";
+
+    const std::vector<std::string> written = GrantAndCollect(machine, directory, 4);
+
+    const std::string head = directory.string() + "\n/dir\n/grant\n";
+    EXPECT_EQ(written, (std::vector<std::string>{
+                           head + "IIS_WPG\n/read\n/silent\n", head + "IIS_WPG\n/write\n/silent\n",
+                           head + "SYSTEM\n/read\n/silent\n", head + "SYSTEM\n/write\n/silent\n"}));
+    OsVersion::Set(5, 2);
 }
 
 } // namespace
