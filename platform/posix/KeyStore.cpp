@@ -394,7 +394,7 @@ long KeyStore::PrepareSchema(bool readOnly) {
         // An empty file: make it a store in place, unless another program does so first.
         if (readOnly)
             return kErrorCantOpen;
-        if ((result = Exec(m_db, "PRAGMA journal_mode = WAL")) != kErrorSuccess)
+        if ((result = Exec(m_db, "PRAGMA page_size = 2048; PRAGMA journal_mode = WAL")) != kErrorSuccess)
             return result;
         if ((result = Exec(m_db, "BEGIN IMMEDIATE")) != kErrorSuccess)
             return result;

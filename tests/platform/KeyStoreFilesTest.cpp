@@ -54,6 +54,9 @@ TEST(KeyStoreFilesTest, AnEmptyFileBecomesAStore) {
     ASSERT_EQ(key.SetValue("v", kRegDword, "\1\0\0\0", 4), kErrorSuccess);
     LeaveStore();
     EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorSuccess);
+    const std::string bytes = ReadWholeFile(machine.Path() / "registry.db");
+    ASSERT_GE(bytes.size(), 100u);
+    EXPECT_EQ(bytes.substr(0, 16), std::string("SQLite format 3\0", 16));
 }
 
 TEST(KeyStoreFilesTest, HandlesDieWithTheirMachine) {
