@@ -64,11 +64,11 @@ const char* const kStatementText[] = {
     // The path (bytes, names separated by '\') walked down from the root in one statement: a row per key
     // found, the deepest last.
     "WITH RECURSIVE walk(id, rest, depth) AS (SELECT 1, ?1, 0 UNION ALL"
-    " SELECT keys.id, CASE WHEN instr(rest, x'5c') > 0 THEN substr(rest, instr(rest, x'5c') + 1) ELSE x'' "
-    "END,"
-    " depth + 1 FROM walk JOIN keys ON keys.parent = walk.id AND keys.name ="
-    " CAST(CASE WHEN instr(rest, x'5c') > 0 THEN substr(rest, 1, instr(rest, x'5c') - 1) ELSE rest END AS "
-    "TEXT)"
+    " SELECT keys.id,"
+    "  CASE WHEN instr(rest, x'5c') > 0 THEN substr(rest, instr(rest, x'5c') + 1) ELSE x'' END,"
+    "  depth + 1"
+    " FROM walk JOIN keys ON keys.parent = walk.id AND keys.name = CAST("
+    "  CASE WHEN instr(rest, x'5c') > 0 THEN substr(rest, 1, instr(rest, x'5c') - 1) ELSE rest END AS TEXT)"
     " WHERE length(rest) > 0)"
     " SELECT id, depth FROM walk",
     "INSERT INTO keys(parent, name) VALUES(?1, ?2)",
@@ -130,7 +130,6 @@ public:
     }
     StatementUse(const StatementUse&) = delete;
     StatementUse& operator=(const StatementUse&) = delete;
-    sqlite3_stmt* operator->() const { return m_statement; }
     explicit operator bool() const { return m_statement != nullptr; }
     sqlite3_stmt* get() const { return m_statement; }
 
@@ -336,7 +335,7 @@ long KeyStore::OpenStore() {
     std::string identity = m_path + "\n" + std::to_string(st.st_dev) + ":" +
                            std::to_string(static_cast<unsigned long long>(st.st_ino));
     if (!m_verified.count(identity)) {
-        long result = Retry([&] { return Verify(m_path); });
+        long result = Retry([&] { return Verify(); });
         if (result != kErrorSuccess)
             return result;
         m_verified.insert(identity);
@@ -348,7 +347,7 @@ long KeyStore::OpenStore() {
     return kErrorSuccess;
 }
 
-long KeyStore::Verify(std::string_view) {
+long KeyStore::Verify() {
     sqlite3_stmt* statement = nullptr;
     int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &statement, nullptr);
     if (rc != SQLITE_OK) {

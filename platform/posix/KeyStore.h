@@ -58,7 +58,7 @@ private:
 
     long Ensure();
     long OpenStore();
-    long Verify(std::string_view path);
+    long Verify();
     long PrepareSchema(bool readOnly);
     void CloseStore();
     sqlite3_stmt* Get(Statement which);
