@@ -1,7 +1,9 @@
 #include "FileTransfer.h"
 
+#include "platform/FileCopy.h"
 #include "platform/MachineDirectory.h"
 #include "platform/NativePath.h"
+#include "platform/Paths.h"
 #include "platform/TextCodec.h"
 
 #include <fstream>
@@ -26,15 +28,18 @@ void TakeBack(const fs::path& path) {
 }
 
 MoveResult CopyThenRemove(const fs::path& from, const fs::path& to) {
-    std::error_code error;
-    // copy_file without overwrite creates the target exclusively: a file that appeared meanwhile is kept.
-    if (!fs::copy_file(from, to, fs::copy_options::none, error) || error) {
-        if (error == std::errc::file_exists)
-            return MoveResult::TargetExists;
+    // Without overwrite the target is created exclusively: a file that appeared meanwhile is kept.
+    switch (CopyFileTo(from, to, false)) {
+    case CopyResult::TargetExists:
+        return MoveResult::TargetExists;
+    case CopyResult::Failed:
         // Whatever is there now is this copy broken off part way: take it back, the source stays whole.
         TakeBack(to);
         return MoveResult::Failed;
+    case CopyResult::Copied:
+        break;
     }
+    std::error_code error;
     if (!fs::remove(from, error) || error) {
         TakeBack(to);
         return MoveResult::Failed;
@@ -98,9 +103,21 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(std::string_view direct
 bool CopyRegularFile(std::string_view source, std::string_view target, bool overwrite) {
     if (source.empty() || target.empty())
         return false;
-    std::error_code error;
-    const auto options = overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-    return fs::copy_file(FilePath(source), FilePath(target), options, error) && !error;
+    return CopyFileTo(FilePath(source), FilePath(target), overwrite) == CopyResult::Copied;
+}
+
+bool SameLocation(std::string_view a, std::string_view b) {
+    if (a.empty() || b.empty())
+        return false;
+    // Spelled out rather than asked of the file system: MinGW cannot tell two files of a drive apart.
+    const auto normal = [](std::string_view path) {
+        std::error_code error;
+        std::string text = NarrowName(fs::absolute(FilePath(path), error).lexically_normal());
+        while (text.size() > 1 && (text.back() == '/' || text.back() == kPathSeparator))
+            text.pop_back();
+        return text;
+    };
+    return FileNamesEqual(normal(a), normal(b));
 }
 
 MoveResult MoveFileNoOverwrite(std::string_view source, std::string_view target) {

@@ -29,6 +29,10 @@ std::optional<std::vector<DirectoryEntry>> ListDirectory(std::string_view direct
 // Copies a regular file. Without overwrite an existing entry of target is never replaced.
 bool CopyRegularFile(std::string_view source, std::string_view target, bool overwrite);
 
+// Whether two paths name one place, as far as their spelling tells (".", "..", doubled or final separators;
+// letter case where the file system ignores it). Links are not followed.
+bool SameLocation(std::string_view a, std::string_view b);
+
 enum class MoveResult { Moved, TargetExists, Failed };
 // Moves a file to target, never replacing an existing entry there. A move to another file system copies the
 // file and then removes the source; a file that cannot be copied or removed stays in the source alone.

@@ -11,9 +11,7 @@
 #include "webserver/SiteEnumeration.h"
 #include "webserver/WorkerIdentity.h"
 
-#include <filesystem>
 #include <new>
-#include <system_error>
 #include <utility>
 
 namespace qv {
@@ -54,11 +52,6 @@ bool ReadWebServerData(const MetabaseConnection& connection, SiteSettings& recor
         return false;
     record.siteRoot = TextCodec::Cut(*root, kMaxText);
     return true;
-}
-
-bool SamePath(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return std::filesystem::equivalent(FilePath(a), FilePath(b), error) && !error;
 }
 
 bool HoldsToken(const std::string& path) {
@@ -264,7 +257,7 @@ void SettingsStore::RelocateErrorDirectory(SiteSettings& record) const {
     const std::string newDirectory = JoinPathAlways(record.siteRoot, record.Directory);
     // An old name that leads to the site root itself (an empty one) is no folder to move out of: the
     // site's own files would go into the error directory.
-    const bool oldExists = PathExists(oldDirectory) && !SamePath(oldDirectory, record.siteRoot);
+    const bool oldExists = PathExists(oldDirectory) && !SameLocation(oldDirectory, record.siteRoot);
     const bool newExists = PathExists(newDirectory);
 
     if (oldExists && !newExists) {

@@ -7,9 +7,6 @@
 #include "platform/Paths.h"
 #include "webserver/WorkerIdentity.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace qv {
 
 namespace {
@@ -17,11 +14,6 @@ namespace {
 // Folder copies never start at the top of a drive.
 bool IsRefusedSource(std::string_view source) {
     return source.empty() || source == "C:\\" || source == "/";
-}
-
-bool SameDirectory(std::string_view a, std::string_view b) {
-    std::error_code error;
-    return std::filesystem::equivalent(FilePath(a), FilePath(b), error) && !error;
 }
 
 } // namespace
@@ -83,7 +75,7 @@ bool CopyFolderFiles(std::string_view source, std::string_view target, bool recu
         const std::string to = JoinPath(target, entry.name);
         if (entry.isFile) {
             CopyRegularFile(from, to, true);
-        } else if (entry.isDirectory && recursive && !entry.isLink && !SameDirectory(from, target)) {
+        } else if (entry.isDirectory && recursive && !entry.isLink && !SameLocation(from, target)) {
             // A target inside the source is not copied into itself, and links do not lead in circles.
             CreateDirectoryPath(to);
             CopyFolderFiles(from, to, true);

@@ -5,6 +5,7 @@
 #include "platform/NativePath.h"
 #include "platform/OsVersion.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
 #include "platform/TextCodec.h"
 #include "webserver/MetabaseConnection.h"
 #include "webserver/MetabaseModel.h"
@@ -103,11 +104,13 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    // Command lines started for directory.
+    // Command lines started for directory: the tool's first argument, as the tool reads it.
     std::size_t GrantsFor(const std::string& directory) const {
         std::size_t count = 0;
-        for (const std::string& command : m_commands)
-            count += command.find("\"" + directory + "\"") != std::string::npos ? 1 : 0;
+        for (const std::string& command : m_commands) {
+            const std::vector<std::string> arguments = Process::SplitCommandLine(command);
+            count += arguments.size() > 1 && arguments[1] == directory ? 1 : 0;
+        }
         return count;
     }
 

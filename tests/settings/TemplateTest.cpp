@@ -149,7 +149,7 @@ TEST_F(TemplateTest, MovesNeverReplaceAndNeverLoseAFile) {
 TEST_F(TemplateTest, MoveToAnotherFileSystemCopiesAndRemoves) {
     const std::filesystem::path shm = "/dev/shm";
     std::error_code error;
-    if (!std::filesystem::is_directory(shm, error))
+    if (kPathSeparator != '/' || !std::filesystem::is_directory(shm, error))
         GTEST_SKIP() << "no second file system";
     const std::string away = (shm / ("qv-" + m_machine.Path().filename().string())).string();
     std::filesystem::create_directories(away);
