@@ -1,11 +1,11 @@
 #include "LogFileReader.h"
 
-#include "LogLine.h"
 #include "LogParser.h"
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -13,6 +13,64 @@
 #include <system_error>
 
 namespace qv {
+
+namespace {
+
+// Eight bytes at a time: the high bit of each byte of a word that equals a given byte, exactly (no carry
+// runs from one byte into the next).
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+constexpr bool kWords = std::endian::native == std::endian::little;
+
+std::uint64_t Load(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof(word));
+    return word;
+}
+
+std::uint64_t Equal(std::uint64_t word, char c) {
+    const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
+    return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// The count-th space from p before the line's LF; when the line has fewer, its LF (or end).
+const char* NthSpace(const char* p, const char* end, int count) {
+    if constexpr (kWords) {
+        for (; end - p >= 8; p += 8) {
+            const std::uint64_t word = Load(p);
+            const std::uint64_t lf = Equal(word, '\n');
+            std::uint64_t spaces = Equal(word, ' ');
+            if (lf)
+                spaces &= (lf & (0 - lf)) - 1;
+            for (; spaces; spaces &= spaces - 1) {
+                if (--count == 0)
+                    return p + std::countr_zero(spaces) / 8;
+            }
+            if (lf)
+                return p + std::countr_zero(lf) / 8;
+        }
+    }
+    for (; p < end && *p != '\n'; ++p) {
+        if (*p == ' ' && --count == 0)
+            return p;
+    }
+    return p;
+}
+
+// The LF that ends the line p is in, or end. The rest of a line after its number is short.
+const char* LineEnd(const char* p, const char* end) {
+    if constexpr (kWords) {
+        if (end - p >= 8) {
+            if (const std::uint64_t lf = Equal(Load(p), '\n'))
+                return p + std::countr_zero(lf) / 8;
+            p += 8;
+        }
+    }
+    const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    return lf ? lf : end;
+}
+
+} // namespace
 
 bool LogFileReader::Open(const std::string& path, std::string dateText) {
     m_file = std::make_shared<LogFile>();
@@ -78,22 +136,39 @@ bool LogFileReader::ReadNext(std::uint64_t maxBytes) {
 }
 
 void LogFileReader::Index(std::uint64_t limit) {
+    // One pass over each line, by the rules of LogLine but without cutting the fields: skip the leading
+    // spaces, pass comments, find the sixth field after five spaces and tell a number of 0 from any other.
     LogFile& file = *m_file;
     const char* const buffer = file.m_buffer.get();
     const char* at = buffer + m_indexed;
     const char* const end = buffer + limit;
     while (at < end) {
-        const auto* lineEnd = static_cast<const char*>(std::memchr(at, '\n', end - at));
-        const char* textEnd = lineEnd ? lineEnd : end;
-        // CR LF reads as LF, as a text-mode read on Windows gives it.
-        if (lineEnd && textEnd > at && textEnd[-1] == '\r')
-            --textEnd;
+        const char* p = at;
+        while (p < end && *p == ' ')
+            ++p;
+        const char* const text = p;
+        bool row = false;
+        const char* lineEnd = nullptr;
+        if (p < end && *p != '#' && *p != '\n') {
+            const char* space = NthSpace(p, end, 5);
+            if (space < end && *space == ' ') {
+                p = space + 1;
+                while (p < end && (*p == '\t' || *p == '\v' || *p == '\f' || *p == '\r'))
+                    ++p;
+                if (p < end && (*p == '+' || *p == '-'))
+                    ++p;
+                for (; p < end && *p >= '0' && *p <= '9'; ++p)
+                    row = row || *p != '0';
+            } else {
+                lineEnd = space;
+            }
+        }
         // Empty and blank lines give no row and do not stop the reading.
-        const LogLine line(std::string_view(at, textEnd - at));
-        if (!line.IsBlank() && !line.IsComment() && line.Code() != 0 &&
-            !file.Append(static_cast<std::uint64_t>(line.Text().data() - buffer)))
+        if (row && !file.Append(static_cast<std::uint64_t>(text - buffer)))
             break;
-        at = lineEnd ? lineEnd + 1 : end;
+        if (!lineEnd)
+            lineEnd = LineEnd(p, end);
+        at = lineEnd < end ? lineEnd + 1 : end;
     }
     m_indexed = limit;
     file.Publish(limit);

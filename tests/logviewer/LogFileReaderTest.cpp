@@ -1,12 +1,14 @@
 #include "logviewer/LogFileReader.h"
 #include "LogTestFiles.h"
 #include "TestData.h"
+#include "logviewer/LogLine.h"
 #include "logviewer/LogParser.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -82,4 +84,42 @@ TEST(LogFileReader, ReadsTheFileAsItWasWhenOpened) {
     }
     EXPECT_EQ(shrunk.BytesRead(), line.size() + 10);
     EXPECT_EQ(shrunk.File()->RowCount(), 1u);
+}
+
+TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
+    // Lines of the characters that matter to the rules, in every mix; the fast index must pick exactly the
+    // lines whose sixth field LogLine reads as a number other than 0.
+    const std::string alphabet = "    \t\r\n#0019+-xa";
+    std::mt19937 random(7);
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += alphabet[random() % alphabet.size()];
+    for (int i = 0; i < 2000; ++i)
+        text += " t c s p q " + std::string(1, alphabet[random() % alphabet.size()]) + "1\n";
+
+    std::vector<std::string> expected;
+    for (std::size_t start = 0; start <= text.size();) {
+        std::size_t end = text.find('\n', start);
+        const bool last = end == std::string::npos;
+        if (last)
+            end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        if (!last && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const LogLine parsed(line);
+        if (!parsed.IsBlank() && !parsed.IsComment() && parsed.Code() != 0)
+            expected.emplace_back(parsed.Text());
+        start = end + 1;
+    }
+    ASSERT_GT(expected.size(), 500u);
+
+    test::LogTestDirectory dir;
+    dir.Write("qv060315.log", text);
+    for (std::uint64_t piece : {3, 4096, 1 << 20}) {
+        LogFileReader reader;
+        ASSERT_TRUE(reader.Open(dir.Str(), LogFileEntry{"qv060315.log", 0, "", ""}));
+        while (reader.ReadNext(piece)) {
+        }
+        EXPECT_EQ(Lines(*reader.File()), expected) << "pieces of " << piece;
+    }
 }

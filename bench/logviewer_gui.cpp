@@ -1,0 +1,102 @@
+// The Log Viewer on a 1 GB handler log (offscreen): the time from choosing the file to its first rows on
+// screen, the time to the whole file, and the longest the window's thread went without handling events
+// while the file was read.
+#include "LogBenchData.h"
+#include "logviewer/LogTableModel.h"
+#include "logviewer/LogViewerDialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTableView>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+
+constexpr std::uint64_t kFileBytes = 1ull << 30;
+
+// Paints of a widget, counted.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+void BM_FirstRowsOfOneGigabyte(benchmark::State& state) {
+    const std::string dir = qv::bench::BenchLogDirectory() + "/viewer";
+    qv::bench::MakeBenchLog(dir, "qv250101.log", kFileBytes);
+    qv::bench::MakeBenchLog(dir, "qv241231.log", 1000);
+
+    qv::LogViewerDialog dialog({{1, "Bench Site", dir}}, 1);
+    dialog.show();
+    auto* files = static_cast<QComboBox*>(dialog.Control(qv::kControlFileList));
+    auto* list = static_cast<QTableView*>(dialog.Control(qv::kControlLogList));
+    PaintCounter painted;
+    list->viewport()->installEventFilter(&painted);
+    const auto settle = [&] {
+        while (dialog.Busy())
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+    };
+
+    double firstRows = 0;
+    double whole = 0;
+    qint64 longestStall = 0;
+    for (auto _ : state) {
+        files->setCurrentIndex(0);
+        settle();
+        QApplication::processEvents();
+
+        // A tick every 10 ms: the gaps between ticks are how long the window went unanswered.
+        QElapsedTimer sinceTick;
+        qint64 stall = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] { stall = std::max(stall, sinceTick.restart()); });
+
+        QElapsedTimer clock;
+        clock.start();
+        sinceTick.start();
+        ticker.start();
+        files->setCurrentIndex(1);
+        const int paintsBefore = painted.paints;
+        while (dialog.Model()->rowCount() == 0 || painted.paints == paintsBefore)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        const double first = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        settle();
+        const double all = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        ticker.stop();
+
+        state.SetIterationTime(first);
+        firstRows += first;
+        whole += all;
+        longestStall = std::max(longestStall, stall);
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["first_rows_ms"] = firstRows / n * 1000;
+    state.counters["whole_file_ms"] = whole / n * 1000;
+    state.counters["longest_stall_ms"] = static_cast<double>(longestStall);
+    state.counters["rows"] = static_cast<double>(dialog.Model()->TotalRows());
+}
+BENCHMARK(BM_FirstRowsOfOneGigabyte)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
