@@ -1,8 +1,7 @@
 #include "RulesReader.h"
 
+#include "FileTransfer.h"
 #include "SiteSettings.h"
-#include "platform/MachineDirectory.h"
-#include "platform/NativePath.h"
 #include "platform/Paths.h"
 
 #include <chrono>
@@ -130,7 +129,7 @@ std::uint32_t LoadRules(SiteSettings* record, const char* fileName) {
     if (!record)
         return 0;
     const std::string path = JoinPathAlways(record->siteRoot, fileName ? fileName : kRulesFileName);
-    const std::filesystem::path file = NativePath(MachineDirectory::LocalPath(path));
+    const std::filesystem::path file = FilePath(path);
 
     const std::optional<FileState> state = StatFile(file);
     if (!state)

@@ -108,6 +108,15 @@ SiteSettings* SettingsStore::AddSite(MetabaseConnection& connection, std::uint32
     else
         LoadDefaultEntry(copy, m_installDirectory);
 
+    if (m_capacity == 0) {
+        try {
+            m_sites.reserve(kCapacityStep);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        m_capacity = kCapacityStep;
+    }
+
     std::unique_ptr<SiteSettings> record = LoadSite(connection, siteId, copy);
     if (!record)
         return nullptr;
@@ -119,14 +128,13 @@ SiteSettings* SettingsStore::AddSite(MetabaseConnection& connection, std::uint32
     const BoundedLock recordLock(record->lock, kLockWaitMs);
     if (!recordLock.Owned())
         return nullptr;
-    try {
-        if (m_capacity == 0)
-            m_capacity = kCapacityStep;
-        if (m_sites.size() >= m_capacity)
-            m_capacity += kCapacityStep;
-        m_sites.reserve(m_capacity);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
+    if (m_sites.size() >= m_capacity) {
+        try {
+            m_sites.reserve(m_capacity + kCapacityStep);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        m_capacity += kCapacityStep;
     }
 
     SiteSettings* inserted = record.get();
