@@ -128,6 +128,9 @@ std::vector<RedirectRule> ParseRules(std::string_view content) {
 std::uint32_t LoadRules(SiteSettings* record, const char* fileName) {
     if (!record)
         return 0;
+    // Without a site root the path would name a file at the top of the drive (the default entry's case).
+    if (record->siteRoot.empty())
+        return CurrentCount(*record);
     const std::string path = JoinPathAlways(record->siteRoot, fileName ? fileName : kRulesFileName);
     const std::filesystem::path file = FilePath(path);
 

@@ -19,7 +19,8 @@ inline constexpr std::uint16_t kRulesReloadedEvent = 9;
 
 // Rereads siteRoot/fileName (default "rules.qv") into record when the file changed since the last read, and
 // queues a "rules reloaded" entry when the record logs. Returns the record's rule count (0 without record
-// or without rules). A missing, empty or unreadable file keeps the rules the record has.
+// or without rules). A missing, empty or unreadable file keeps the rules the record has; a record without
+// site root has no rules file.
 std::uint32_t LoadRules(SiteSettings* record, const char* fileName = nullptr);
 
 // Splits a rule's target into literal parts and the tokens $P, $U, $Q, $R (a "$" after a backslash is no

@@ -358,31 +358,5 @@ TEST_F(RelocationTest, DefaultEntryMakesNoFolders) {
     EXPECT_TRUE(m_commands.empty());
 }
 
-// Where the machine has a second file system (/dev/shm), an old error folder that lies there.
-TEST_F(RelocationTest, FilesMoveAcrossFileSystems) {
-    const std::filesystem::path shm = "/dev/shm";
-    std::error_code error;
-    if (kPathSeparator != '/' || !std::filesystem::is_directory(shm, error))
-        GTEST_SKIP() << "no second file system";
-    SiteSettings& site = LoadOneSite();
-    const std::string away = (shm / ("qv-" + m_machine.Path().filename().string())).string();
-    WriteFile(JoinPath(away, "a.htm"), "a");
-    WriteFile(JoinPath(away, "b.htm"), "b away");
-    std::filesystem::create_hard_link(JoinPath(away, "a.htm"), InRoot("probe"), error);
-    if (error != std::errc::cross_device_link) {
-        std::filesystem::remove_all(away);
-        GTEST_SKIP() << "/dev/shm is on the same file system";
-    }
-    std::filesystem::create_directory_symlink(away, NativePath(InRoot("errors")));
-    WriteFile(JoinPath(InRoot("new"), "b.htm"), "b here");
-    site.Directory = "new";
-    EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_EQ(ReadFile(JoinPath(InRoot("new"), "a.htm")), "a");
-    EXPECT_FALSE(Exists(JoinPath(away, "a.htm")));
-    EXPECT_EQ(ReadFile(JoinPath(away, "b.htm")), "b away");
-    EXPECT_EQ(ReadFile(JoinPath(InRoot("new"), "b.htm")), "b here");
-    std::filesystem::remove_all(away);
-}
-
 } // namespace
 } // namespace qv::test

@@ -108,16 +108,6 @@ TEST_F(TemplateTest, CopyFolderFilesRefusesTheDriveRootAndFollowsTheRecursiveFla
     EXPECT_TRUE(Exists(JoinPath(inside, "500.htm")));
 }
 
-TEST_F(TemplateTest, FillingAnErrorDirectoryNeverReplacesFiles) {
-    const std::string target = MakeDirectory("fill target");
-    WriteFile(JoinPath(target, "404.htm"), "kept");
-    EXPECT_TRUE(FillErrorDirectory(Templates(), target, false));
-    EXPECT_EQ(Names(target), (NameList{"404.gif", "404.htm", "500.htm"}));
-    EXPECT_EQ(ReadFile(JoinPath(target, "404.htm")), "kept");
-    EXPECT_EQ(Names(Templates()), (NameList{"404.gif", "404.htm", "500.htm", "more", "rules.qv"}));
-    EXPECT_FALSE(FillErrorDirectory(JoinPath(m_machine.Str(), "missing"), target, false));
-}
-
 TEST_F(TemplateTest, MovesNeverReplaceAndNeverLoseAFile) {
     const std::string from = MakeDirectory("from");
     const std::string to = MakeDirectory("to");
