@@ -31,6 +31,11 @@ std::string Terminated(std::string_view text) {
     return std::string(text);
 }
 
+// A zero inside a name would cut it short without a word ("a\0b" would name "a"): refused, as on POSIX.
+bool HasZero(std::string_view text) {
+    return text.find('\0') != std::string_view::npos;
+}
+
 // A path that names HKEY_LOCAL_MACHINE itself: nothing but separators.
 bool IsRoot(std::string_view path) {
     return path.find_first_not_of('\\') == std::string_view::npos;
@@ -64,6 +69,8 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
 
 long RegistryKey::Open(std::string_view path, RegAccess access) {
     Close();
+    if (HasZero(path))
+        return kErrorInvalidParameter;
     HKEY key = nullptr;
     const LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, Terminated(path).c_str(), 0, SamFor(access), &key);
     if (result != ERROR_SUCCESS)
@@ -78,6 +85,8 @@ long RegistryKey::Create(std::string_view path, RegAccess access, bool* created)
     Close();
     if (created)
         *created = false;
+    if (HasZero(path))
+        return kErrorInvalidParameter;
     HKEY key = nullptr;
     DWORD disposition = 0;
     const LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, Terminated(path).c_str(), 0, nullptr,
@@ -96,6 +105,8 @@ long RegistryKey::QueryValue(std::string_view name, std::uint32_t* type, void* d
                              std::uint32_t* size) const {
     if (!m_open)
         return kErrorInvalidHandle;
+    if (HasZero(name))
+        return kErrorInvalidParameter;
     DWORD valueType = REG_NONE;
     DWORD bytes = size ? *size : 0;
     const LONG result = RegQueryValueExA(AsHkey(m_handle), Terminated(name).c_str(), nullptr, &valueType,
@@ -112,7 +123,7 @@ long RegistryKey::QueryValue(std::string_view name, std::uint32_t* type, void* d
 long RegistryKey::SetValue(std::string_view name, std::uint32_t type, const void* data, std::uint32_t size) {
     if (!m_open)
         return kErrorInvalidHandle;
-    if (!data && size != 0)
+    if ((!data && size != 0) || HasZero(name))
         return kErrorInvalidParameter;
     return RegSetValueExA(AsHkey(m_handle), Terminated(name).c_str(), 0, type, static_cast<const BYTE*>(data),
                           size);
@@ -121,6 +132,8 @@ long RegistryKey::SetValue(std::string_view name, std::uint32_t type, const void
 long RegistryKey::DeleteValue(std::string_view name) {
     if (!m_open)
         return kErrorInvalidHandle;
+    if (HasZero(name))
+        return kErrorInvalidParameter;
     return RegDeleteValueA(AsHkey(m_handle), Terminated(name).c_str());
 }
 
@@ -170,6 +183,8 @@ long RegistryKey::DeleteTree(std::string_view path) {
     // RegDeleteTreeA on an empty path would empty HKEY_LOCAL_MACHINE itself.
     if (IsRoot(path))
         return kErrorAccessDenied;
+    if (HasZero(path))
+        return kErrorInvalidParameter;
     return RegDeleteTreeA(HKEY_LOCAL_MACHINE, Terminated(path).c_str());
 }
 
