@@ -16,8 +16,9 @@ export DISPLAY=
 wineserver -k 2>/dev/null || true
 rm -rf "$WINEPREFIX"
 boot=$SECONDS
-wineboot --init >/dev/null 2>&1
-wine winecfg -v win10 >/dev/null 2>&1
+# Both print Wine's noise (a missing 32-bit rundll32 among it); only their exit codes matter.
+wineboot --init >/dev/null 2>&1 || { echo "wineboot could not make a prefix in $WINEPREFIX" >&2; exit 1; }
+wine winecfg -v win10 >/dev/null 2>&1 || { echo "winecfg could not set Windows 10" >&2; exit 1; }
 wineserver -w
 echo "Wine prefix ready in $((SECONDS - boot)) s"
 
