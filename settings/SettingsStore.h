@@ -24,7 +24,8 @@ public:
     bool LoadAllSites();
     // The same over a connection the caller opened (and closes).
     bool LoadAllSites(MetabaseConnection& connection);
-    // Loads one site from template (or the default entry when null) and inserts it in order.
+    // Loads one site from template (or the default entry when null) and inserts it in order. Null when no
+    // record could be made or inserted (a lock not had within its wait); such a record is released.
     SiteSettings* AddSite(MetabaseConnection& connection, std::uint32_t siteId, const SiteSettings* templ);
     std::unique_ptr<SiteSettings> LoadSite(MetabaseConnection& connection, std::uint32_t siteId,
                                            const SiteSettings& templ);
