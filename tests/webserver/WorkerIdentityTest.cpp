@@ -3,6 +3,7 @@
 #include "platform/ComputerName.h"
 #include "platform/OsVersion.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
 #include "settings/SiteSettings.h"
 #include "webserver/ModelAdminBase.h"
 #include "webserver/WorkerIdentity.h"
@@ -164,16 +165,22 @@ TEST_F(Grants, OlderServersGrantTheAccountAndThenSystem) {
                              head + "SYSTEM /read /silent", head + "SYSTEM /write /silent"}));
 }
 
-TEST_F(Grants, PathsGoIntoTheCommandUnchanged) {
-    // An installation directory with its final separator doubles it before the tool's name; a directory
-    // with one keeps it before its closing quotation mark.
+TEST_F(Grants, PathsGoIntoTheCommandAsTheToolWillReadThem) {
+    // An installation directory with its final separator doubles it before the tool's name. A directory
+    // ending in a backslash gets it doubled before its closing quotation mark, so the Windows split gives
+    // the directory back whole; a directory ending in "/" stays as it is.
     const std::string install = m_install + kPathSeparator;
     const std::string directory = m_directory + kPathSeparator;
     GrantDirectoryAccess(install, directory, std::string("user"));
     ASSERT_EQ(m_started.size(), 2u);
+    const std::string quotedDirectory = kPathSeparator == '\\' ? directory + "\\" : directory;
     EXPECT_EQ(m_started[0], "\"" + install + kPathSeparator +
-                                (kPathSeparator == '\\' ? "setacl.exe" : "setacl") + "\" \"" + directory +
-                                "\" /dir /grant \"WEBHOST\\user\" /read /silent");
+                                (kPathSeparator == '\\' ? "setacl.exe" : "setacl") + "\" \"" +
+                                quotedDirectory + "\" /dir /grant \"WEBHOST\\user\" /read /silent");
+    const std::vector<std::string> arguments = Process::SplitCommandLine(m_started[0]);
+    ASSERT_EQ(arguments.size(), 7u);
+    EXPECT_EQ(arguments[1], directory);
+    EXPECT_EQ(arguments[4], "WEBHOST\\user");
 }
 
 TEST_F(Grants, NothingStartsWithoutTheToolOrTheDirectory) {
