@@ -7,9 +7,10 @@
 // default value. Every result is a Windows error code (WinError.h).
 //
 // Differences between the backends:
-// - POSIX: each value write is one atomic transaction; a store that is not a database or is damaged fails
-//   every open with kErrorBadDb and is never modified; a store without write permission bits opens read-only
-//   and every write fails with kErrorAccessDenied.
+// - POSIX: each value write is atomic, in a transaction of its own or, while a RegistryBatch is alive, in
+//   the batch's (see RegistryBatch.h); a store that is not a database or is damaged fails every open with
+//   kErrorBadDb and is never modified; a store without write permission bits opens read-only and every
+//   write fails with kErrorAccessDenied.
 // - POSIX: subkeys enumerate in case-insensitive name order, values in the order they were first written.
 // - POSIX: a handle belongs to the machine directory it was opened in; after MachineDirectory::Set every
 //   call on it gives kErrorInvalidHandle.

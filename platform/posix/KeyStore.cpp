@@ -39,6 +39,8 @@ std::atomic<bool> g_forked{false};
 constexpr long kRetry = -1;
 // How long an operation keeps trying while other programs hold the store.
 constexpr auto kBusyDeadline = std::chrono::seconds(60);
+// How long a batch's transaction may hold the write lock before a write commits it and begins anew.
+constexpr auto kBatchSlice = std::chrono::milliseconds(50);
 
 // Handle layout: bits 0-39 the key's row id, 40-61 the store generation, 62 read, 63 write.
 constexpr int kGenerationShift = 40;
@@ -89,6 +91,9 @@ const char* const kStatementText[] = {
     "BEGIN IMMEDIATE",
     "COMMIT",
     "ROLLBACK",
+    "SAVEPOINT qv_write",
+    "RELEASE qv_write",
+    "ROLLBACK TO qv_write",
 };
 
 long MapResult(int rc) {
@@ -247,10 +252,12 @@ KeyStore& KeyStore::Instance() {
 
 void KeyStore::CloseAtExit() {
     std::lock_guard lock(m_mutex);
-    // The last connection to close moves the log into the store and removes it. A forked child leaves
-    // its parent's connection alone.
-    if (!g_forked)
-        CloseStore();
+    // A forked child leaves its parent's connection alone. A batch still alive at exit (exit() unwinds no
+    // stack) is committed: its writes were reported done. The last connection to close moves the log
+    // into the store and removes it.
+    LeaveParentConnection();
+    CommitBatch();
+    CloseStore();
 }
 
 bool KeyStore::CanWrite(std::uintptr_t handle) {
@@ -267,8 +274,9 @@ void KeyStore::CloseStore() {
         statement = nullptr;
     }
     if (m_db)
-        sqlite3_close_v2(m_db);
+        sqlite3_close_v2(m_db); // rolls back a transaction still open
     m_db = nullptr;
+    m_batchOpen = false;
 }
 
 sqlite3_stmt* KeyStore::Get(Statement which) {
@@ -279,17 +287,36 @@ sqlite3_stmt* KeyStore::Get(Statement which) {
     return m_statements[which];
 }
 
-long KeyStore::Ensure() {
+long KeyStore::Step(Statement which) {
+    sqlite3_stmt* statement = Get(which);
+    if (!statement) {
+        long result = MapResult(sqlite3_errcode(m_db));
+        return result == kErrorSuccess ? kErrorRegistryIoFailed : result;
+    }
+    int rc = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    return MapResult(rc);
+}
+
+void KeyStore::LeaveParentConnection() {
     if (g_forked.exchange(false)) {
-        // A forked child must not use its parent's connection: leave it alone and open a new one.
+        // A forked child must not use its parent's connection, nor end its parent's transaction: it
+        // leaves both alone and opens a connection of its own.
         m_db = nullptr;
         for (auto& statement : m_statements)
             statement = nullptr;
         m_path.clear();
+        m_batchOpen = false;
     }
+}
+
+long KeyStore::Ensure() {
+    LeaveParentConnection();
     std::string path = JoinPath(MachineDirectory::Path(), kStoreName);
     if (m_db && path == m_path)
         return kErrorSuccess;
+    // The writes a batch made in the store being left were reported done: they are committed there.
+    CommitBatch();
     CloseStore();
     m_path = std::move(path);
     m_generation = (m_generation + 1) & kGenerationMask;
@@ -432,8 +459,13 @@ template <class Operation> long KeyStore::Retry(Operation operation) {
     auto pause = std::chrono::microseconds(500);
     thread_local std::minstd_rand random(static_cast<unsigned>(::getpid()));
     while (true) {
-        if (m_db && !sqlite3_get_autocommit(m_db))
-            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (m_db && !sqlite3_get_autocommit(m_db)) {
+            // The operation's own transaction is undone before it runs again; a batch's stays.
+            if (!m_batchOpen)
+                sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        } else if (m_batchOpen) {
+            return kErrorBusy; // SQLite undid the batch's transaction: trying again cannot bring it back
+        }
         if (std::chrono::steady_clock::now() >= deadline)
             return kErrorBusy;
         std::this_thread::sleep_for(pause + std::chrono::microseconds(random() % 1000));
@@ -443,6 +475,107 @@ template <class Operation> long KeyStore::Retry(Operation operation) {
         if (result != kRetry)
             return result;
     }
+}
+
+template <class Operation> long KeyStore::Write(bool severalStatements, Operation operation) {
+    if (m_batches == 0) {
+        if (!severalStatements)
+            return Retry(operation); // one statement, one transaction
+        // BEGIN IMMEDIATE takes the write lock first, so two writers never deadlock upgrading a read lock.
+        return Retry([&] {
+            long result = Step(kBegin);
+            if (result != kErrorSuccess)
+                return result;
+            result = operation();
+            if (result == kErrorSuccess)
+                result = Step(kCommit);
+            if (result != kErrorSuccess && !sqlite3_get_autocommit(m_db))
+                Step(kRollback);
+            return result;
+        });
+    }
+    long result = BatchTransaction();
+    if (result != kErrorSuccess)
+        return result;
+    result = Retry([&] {
+        // A statement that fails is undone by SQLite alone; several become one write by a savepoint.
+        if (!severalStatements)
+            return operation();
+        long rc = Step(kSavepoint);
+        if (rc != kErrorSuccess)
+            return rc;
+        rc = operation();
+        if (rc != kErrorSuccess && !sqlite3_get_autocommit(m_db))
+            Step(kRollbackToSavepoint);
+        if (!sqlite3_get_autocommit(m_db)) {
+            long released = Step(kRelease);
+            if (rc == kErrorSuccess)
+                rc = released;
+        }
+        return rc;
+    });
+    BatchLost(&result);
+    return result;
+}
+
+long KeyStore::BatchTransaction() {
+    long result = kErrorSuccess;
+    if (BatchLost(&result))
+        return result;
+    if (m_batchOpen) {
+        if (std::chrono::steady_clock::now() - m_batchBegun < kBatchSlice)
+            return kErrorSuccess;
+        // Long enough: other programs get their turn at the write lock.
+        if ((result = CommitBatch()) != kErrorSuccess)
+            return result;
+    }
+    if ((result = Retry([&] { return Step(kBegin); })) != kErrorSuccess)
+        return result;
+    m_batchOpen = true;
+    m_batchBegun = std::chrono::steady_clock::now();
+    return kErrorSuccess;
+}
+
+long KeyStore::CommitBatch() {
+    long result = kErrorSuccess;
+    if (!m_batchOpen || BatchLost(&result))
+        return result;
+    // A store not (yet) in WAL mode makes a commit wait for its readers: Retry keeps the transaction.
+    result = Retry([&] { return Step(kCommit); });
+    if (!sqlite3_get_autocommit(m_db))
+        Step(kRollback); // a commit that failed for good
+    m_batchOpen = false;
+    if (result != kErrorSuccess && m_batchError == kErrorSuccess)
+        m_batchError = result;
+    return result;
+}
+
+bool KeyStore::BatchLost(long* result) {
+    // SQLite undoes a transaction by itself after some errors (I/O, a full disk, no memory).
+    if (!m_batchOpen || !sqlite3_get_autocommit(m_db))
+        return false;
+    m_batchOpen = false;
+    if (*result == kErrorSuccess)
+        *result = kErrorRegistryIoFailed;
+    if (m_batchError == kErrorSuccess)
+        m_batchError = *result;
+    return true;
+}
+
+void KeyStore::BeginBatch() {
+    std::lock_guard lock(m_mutex);
+    ++m_batches;
+}
+
+long KeyStore::EndBatch() {
+    std::lock_guard lock(m_mutex);
+    LeaveParentConnection();
+    if (m_batches > 0 && --m_batches > 0)
+        return m_batchError;
+    CommitBatch();
+    const long result = m_batchError;
+    m_batchError = kErrorSuccess;
+    return result;
 }
 
 long KeyStore::KeyId(std::uintptr_t handle, std::int64_t* id) const {
@@ -523,24 +656,8 @@ long KeyStore::OpenKey(std::string_view path, bool create, bool read, bool write
     if (result == kErrorFileNotFound && create) {
         if (m_readOnly)
             return kErrorAccessDenied;
-        // The missing keys and their parents in one transaction; BEGIN IMMEDIATE takes the write lock
-        // first, so two creators never deadlock upgrading a read lock.
-        result = Retry([&] {
-            long rc = MapResult(sqlite3_step(Get(kBegin)));
-            sqlite3_reset(Get(kBegin));
-            if (rc != kErrorSuccess)
-                return rc;
-            rc = ResolvePath(path, true, &id, &isNew);
-            if (rc == kErrorSuccess) {
-                rc = MapResult(sqlite3_step(Get(kCommit)));
-                sqlite3_reset(Get(kCommit));
-            }
-            if (rc != kErrorSuccess && !sqlite3_get_autocommit(m_db)) {
-                sqlite3_step(Get(kRollback));
-                sqlite3_reset(Get(kRollback));
-            }
-            return rc;
-        });
+        // The missing keys and their parents are one write.
+        result = Write(true, [&] { return ResolvePath(path, true, &id, &isNew); });
     }
     if (result != kErrorSuccess)
         return result;
@@ -601,8 +718,8 @@ long KeyStore::SetValue(std::uintptr_t handle, std::string_view name, std::uint3
         return result;
     if (m_readOnly)
         return kErrorAccessDenied;
-    // One statement, one transaction: the value is either old or new, whatever happens to this process.
-    return Retry([&]() -> long {
+    // One statement: the value is either old or new, whatever happens to this process.
+    return Write(false, [&]() -> long {
         StatementUse set(Get(kSetValue));
         if (!set)
             return MapResult(sqlite3_errcode(m_db));
@@ -630,7 +747,7 @@ long KeyStore::DeleteValue(std::uintptr_t handle, std::string_view name) {
         return result;
     if (m_readOnly)
         return kErrorAccessDenied;
-    return Retry([&]() -> long {
+    return Write(false, [&]() -> long {
         StatementUse remove(Get(kDeleteValue));
         if (!remove)
             return MapResult(sqlite3_errcode(m_db));
@@ -704,31 +821,16 @@ long KeyStore::DeleteTree(std::string_view path) {
         return result;
     if (m_readOnly || id == kRootId)
         return kErrorAccessDenied;
-    return Retry([&]() -> long {
-        long rc = MapResult(sqlite3_step(Get(kBegin)));
-        sqlite3_reset(Get(kBegin));
+    return Write(true, [&]() -> long {
+        // Someone may have deleted or replaced the key since it was looked up.
+        long rc = ResolvePath(path, false, &id, nullptr);
         if (rc != kErrorSuccess)
             return rc;
-        // Someone may have deleted or replaced the key since it was looked up.
-        rc = ResolvePath(path, false, &id, nullptr);
-        if (rc == kErrorSuccess) {
-            StatementUse remove(Get(kDeleteKey));
-            if (!remove)
-                rc = MapResult(sqlite3_errcode(m_db));
-            else {
-                sqlite3_bind_int64(remove.get(), 1, id);
-                rc = MapResult(sqlite3_step(remove.get()));
-            }
-        }
-        if (rc == kErrorSuccess) {
-            rc = MapResult(sqlite3_step(Get(kCommit)));
-            sqlite3_reset(Get(kCommit));
-        }
-        if (rc != kErrorSuccess && !sqlite3_get_autocommit(m_db)) {
-            sqlite3_step(Get(kRollback));
-            sqlite3_reset(Get(kRollback));
-        }
-        return rc;
+        StatementUse remove(Get(kDeleteKey));
+        if (!remove)
+            return MapResult(sqlite3_errcode(m_db));
+        sqlite3_bind_int64(remove.get(), 1, id);
+        return MapResult(sqlite3_step(remove.get()));
     });
 }
 

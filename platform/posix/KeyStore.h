@@ -6,6 +6,11 @@
 //
 // A handle carries the key's row id, the generation of the store connection it came from and whether it
 // may read and write.
+//
+// While batches are alive (RegistryBatch.h) the writes share one transaction, begun by the first write
+// and committed by the last batch to end, by a write that finds it older than 50 ms, by a switch to
+// another store and at exit.
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <set>
@@ -33,6 +38,10 @@ public:
     long EnumValue(std::uintptr_t handle, std::uint32_t index, std::string& name);
     long DeleteTree(std::string_view path);
 
+    // RegistryBatch: counts the batches alive; the last to end commits and returns what lost writes.
+    void BeginBatch();
+    long EndBatch();
+
     static bool CanWrite(std::uintptr_t handle);
     static bool CanRead(std::uintptr_t handle);
 
@@ -50,22 +59,31 @@ private:
         kBegin,
         kCommit,
         kRollback,
+        kSavepoint,
+        kRelease,
+        kRollbackToSavepoint,
         kStatementCount
     };
 
     KeyStore() = default;
     void CloseAtExit();
 
+    void LeaveParentConnection();
     long Ensure();
     long OpenStore();
     long Verify();
     long PrepareSchema(bool readOnly);
     void CloseStore();
     sqlite3_stmt* Get(Statement which);
+    long Step(Statement which);
     long KeyId(std::uintptr_t handle, std::int64_t* id) const;
     long ResolvePath(std::string_view path, bool create, std::int64_t* id, bool* created);
     long MissingOrDeleted(std::int64_t id, long missing);
     template <class Operation> long Retry(Operation operation);
+    template <class Operation> long Write(bool severalStatements, Operation operation);
+    long BatchTransaction();
+    long CommitBatch();
+    bool BatchLost(long* result);
 
     std::mutex m_mutex;
     sqlite3* m_db = nullptr;
@@ -75,6 +93,13 @@ private:
     std::uint32_t m_generation = 0;
     // Stores that passed the quick check in this process: path, device and inode.
     std::set<std::string> m_verified;
+
+    // Batches alive in the process; whether their transaction is open on m_db, and since when.
+    int m_batches = 0;
+    bool m_batchOpen = false;
+    std::chrono::steady_clock::time_point m_batchBegun;
+    // The first error that lost writes of the batches, given to the last one when it ends.
+    long m_batchError = 0;
 };
 
 } // namespace qv
