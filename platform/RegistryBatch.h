@@ -18,8 +18,12 @@
 // - Keep slow work (file copies, waits for other programs) out of a batch: its transaction holds the
 //   store's write lock until the next write after 50 ms, or until the batch ends.
 // - A switch of the machine directory commits the transaction on the old store; the batch goes on in the
-//   new one. A forked child never touches its parent's transaction: its writes use a connection of its
-//   own (and wait while the parent's batch holds the write lock).
+//   new one.
+// - A forked child never uses its parent's connection nor ends its transaction; batches it inherited
+//   count on in the child. It reads the store through a connection of its own, but SQLite's lock records
+//   in the child still hold the write lock the parent held at the fork: a child forked while a batch (or
+//   any write) was under way gets kErrorBusy for every write to that store. Children that need to write
+//   should be started with exec, as Process.h does.
 namespace qv {
 
 class RegistryBatch {

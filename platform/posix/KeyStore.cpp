@@ -34,6 +34,8 @@ constexpr std::uint32_t kMaxValueSize = 500'000'000; // below SQLite's largest b
 
 // Set in a forked child: the connection belongs to the parent.
 std::atomic<bool> g_forked{false};
+// Whether the process holds the store's write lock; in a forked child, whether its parent held it.
+std::atomic<bool> g_writing{false};
 
 // Internal result: the store was locked by another program; the whole operation is tried again.
 constexpr long kRetry = -1;
@@ -277,6 +279,7 @@ void KeyStore::CloseStore() {
         sqlite3_close_v2(m_db); // rolls back a transaction still open
     m_db = nullptr;
     m_batchOpen = false;
+    g_writing = false;
 }
 
 sqlite3_stmt* KeyStore::Get(Statement which) {
@@ -300,6 +303,11 @@ long KeyStore::Step(Statement which) {
 
 void KeyStore::LeaveParentConnection() {
     if (g_forked.exchange(false)) {
+        // SQLite keeps its file lock records per process, and the child's copy still counts the locks the
+        // parent's connection held: while the parent was writing, the child could never get the write lock
+        // of that store. Its writes there fail at once rather than after a long wait.
+        if (g_writing.exchange(false) && m_db)
+            m_lockedByParent.insert(m_path);
         // A forked child must not use its parent's connection, nor end its parent's transaction: it
         // leaves both alone and opens a connection of its own.
         m_db = nullptr;
@@ -478,11 +486,18 @@ template <class Operation> long KeyStore::Retry(Operation operation) {
 }
 
 template <class Operation> long KeyStore::Write(bool severalStatements, Operation operation) {
+    if (m_lockedByParent.count(m_path))
+        return kErrorBusy;
     if (m_batches == 0) {
+        g_writing = true;
+        const auto done = [](long result) {
+            g_writing = false;
+            return result;
+        };
         if (!severalStatements)
-            return Retry(operation); // one statement, one transaction
+            return done(Retry(operation)); // one statement, one transaction
         // BEGIN IMMEDIATE takes the write lock first, so two writers never deadlock upgrading a read lock.
-        return Retry([&] {
+        return done(Retry([&] {
             long result = Step(kBegin);
             if (result != kErrorSuccess)
                 return result;
@@ -492,7 +507,7 @@ template <class Operation> long KeyStore::Write(bool severalStatements, Operatio
             if (result != kErrorSuccess && !sqlite3_get_autocommit(m_db))
                 Step(kRollback);
             return result;
-        });
+        }));
     }
     long result = BatchTransaction();
     if (result != kErrorSuccess)
@@ -529,8 +544,11 @@ long KeyStore::BatchTransaction() {
         if ((result = CommitBatch()) != kErrorSuccess)
             return result;
     }
-    if ((result = Retry([&] { return Step(kBegin); })) != kErrorSuccess)
+    g_writing = true;
+    if ((result = Retry([&] { return Step(kBegin); })) != kErrorSuccess) {
+        g_writing = false;
         return result;
+    }
     m_batchOpen = true;
     m_batchBegun = std::chrono::steady_clock::now();
     return kErrorSuccess;
@@ -545,6 +563,7 @@ long KeyStore::CommitBatch() {
     if (!sqlite3_get_autocommit(m_db))
         Step(kRollback); // a commit that failed for good
     m_batchOpen = false;
+    g_writing = false;
     if (result != kErrorSuccess && m_batchError == kErrorSuccess)
         m_batchError = result;
     return result;
@@ -555,6 +574,7 @@ bool KeyStore::BatchLost(long* result) {
     if (!m_batchOpen || !sqlite3_get_autocommit(m_db))
         return false;
     m_batchOpen = false;
+    g_writing = false;
     if (*result == kErrorSuccess)
         *result = kErrorRegistryIoFailed;
     if (m_batchError == kErrorSuccess)

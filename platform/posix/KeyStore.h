@@ -100,6 +100,8 @@ private:
     std::chrono::steady_clock::time_point m_batchBegun;
     // The first error that lost writes of the batches, given to the last one when it ends.
     long m_batchError = 0;
+    // In a forked child: the stores its parents were writing when they forked.
+    std::set<std::string> m_lockedByParent;
 };
 
 } // namespace qv

@@ -1,64 +1,31 @@
 // The key store between processes: a writer killed at any moment leaves a whole store, and writers that
 // run at the same time lose nothing and never see the store locked.
 #include "StoreFiles.h"
+#include "StoreProcess.h"
 #include "StoreRecord.h"
 #include "platform/MachineDirectory.h"
 #include "platform/WinError.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
+#include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace qv {
 namespace {
 
-// Starts the store writer; with a pipe, *out reads its stdout.
-pid_t StartWriter(const std::vector<std::string>& arguments, int* out) {
-    std::vector<std::string> all = {QV_STORE_WRITER};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& argument : all)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    int pipeFds[2] = {-1, -1};
-    if (out) {
-        if (::pipe(pipeFds) != 0)
-            return -1;
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-        posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
-    }
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    if (out) {
-        ::close(pipeFds[1]);
-        *out = pipeFds[0];
-    }
-    return pid;
-}
-
-int WaitFor(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
-}
+using test::IntegrityCheck;
+using test::QueryBytes;
+using test::StartWriter;
+using test::WaitFor;
 
 // Reads the writer's output until its first finished step; false when it ended before one.
 bool ReadUntilFirstStep(int fd, std::string& output) {
@@ -73,10 +40,7 @@ bool ReadUntilFirstStep(int fd, std::string& output) {
 }
 
 std::uint64_t LastFinishedStep(int fd, std::string& output) {
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        output.append(buffer, static_cast<std::size_t>(got));
+    test::ReadToEnd(fd, output);
     std::size_t end = output.rfind('\n');
     if (end == std::string::npos)
         return 0;
@@ -85,35 +49,25 @@ std::uint64_t LastFinishedStep(int fd, std::string& output) {
     return std::stoull(output.substr(start, end - start));
 }
 
-std::string IntegrityCheck(const std::string& path) {
-    sqlite3* db = nullptr;
-    std::string result;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_exec(
-            db, "PRAGMA integrity_check",
-            [](void* text, int, char** values, char**) {
-                *static_cast<std::string*>(text) += values[0] ? values[0] : "";
-                return 0;
-            },
-            &result, nullptr);
-    } else {
-        result = sqlite3_errmsg(db);
+// The trees below kCrashTrees: number and whether the tree is whole.
+std::map<std::uint64_t, bool> CrashTrees() {
+    std::map<std::uint64_t, bool> trees;
+    RegistryKey parent;
+    if (parent.Open(test::kCrashTrees, RegAccess::Read) != kErrorSuccess)
+        return trees;
+    std::string name;
+    for (std::uint32_t i = 0; parent.EnumSubKey(i, name) == kErrorSuccess; ++i) {
+        RegistryKey leaf;
+        trees[std::stoull(name.substr(1))] =
+            leaf.Open(std::string(test::kCrashTrees) + "\\" + name + "\\A\\B", RegAccess::Read) ==
+            kErrorSuccess;
     }
-    sqlite3_close(db);
-    return result;
+    return trees;
 }
 
-std::string QueryBytes(const RegistryKey& key, const std::string& name) {
-    std::uint32_t size = 0;
-    if (key.QueryValue(name, nullptr, nullptr, &size) != kErrorSuccess)
-        return {};
-    std::string bytes(size, '\0');
-    EXPECT_EQ(key.QueryValue(name, nullptr, bytes.data(), &size), kErrorSuccess);
-    bytes.resize(size);
-    return bytes;
-}
-
-TEST(KeyStoreProcessTest, AWriterKilledAtAnyMomentLeavesAWholeStore) {
+// Kills the writer at random moments; what it leaves must open afresh, be a sound database, and hold
+// exactly what the writer's steps up to some step after the last it reported made, whole.
+void KillTheWriterAgainAndAgain(int rounds, bool batched) {
     test::TempMachine machine;
     const std::string store = (machine.Path() / "registry.db").string();
     std::random_device seedSource;
@@ -122,10 +76,13 @@ TEST(KeyStoreProcessTest, AWriterKilledAtAnyMomentLeavesAWholeStore) {
     SCOPED_TRACE("seed " + std::to_string(seed));
 
     std::uint64_t start = 1;
-    for (int round = 0; round < 30; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         int out = -1;
-        pid_t pid = StartWriter({machine.Str(), "burst", std::to_string(start)}, &out);
+        std::vector<std::string> arguments = {machine.Str(), "burst", std::to_string(start)};
+        if (batched)
+            arguments.push_back("batch");
+        pid_t pid = StartWriter(arguments, &out);
         ASSERT_GT(pid, 0);
         std::string output;
         const bool started = ReadUntilFirstStep(out, output);
@@ -138,34 +95,47 @@ TEST(KeyStoreProcessTest, AWriterKilledAtAnyMomentLeavesAWholeStore) {
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with status " << status;
         ASSERT_GE(finished, start);
 
-        // What it left must open afresh, be a sound database, and hold whole values only.
         test::LeaveStore();
         RegistryKey values;
         ASSERT_EQ(values.Open(test::kCrashKey, RegAccess::Read), kErrorSuccess);
         ASSERT_EQ(IntegrityCheck(store), "ok");
+        std::optional<std::uint64_t> steps[test::kCrashValues];
+        std::uint64_t committed = 0; // the last step of this round in the store
         for (int v = 0; v < test::kCrashValues; ++v) {
             std::string bytes = QueryBytes(values, "v" + std::to_string(v));
             // Once written, a value is never missing again.
-            if (round == 0 && finished < start + test::kCrashValues && bytes.empty())
+            if (round == 0 && bytes.empty())
                 continue;
-            std::optional<std::uint64_t> step = test::ReadRecord(bytes);
-            ASSERT_TRUE(step.has_value()) << "v" << v << " is torn";
-            EXPECT_EQ(*step % test::kCrashValues, static_cast<std::uint64_t>(v));
+            steps[v] = test::ReadRecord(bytes);
+            ASSERT_TRUE(steps[v].has_value()) << "v" << v << " is torn";
+            EXPECT_EQ(*steps[v] % test::kCrashValues, static_cast<std::uint64_t>(v));
+            if (*steps[v] >= start)
+                committed = std::max(committed, *steps[v]);
         }
-        // The last step the writer saw finished is in the store.
-        std::optional<std::uint64_t> last =
-            test::ReadRecord(QueryBytes(values, "v" + std::to_string(finished % test::kCrashValues)));
-        ASSERT_TRUE(last.has_value());
-        EXPECT_GE(*last, finished);
-        // Trees are made and deleted whole.
-        RegistryKey trees;
-        if (trees.Open(test::kCrashTrees, RegAccess::Read) == kErrorSuccess) {
-            std::string name;
-            for (std::uint32_t i = 0; trees.EnumSubKey(i, name) == kErrorSuccess; ++i) {
-                RegistryKey leaf;
-                EXPECT_EQ(leaf.Open(std::string(test::kCrashTrees) + "\\" + name + "\\A\\B", RegAccess::Read),
-                          kErrorSuccess)
-                    << name;
+        // The last step the writer saw finished is in the store, and so is every step before it.
+        ASSERT_GE(committed, finished);
+        for (std::uint64_t v = 0; v < test::kCrashValues; ++v) {
+            const std::uint64_t back = (committed + test::kCrashValues - v) % test::kCrashValues;
+            const std::uint64_t got = steps[v].value_or(0);
+            if (committed >= start + back) {
+                EXPECT_EQ(got, committed - back) << "v" << v;
+            } else {
+                EXPECT_LT(got, start) << "v" << v;
+            }
+        }
+        // Trees are made and deleted whole, in step; those of the last step may be made (or deleted) or not.
+        const std::map<std::uint64_t, bool> trees = CrashTrees();
+        for (const auto& [number, whole] : trees) {
+            EXPECT_TRUE(whole) << number;
+            if (number >= start) {
+                EXPECT_TRUE(number <= committed && number % 4 == 0 &&
+                            !(number % 8 == 0 && number + 16 < committed))
+                    << "tree " << number << " of " << committed;
+            }
+        }
+        for (std::uint64_t number = (start + 3) / 4 * 4; number < committed; number += 4) {
+            if (!(number % 8 == 0 && number + 16 <= committed)) {
+                EXPECT_TRUE(trees.count(number)) << "tree " << number << " of " << committed;
             }
         }
         // Later steps carry higher numbers than anything written so far.
@@ -173,7 +143,16 @@ TEST(KeyStoreProcessTest, AWriterKilledAtAnyMomentLeavesAWholeStore) {
     }
 }
 
-TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
+TEST(KeyStoreProcessTest, AWriterKilledAtAnyMomentLeavesAWholeStore) {
+    KillTheWriterAgainAndAgain(30, false);
+}
+
+TEST(KeyStoreProcessTest, AWriterKilledInBatchesLeavesAWholeStoreWithoutTheBatchUnderWay) {
+    KillTheWriterAgainAndAgain(15, true);
+}
+
+// Three writers of the same keys at once; those named in batched write in batches.
+void RunThreeWriters(const std::vector<std::string>& batched) {
     test::TempMachine machine;
     // The writers also race to create the store and its directory.
     const std::string dir = machine.Str() + "/fresh";
@@ -181,7 +160,10 @@ TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
     const std::vector<std::string> writers = {"1", "2", "3"};
     std::vector<pid_t> pids;
     for (const auto& id : writers) {
-        pid_t pid = StartWriter({dir, "share", id, std::to_string(kCount)}, nullptr);
+        std::vector<std::string> arguments = {dir, "share", id, std::to_string(kCount)};
+        if (std::find(batched.begin(), batched.end(), id) != batched.end())
+            arguments.push_back("batch");
+        pid_t pid = StartWriter(arguments, nullptr);
         ASSERT_GT(pid, 0);
         pids.push_back(pid);
     }
@@ -207,6 +189,14 @@ TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
             EXPECT_EQ(QueryBytes(sub, "n"), std::string(reinterpret_cast<const char*>(&i), sizeof i));
         }
     }
+}
+
+TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
+    RunThreeWriters({});
+}
+
+TEST(KeyStoreProcessTest, WritersInBatchesBesideOneWithoutLoseNothing) {
+    RunThreeWriters({"2", "3"});
 }
 
 } // namespace

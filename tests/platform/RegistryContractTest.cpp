@@ -1,6 +1,7 @@
 // What both registry backends promise (POSIX key store here, the Win32 registry under Wine). Portable code
 // only: every test works below its own random key, which it deletes afterwards, since Wine's registry is
 // shared between runs.
+#include "platform/RegistryBatch.h"
 #include "platform/RegistryKey.h"
 #include "platform/WinError.h"
 #include "support/TempMachine.h"
@@ -283,6 +284,45 @@ TEST_F(RegistryContractTest, AMovedKeyKeepsItsHandle) {
     EXPECT_EQ(Query(assigned, "v"), Bytes(std::string(4, '\0')));
     assigned.Close();
     EXPECT_FALSE(assigned.IsOpen());
+}
+
+TEST_F(RegistryContractTest, InsideABatchEveryCallWorksAsWithoutOne) {
+    RegistryKey kept = CreateKey("Kept");
+    {
+        RegistryBatch outer;
+        RegistryKey key;
+        bool created = false;
+        ASSERT_EQ(key.Create(Path("Batch\\Inner\\Leaf"), RegAccess::ReadWrite, &created), kErrorSuccess);
+        EXPECT_TRUE(created);
+        ASSERT_EQ(key.Create(Path("Batch\\Inner\\Leaf"), RegAccess::ReadWrite, &created), kErrorSuccess);
+        EXPECT_FALSE(created);
+        {
+            RegistryBatch inner;
+            ASSERT_EQ(Set(key, "a", kRegSz, std::string("one\0", 4)), kErrorSuccess);
+            ASSERT_EQ(Set(key, "b", kRegDword, std::string(4, '\1')), kErrorSuccess);
+            EXPECT_EQ(inner.End(), kErrorSuccess);
+        }
+        EXPECT_EQ(Query(key, "a"), Bytes(std::string("one\0", 4)));
+        ASSERT_EQ(Set(key, "a", kRegSz, std::string("two\0", 4)), kErrorSuccess);
+        EXPECT_EQ(key.DeleteValue("b"), kErrorSuccess);
+        std::uint32_t size = 0;
+        EXPECT_EQ(key.QueryValue("b", nullptr, nullptr, &size), kErrorFileNotFound);
+
+        // A write that fails leaves the batch going.
+        RegistryKey doomed = CreateKey("Doomed");
+        ASSERT_EQ(RegistryKey::DeleteTree(Path("Doomed")), kErrorSuccess);
+        EXPECT_EQ(Set(doomed, "v", kRegSz, std::string("x\0", 2)), kErrorKeyDeleted);
+        ASSERT_EQ(Set(kept, "c", kRegSz, std::string("three\0", 6)), kErrorSuccess);
+        EXPECT_EQ(outer.End(), kErrorSuccess);
+        EXPECT_EQ(outer.End(), kErrorSuccess);
+    }
+    RegistryKey probe;
+    ASSERT_EQ(probe.Open(Path("Batch\\Inner\\Leaf"), RegAccess::Read), kErrorSuccess);
+    EXPECT_EQ(Query(probe, "a"), Bytes(std::string("two\0", 4)));
+    std::string name;
+    EXPECT_EQ(probe.EnumValue(1, name), kErrorNoMoreItems);
+    EXPECT_EQ(Query(kept, "c"), Bytes(std::string("three\0", 6)));
+    EXPECT_EQ(probe.Open(Path("Doomed"), RegAccess::Read), kErrorFileNotFound);
 }
 
 } // namespace
