@@ -1,6 +1,8 @@
 // The registry calls the settings store makes: one value read, one value write, and a site's twelve values
-// read with the missing ones written back, for a new key and for a complete one.
+// read with the missing ones written back, for a new key and for a complete one, each write on its own and
+// in a batch per site (as the store loads).
 #include "platform/MachineDirectory.h"
+#include "platform/RegistryBatch.h"
 #include "platform/RegistryKey.h"
 #include "platform/WinError.h"
 
@@ -117,6 +119,30 @@ void BM_TwelveValuesCompleteKey(benchmark::State& state) {
         LoadSiteValues(path, state);
 }
 BENCHMARK(BM_TwelveValuesCompleteKey);
+
+// The same in a batch per key: the creation and the twelve write-backs are one transaction.
+void BM_TwelveValuesNewKeyInBatch(benchmark::State& state) {
+    Machine();
+    static unsigned site = 1'000'000;
+    for (auto _ : state) {
+        RegistryBatch batch;
+        LoadSiteValues(kBase + "\\" + std::to_string(site++), state);
+        if (batch.End() != kErrorSuccess)
+            state.SkipWithError("the batch failed");
+    }
+}
+BENCHMARK(BM_TwelveValuesNewKeyInBatch);
+
+void BM_TwelveValuesCompleteKeyInBatch(benchmark::State& state) {
+    Machine();
+    const std::string path = kBase + "\\4";
+    LoadSiteValues(path, state);
+    for (auto _ : state) {
+        RegistryBatch batch;
+        LoadSiteValues(path, state);
+    }
+}
+BENCHMARK(BM_TwelveValuesCompleteKeyInBatch);
 
 } // namespace
 

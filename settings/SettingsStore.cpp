@@ -5,6 +5,7 @@
 #include "RegValues.h"
 #include "TemplateDeployment.h"
 #include "platform/Paths.h"
+#include "platform/RegistryBatch.h"
 #include "platform/RegistryKey.h"
 #include "platform/TextCodec.h"
 #include "platform/WinError.h"
@@ -92,6 +93,8 @@ bool SettingsStore::LoadAllSites(MetabaseConnection& connection) {
     m_capacity = counted + kCapacityStep;
 
     // The second walk may meet sites that were added since the first: it stops at the number counted.
+    // Its key creations and write-backs go to the registry in batches rather than one by one.
+    RegistryBatch batch;
     std::size_t added = 0;
     EnumerateSiteIds(connection, [&](std::uint32_t siteId) {
         AddSite(connection, siteId, &m_default);
@@ -221,22 +224,28 @@ long SettingsStore::SaveSettingsForWizard(SiteSettings& record) {
 long SettingsStore::Save(SiteSettings& record, bool forWizard) {
     const std::string keyName = record.siteId != 0 ? SiteKeyName(record.siteId) : std::string(kSitesKey);
     RegistryKey key;
-    if (key.Open(keyName, RegAccess::Write) != kErrorSuccess) {
-        const long result = key.Create(keyName, RegAccess::ReadWrite);
-        if (result != kErrorSuccess)
-            return result;
-    }
+    {
+        // The values go in batches. This one is committed before the folders are touched: a folder renamed
+        // is never left behind a Directory value that a crash takes back, and copies and grants do not
+        // hold the store's write lock.
+        RegistryBatch batch;
+        if (key.Open(keyName, RegAccess::Write) != kErrorSuccess) {
+            const long result = key.Create(keyName, RegAccess::ReadWrite);
+            if (result != kErrorSuccess)
+                return result;
+        }
 
-    RegNumber(&key, value::EnableDisable, record.EnableDisable, 0, WriteStored);
-    RegNumber(&key, value::ServerState, record.ServerState, 0, WriteStored);
-    RegNumber(&key, value::Dyn404, record.Dyn404, 0, WriteStored);
-    RegNumber(&key, value::SendErrorImage, record.SendErrorImage, 0, WriteStored);
-    RegNumber(&key, value::Logging, record.Logging, 0, WriteStored);
-    // The Settings Manager leaves the handler's LogThreshold as it is stored.
-    if (forWizard)
-        RegNumber(&key, value::LogThreshold, record.LogThreshold, 0, WriteStored);
-    RegText(&key, value::LogDir, record.LogDir, {}, WriteStored);
-    RegText(&key, value::Directory, record.Directory, {}, WriteStored);
+        RegNumber(&key, value::EnableDisable, record.EnableDisable, 0, WriteStored);
+        RegNumber(&key, value::ServerState, record.ServerState, 0, WriteStored);
+        RegNumber(&key, value::Dyn404, record.Dyn404, 0, WriteStored);
+        RegNumber(&key, value::SendErrorImage, record.SendErrorImage, 0, WriteStored);
+        RegNumber(&key, value::Logging, record.Logging, 0, WriteStored);
+        // The Settings Manager leaves the handler's LogThreshold as it is stored.
+        if (forWizard)
+            RegNumber(&key, value::LogThreshold, record.LogThreshold, 0, WriteStored);
+        RegText(&key, value::LogDir, record.LogDir, {}, WriteStored);
+        RegText(&key, value::Directory, record.Directory, {}, WriteStored);
+    }
 
     if (!forWizard)
         RelocateErrorDirectory(record);
@@ -245,6 +254,7 @@ long SettingsStore::Save(SiteSettings& record, bool forWizard) {
     if (record.Logging != 0 && !HoldsToken(record.LogDir))
         PrepareSiteDirectory(m_installDirectory, record.LogDir, record);
 
+    RegistryBatch batch;
     RegList(&key, value::ExtList, record.ExtList, {}, WriteStored);
     RegList(&key, value::DynExtList, record.DynExtList, {}, WriteStored);
     RegList(&key, value::ImgFilters, record.ImgFilters, {}, WriteStored);
