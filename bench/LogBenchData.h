@@ -22,6 +22,7 @@ inline std::string BenchLogDirectory() {
 
 // Makes dir/name of at least bytes bytes unless it is there already; returns its size.
 inline std::uint64_t MakeBenchLog(const std::string& dir, const std::string& name, std::uint64_t bytes) {
+    std::filesystem::create_directories(dir);
     const std::filesystem::path path = std::filesystem::path(dir) / name;
     std::error_code error;
     const std::uint64_t existing = std::filesystem::file_size(path, error);
@@ -74,7 +75,8 @@ inline std::uint64_t MakeBenchLog(const std::string& dir, const std::string& nam
     }
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     written += buffer.size();
-    return written;
+    out.close();
+    return out ? written : 0;
 }
 
 } // namespace qv::bench

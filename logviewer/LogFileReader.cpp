@@ -16,6 +16,8 @@ namespace qv {
 
 namespace {
 
+constexpr std::uint64_t kFirstAheadPiece = 256 * 1024;
+
 // Eight bytes at a time: the high bit of each byte of a word that equals a given byte, exactly (no carry
 // runs from one byte into the next).
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
@@ -110,20 +112,71 @@ bool LogFileReader::Open(const std::string& logDirectory, const LogFileEntry& en
     return Open(JoinPath(logDirectory, entry.fileName), LogDateFromFileName(entry.fileName));
 }
 
+LogFileReader::~LogFileReader() {
+    m_stopAhead.store(true);
+    if (m_ahead.joinable())
+        m_ahead.join();
+}
+
+std::uint64_t LogFileReader::ReadInto(std::uint64_t offset, std::uint64_t bytes) {
+    bytes = std::min(bytes, static_cast<std::uint64_t>(std::numeric_limits<std::streamsize>::max()));
+    m_stream.read(m_file->m_buffer.get() + offset, static_cast<std::streamsize>(bytes));
+    return static_cast<std::uint64_t>(m_stream.gcount());
+}
+
+void LogFileReader::ReadAhead(std::uint64_t piece) {
+    if (m_done || m_ahead.joinable())
+        return;
+    m_available = m_read;
+    m_aheadEnded = false;
+    // The first pieces are small, so that the first rows come at once.
+    m_ahead = std::thread(
+        [this, at = m_read, length = m_length, piece = std::max<std::uint64_t>(piece, 1)]() mutable {
+            std::uint64_t size = std::min<std::uint64_t>(piece, kFirstAheadPiece);
+            bool more = true;
+            while (more && !m_stopAhead.load()) {
+                const std::uint64_t want = std::min(size, length - at);
+                size = std::min(size * 2, piece);
+                const std::uint64_t got = ReadInto(at, want);
+                at += got;
+                more = got == want && at < length;
+                {
+                    const std::lock_guard lock(m_mutex);
+                    m_available = at;
+                }
+                m_arrived.notify_all();
+            }
+            m_stream.close();
+            {
+                const std::lock_guard lock(m_mutex);
+                m_aheadEnded = true;
+            }
+            m_arrived.notify_all();
+        });
+}
+
 bool LogFileReader::ReadNext(std::uint64_t maxBytes) {
     if (m_done)
         return false;
-    const std::uint64_t want =
-        std::min<std::uint64_t>({std::max<std::uint64_t>(maxBytes, 1), m_length - m_read,
-                                 static_cast<std::uint64_t>(std::numeric_limits<std::streamsize>::max())});
-    m_stream.read(m_file->m_buffer.get() + m_read, static_cast<std::streamsize>(want));
-    const auto got = static_cast<std::uint64_t>(m_stream.gcount());
-    m_read += got;
+    const std::uint64_t target = m_read + std::min(std::max<std::uint64_t>(maxBytes, 1), m_length - m_read);
+    bool ended = false;
+    if (m_ahead.joinable()) {
+        std::unique_lock lock(m_mutex);
+        m_arrived.wait(lock, [&] { return m_available >= target || m_aheadEnded; });
+        m_read = std::min(m_available, target);
+        ended = m_aheadEnded && m_read == m_available;
+    } else {
+        const std::uint64_t want = target - m_read;
+        const std::uint64_t got = ReadInto(m_read, want);
+        m_read += got;
+        ended = got < want;
+    }
     // A file that shrank since it was opened ends where the data ends.
-    if (m_read == m_length || got < want) {
+    if (m_read == m_length || ended) {
         m_length = m_read;
         m_done = true;
-        m_stream.close();
+        if (!m_ahead.joinable())
+            m_stream.close();
         Index(m_read);
         return false;
     }

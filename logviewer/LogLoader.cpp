@@ -40,6 +40,7 @@ void LogLoader::Start(const std::string& logDirectory, const LogFileEntry& entry
             });
             return;
         }
+        reader.ReadAhead(kPiece);
         std::shared_ptr<const LogFile> file = reader.File();
         Post(generation, [this, file] { Q_EMIT opened(file); });
         std::uint64_t piece = kFirstPiece;

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ TEST(LogFileReader, PiecesGiveTheRowsOfOneRead) {
         for (std::uint64_t piece : {1, 2, 7, 64}) {
             LogFileReader reader;
             ASSERT_TRUE(reader.Open(directory, entry));
+            // Odd pieces read ahead by another thread as well.
+            if (piece % 2)
+                reader.ReadAhead(piece * 3);
             std::size_t seen = 0;
             while (reader.ReadNext(piece)) {
                 EXPECT_GE(reader.File()->RowCount(), seen);
@@ -61,6 +65,16 @@ TEST(LogFileReader, StoppingKeepsTheRowsSoFar) {
     ASSERT_LT(file->RowCount(), 600u);
     for (std::size_t i = 0; i < file->RowCount(); ++i)
         ASSERT_EQ(file->Record(i).path, "/page" + std::to_string(i) + ".htm");
+
+    // A reader that reads ahead stops when it goes, whatever it was doing.
+    for (int i = 0; i < 20; ++i) {
+        auto ahead = std::make_unique<LogFileReader>();
+        ASSERT_TRUE(ahead->Open(dir.Str(), LogFileEntry{"qv060315.log", 0, "", ""}));
+        ahead->ReadAhead(1 + i * 97);
+        if (i % 2)
+            ahead->ReadNext(1000);
+        ahead.reset();
+    }
 }
 
 TEST(LogFileReader, ReadsTheFileAsItWasWhenOpened) {
