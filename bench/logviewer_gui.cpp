@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTableView>
 #include <QTimer>
 
@@ -98,6 +99,56 @@ void BM_FirstRowsOfOneGigabyte(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(dialog.Model()->TotalRows());
 }
 BENCHMARK(BM_FirstRowsOfOneGigabyte)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
+
+// The find box on the whole 1 GB file: typing a text and clearing it again. The longest the window went
+// unanswered counts, as the rows are filtered off its thread.
+void BM_FindOnOneGigabyte(benchmark::State& state) {
+    const std::string dir = qv::bench::BenchLogDirectory() + "/viewer";
+    if (!qv::bench::MakeBenchLog(dir, "qv250101.log", kFileBytes)) {
+        state.SkipWithError("the benchmark log cannot be written");
+        return;
+    }
+    qv::LogViewerDialog dialog({{1, "Bench Site", dir}}, 1);
+    dialog.show();
+    auto* find = dialog.findChild<QLineEdit*>(QStringLiteral("editFind"));
+    const auto settle = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (dialog.Busy() && waited.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+    };
+    settle();
+
+    qint64 longestStall = 0;
+    double filtered = 0;
+    std::size_t shown = 0;
+    for (auto _ : state) {
+        QElapsedTimer sinceTick;
+        qint64 stall = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] { stall = std::max(stall, sinceTick.restart()); });
+        sinceTick.start();
+        ticker.start();
+        QElapsedTimer clock;
+        clock.start();
+        find->setText(QStringLiteral("ridgeline-42"));
+        settle();
+        const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        shown = dialog.Model()->ShownRows();
+        find->clear();
+        settle();
+        QApplication::processEvents();
+        ticker.stop();
+        state.SetIterationTime(seconds);
+        filtered += seconds;
+        longestStall = std::max(longestStall, stall);
+    }
+    state.counters["filter_ms"] = filtered / static_cast<double>(state.iterations()) * 1000;
+    state.counters["shown"] = static_cast<double>(shown);
+    state.counters["longest_stall_ms"] = static_cast<double>(longestStall);
+}
+BENCHMARK(BM_FindOnOneGigabyte)->Unit(benchmark::kMillisecond)->Iterations(2)->UseManualTime();
 
 } // namespace
 
