@@ -28,7 +28,7 @@ namespace qv {
 
 namespace {
 
-constexpr int kRowInterval = 40; // ms between hand-overs of rows while a file is read; each costs the list
+constexpr int kRowInterval = 40;  // ms between hand-overs of rows while a file is read; each costs the list
 constexpr int kFindDelay = 200;   // ms of quiet typing before the filter runs
 constexpr int kStatusTime = 5000; // ms an export's outcome stays
 constexpr int kProgressSteps = 1000;

@@ -32,8 +32,10 @@ ViewerTemplate ViewerTemplate::ForFont(const QSize& baseUnits, int siteLabelWidt
                                      kLabelGap - units.X(70));
     result.siteList = QRect(units.X(70) + push, units.Y(8), units.X(189), listHeight);
     result.fileList = QRect(units.X(70) + push, units.Y(28), units.X(189), listHeight);
+    // Refresh stands level with the file list beside it.
     result.refresh = units.Rect(266, 27, 50, 14);
     result.refresh.moveLeft(result.refresh.left() + push);
+    result.refresh.moveTop(result.fileList.top() + (result.fileList.height() - result.refresh.height()) / 2);
     result.client = QSize(units.X(348) + push, units.Y(236));
     result.scale = static_cast<double>(units.base.width()) / kTemplateBaseX;
     // The list's band at the top is 75 pixels whatever the font: the lists stay inside it.
