@@ -10,6 +10,7 @@
 #include "ViewerTemplate.h"
 #include "ui_LogViewerDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -21,7 +22,6 @@
 #include <QSignalBlocker>
 #include <QStandardPaths>
 
-#include <algorithm>
 #include <cmath>
 
 namespace qv {
@@ -34,7 +34,9 @@ constexpr int kStatusTime = 5000; // ms an export's outcome stays
 constexpr int kProgressSteps = 1000;
 
 QString SuggestedExportName(const LogFileEntry* entry) {
-    const QString directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (directory.isEmpty())
+        directory = QDir::homePath();
     const QString base =
         entry ? QFileInfo(QString::fromLocal8Bit(entry->fileName)).completeBaseName() : QStringLiteral("log");
     return directory + QLatin1Char('/') + base + QStringLiteral(".csv");
