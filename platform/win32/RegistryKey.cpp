@@ -43,30 +43,6 @@ bool IsRoot(std::string_view path) {
 
 } // namespace
 
-RegistryKey::~RegistryKey() {
-    Close();
-}
-
-RegistryKey::RegistryKey(RegistryKey&& other) noexcept
-    : m_open(other.m_open), m_writable(other.m_writable), m_handle(other.m_handle) {
-    other.m_open = false;
-    other.m_writable = false;
-    other.m_handle = 0;
-}
-
-RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_open = other.m_open;
-        m_writable = other.m_writable;
-        m_handle = other.m_handle;
-        other.m_open = false;
-        other.m_writable = false;
-        other.m_handle = 0;
-    }
-    return *this;
-}
-
 long RegistryKey::Open(std::string_view path, RegAccess access) {
     Close();
     if (HasZero(path))
