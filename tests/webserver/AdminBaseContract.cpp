@@ -72,25 +72,20 @@ void AdminBaseContract::SetUp() {
     ASSERT_NE(m_admin, nullptr) << "no admin base from " << GetParam().name;
 }
 
-void AdminBaseContract::TearDown() {
-    m_admin.reset();
-}
-
 namespace {
 
-// One GetData from the master root handle into a buffer of size bytes.
+// One GetData from the master root handle into a buffer of size bytes; a type of 0 asks for any.
 Answer Get(AdminBase& admin, const char16_t* path, std::uint32_t identifier, std::uint32_t attributes,
            std::uint32_t userType, std::uint32_t dataType, std::uint32_t size = 5048) {
     Answer answer;
     answer.data.assign(size + 1, 0);
-    answer.record.identifier = identifier;
-    answer.record.attributes = attributes;
-    answer.record.userType = userType;
-    answer.record.dataType = dataType;
-    answer.record.dataLen = size;
-    answer.record.data = answer.data.data();
+    answer.record = {identifier, attributes, userType, dataType, size, answer.data.data(), 0};
     answer.result = admin.GetData(kMetadataMasterRootHandle, path, &answer.record, &answer.required);
     return answer;
+}
+
+std::u16string Text(const Answer& answer) {
+    return TextOf(answer.data, answer.record.dataLen);
 }
 
 } // namespace
@@ -113,30 +108,16 @@ TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLast) {
     EXPECT_EQ(std::u16string(name), u"Compression");
     EXPECT_EQ(m_admin->EnumKeys(lm, u"/W3SVC/1/ROOT/images", name, 0), kErrNoMoreItems);
     EXPECT_EQ(m_admin->EnumKeys(lm, u"/W3SVC/7", name, 0), kErrPathNotFound);
-    EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
-}
 
-TEST_P(AdminBaseContract, OpensKeysRelativeToHandlesAndForgetsClosedOnes) {
-    MetadataHandle missing = 0;
-    EXPECT_EQ(
-        m_admin->OpenKey(kMetadataMasterRootHandle, u"/LM/W3SVC/3", kMetadataPermissionRead, 60000, &missing),
-        kErrPathNotFound);
-
-    MetadataHandle site = 0;
-    ASSERT_EQ(
-        m_admin->OpenKey(kMetadataMasterRootHandle, u"/LM/W3SVC/1", kMetadataPermissionRead, 60000, &site),
-        kS_OK);
+    // Handles open relative to others; a closed one is forgotten.
     MetadataHandle root = 0;
-    ASSERT_EQ(m_admin->OpenKey(site, u"/ROOT", kMetadataPermissionRead, 60000, &root), kS_OK);
-    EXPECT_NE(root, site);
-    char16_t name[kMetadataMaxNameLen] = {};
+    ASSERT_EQ(m_admin->OpenKey(lm, u"/W3SVC/1/ROOT", kMetadataPermissionRead, 60000, &root), kS_OK);
     ASSERT_EQ(m_admin->EnumKeys(root, u"", name, 0), kS_OK);
     EXPECT_EQ(std::u16string(name), u"images");
-
-    EXPECT_EQ(m_admin->CloseKey(root), kS_OK);
-    EXPECT_EQ(m_admin->CloseKey(site), kS_OK);
-    EXPECT_EQ(m_admin->EnumKeys(site, u"/ROOT", name, 0), kErrInvalidHandle);
-    EXPECT_EQ(m_admin->CloseKey(site), kErrInvalidHandle);
+    EXPECT_EQ(m_admin->OpenKey(lm, u"/W3SVC/3", kMetadataPermissionRead, 60000, &root), kErrPathNotFound);
+    EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
+    EXPECT_EQ(m_admin->EnumKeys(lm, u"/W3SVC", name, 0), kErrInvalidHandle);
+    EXPECT_EQ(m_admin->CloseKey(lm), kErrInvalidHandle);
 }
 
 TEST_P(AdminBaseContract, PathsCompareWithoutLetterCaseAndKeepTheirSpelling) {
@@ -145,131 +126,96 @@ TEST_P(AdminBaseContract, PathsCompareWithoutLetterCaseAndKeepTheirSpelling) {
         m_admin->OpenKey(kMetadataMasterRootHandle, u"/lm/w3svc/1/root", kMetadataPermissionRead, 60000, &lm),
         kS_OK);
     EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
-
-    const Answer path =
-        Get(*m_admin, u"/LM/w3svc/1/Root", kMdVrPath, kMetadataInherit, kIisMdUtFile, kAllMetadata);
-    ASSERT_EQ(path.result, kS_OK);
-    EXPECT_EQ(TextOf(path.data, path.record.dataLen), u"c:\\inetpub\\wwwroot");
-
+    EXPECT_EQ(Text(Get(*m_admin, u"/LM/w3svc/1/Root", kMdVrPath, 0, kIisMdUtFile, kAllMetadata)),
+              u"c:\\inetpub\\wwwroot");
     char16_t name[kMetadataMaxNameLen] = {};
     ASSERT_EQ(m_admin->EnumKeys(kMetadataMasterRootHandle, u"/Lm/W3Svc/1", name, 0), kS_OK);
     EXPECT_EQ(std::u16string(name), u"ROOT");
-    ASSERT_EQ(m_admin->EnumKeys(kMetadataMasterRootHandle, u"/LM/W3SVC/appPOOLS", name, 0), kS_OK);
-    EXPECT_EQ(std::u16string(name), u"Pool3");
 }
 
 TEST_P(AdminBaseContract, TooSmallABufferTellsTheLengthNeededInBytes) {
     const std::uint32_t needed = static_cast<std::uint32_t>((ContractLongComment().size() + 1) * 2);
-    const Answer small =
-        Get(*m_admin, u"/LM/W3SVC/2", kMdServerComment, kMetadataInherit, kIisMdUtServer, kAllMetadata, 260);
-    EXPECT_EQ(small.result, kErrInsufficientBuffer);
-    EXPECT_EQ(small.required, needed);
-
-    const Answer oneShort = Get(*m_admin, u"/LM/W3SVC/2", kMdServerComment, kMetadataInherit, kIisMdUtServer,
-                                kAllMetadata, needed - 1);
-    EXPECT_EQ(oneShort.result, kErrInsufficientBuffer);
-    EXPECT_EQ(oneShort.required, needed);
-
-    const Answer exact = Get(*m_admin, u"/LM/W3SVC/2", kMdServerComment, kMetadataInherit, kIisMdUtServer,
-                             kAllMetadata, needed);
+    for (const std::uint32_t size : {260u, needed - 1}) {
+        const Answer small = Get(*m_admin, u"/LM/W3SVC/2", kMdServerComment, 0, kIisMdUtServer, 0, size);
+        EXPECT_EQ(small.result, kErrInsufficientBuffer) << size;
+        EXPECT_EQ(small.required, needed) << size;
+    }
+    const Answer exact = Get(*m_admin, u"/LM/W3SVC/2", kMdServerComment, 0, kIisMdUtServer, 0, needed);
     ASSERT_EQ(exact.result, kS_OK);
     EXPECT_EQ(exact.record.dataLen, needed);
     EXPECT_EQ(exact.record.dataType, kStringMetadata);
-    EXPECT_EQ(exact.record.userType, kIisMdUtServer);
-    EXPECT_EQ(TextOf(exact.data, exact.record.dataLen), ContractLongComment());
+    EXPECT_EQ(Text(exact), ContractLongComment());
 
     const Answer binary = Get(*m_admin, u"/LM/W3SVC/2", kMdBinarySample, 0, kAllMetadata, kAllMetadata, 2);
     EXPECT_EQ(binary.result, kErrInsufficientBuffer);
     EXPECT_EQ(binary.required, 3u);
-    const Answer binaryRead =
-        Get(*m_admin, u"/LM/W3SVC/2", kMdBinarySample, 0, kAllMetadata, kAllMetadata, 3);
-    ASSERT_EQ(binaryRead.result, kS_OK);
-    EXPECT_EQ(binaryRead.record.dataType, kBinaryMetadata);
-    EXPECT_EQ(std::vector<unsigned char>(binaryRead.data.begin(), binaryRead.data.begin() + 3),
+    const Answer read = Get(*m_admin, u"/LM/W3SVC/2", kMdBinarySample, 0, kAllMetadata, kAllMetadata, 3);
+    ASSERT_EQ(read.result, kS_OK);
+    EXPECT_EQ(read.record.dataType, kBinaryMetadata);
+    EXPECT_EQ(std::vector<unsigned char>(read.data.begin(), read.data.begin() + 3),
               (std::vector<unsigned char>{0x01, 0x00, 0xFF}));
 }
 
 TEST_P(AdminBaseContract, InheritsFromTheNearestAncestorOnlyWhatItHandsDown) {
     // Without METADATA_INHERIT only the key's own data counts.
-    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1/ROOT", kMdServerComment, 0, kIisMdUtServer, kAllMetadata).result,
+    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1/ROOT", kMdServerComment, 0, kIisMdUtServer, 0).result,
               kErrDataNotFound);
-
     const Answer comment =
-        Get(*m_admin, u"/LM/W3SVC/1/ROOT", kMdServerComment, kMetadataInherit, kIisMdUtServer, kAllMetadata);
-    ASSERT_EQ(comment.result, kS_OK);
-    EXPECT_EQ(TextOf(comment.data, comment.record.dataLen),
-              u"Default Web Site"); // the site's, not the service's
+        Get(*m_admin, u"/LM/W3SVC/1/ROOT", kMdServerComment, kMetadataInherit, kIisMdUtServer, 0);
+    EXPECT_EQ(Text(comment), u"Default Web Site"); // the site's, not the service's
     EXPECT_EQ(comment.record.attributes & (kMetadataInherit | kMetadataIsInherited),
               kMetadataInherit | kMetadataIsInherited);
-
     const Answer own = Get(*m_admin, u"/LM/W3SVC/1", kMdServerComment, kMetadataInherit, kIisMdUtServer, 0);
     ASSERT_EQ(own.result, kS_OK);
     EXPECT_EQ(own.record.attributes & kMetadataIsInherited, 0u);
 
-    const Answer path =
-        Get(*m_admin, u"/LM/W3SVC/1/ROOT/images", kMdVrPath, kMetadataInherit, kIisMdUtFile, kAllMetadata);
-    ASSERT_EQ(path.result, kS_OK);
-    EXPECT_EQ(TextOf(path.data, path.record.dataLen), u"c:\\inetpub\\wwwroot");
-
-    const Answer plain = Get(*m_admin, u"/LM/W3SVC/AppPools/Plain", kMdAppPoolIdentityType, kMetadataInherit,
-                             kIisMdUtServer, 1);
-    ASSERT_EQ(plain.result, kS_OK);
-    EXPECT_EQ(DwordOf(plain.data), 2u);
-    const Answer pool3 = Get(*m_admin, u"/LM/W3SVC/AppPools/Pool3", kMdAppPoolIdentityType, kMetadataInherit,
-                             kIisMdUtServer, 1);
-    ASSERT_EQ(pool3.result, kS_OK);
-    EXPECT_EQ(DwordOf(pool3.data), 3u);
-    EXPECT_EQ(pool3.record.dataLen, 4u);
-
-    // Data without METADATA_INHERIT stays on its key.
-    const Answer isolation =
-        Get(*m_admin, u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kMetadataInherit, kIisMdUtServer, 1);
-    ASSERT_EQ(isolation.result, kS_OK);
-    EXPECT_EQ(DwordOf(isolation.data), 1u);
-    EXPECT_EQ(
-        Get(*m_admin, u"/LM/W3SVC/1", kMdGlobalStandardAppModeEnabled, kMetadataInherit, kIisMdUtServer, 1)
-            .result,
-        kErrDataNotFound);
-    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1", kMdHidden, kMetadataInherit, kAllMetadata, kAllMetadata).result,
-              kErrDataNotFound);
-    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1", 4242, kMetadataInherit, kAllMetadata, kAllMetadata).result,
-              kErrDataNotFound);
+    struct Case {
+        const char16_t* path;
+        std::uint32_t identifier;
+        std::uint32_t expected; // 0: not found
+    };
+    const Case numbers[] = {
+        {u"/LM/W3SVC/AppPools/Plain", kMdAppPoolIdentityType, 2},
+        {u"/LM/W3SVC/AppPools/Pool3", kMdAppPoolIdentityType, 3},
+        {u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, 1},
+        // Data without METADATA_INHERIT stays on its key.
+        {u"/LM/W3SVC/1", kMdGlobalStandardAppModeEnabled, 0},
+        {u"/LM/W3SVC/1", kMdHidden, 0},
+        {u"/LM/W3SVC/1", 4242, 0},
+    };
+    for (const Case& c : numbers) {
+        SCOPED_TRACE(c.identifier);
+        const Answer answer = Get(*m_admin, c.path, c.identifier, kMetadataInherit, 0, 0);
+        EXPECT_EQ(answer.result, c.expected ? kS_OK : kErrDataNotFound);
+        if (c.expected) {
+            EXPECT_EQ(DwordOf(answer.data), c.expected);
+        }
+    }
 }
 
 TEST_P(AdminBaseContract, AskedTypesMustMatchTheStoredOnes) {
-    // IIs5IsolationModeEnabled is a number: asked as text it is not found, never converted.
-    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kMetadataInherit, kIisMdUtServer,
-                  kStringMetadata)
-                  .result,
+    // A number asked as text is not found, never converted; nor text asked as a number, nor data of
+    // another user type.
+    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, 0, 0, kStringMetadata).result,
               kErrDataNotFound);
-    EXPECT_EQ(
-        Get(*m_admin, u"/LM/W3SVC/1", kMdServerComment, kMetadataInherit, kIisMdUtServer, kDwordMetadata)
-            .result,
-        kErrDataNotFound);
-    const Answer any = Get(*m_admin, u"/LM/W3SVC/AppPools/Pool3", kMdAppPoolIdentityType, 0, 0, kAllMetadata);
+    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1", kMdServerComment, 0, 0, kDwordMetadata).result, kErrDataNotFound);
+    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1", kMdServerComment, 0, kIisMdUtFile, 0).result, kErrDataNotFound);
+    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC", kMdWamUserName, 0, kIisMdUtServer, 0).result, kErrDataNotFound);
+    EXPECT_EQ(Text(Get(*m_admin, u"/LM/W3SVC", kMdWamUserName, 0, kIisMdUtFile, kStringMetadata)),
+              u"IWAM_SVC");
+    const Answer any = Get(*m_admin, u"/LM/W3SVC/AppPools/Pool3", kMdAppPoolIdentityType, 0, 0, 0);
     ASSERT_EQ(any.result, kS_OK);
     EXPECT_EQ(any.record.dataType, kDwordMetadata);
     EXPECT_EQ(any.record.userType, kIisMdUtServer);
-
-    // The user type too: ServerComment belongs to the server, WAMUserName to files.
-    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1", kMdServerComment, 0, kIisMdUtFile, kAllMetadata).result,
-              kErrDataNotFound);
-    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC", kMdWamUserName, 0, kIisMdUtServer, kStringMetadata).result,
-              kErrDataNotFound);
-    const Answer user = Get(*m_admin, u"/LM/W3SVC", kMdWamUserName, 0, kIisMdUtFile, kStringMetadata);
-    ASSERT_EQ(user.result, kS_OK);
-    EXPECT_EQ(TextOf(user.data, user.record.dataLen), u"IWAM_SVC");
 }
 
 TEST_P(AdminBaseContract, MissingPathsAreNotFoundUnlessAPartialPathIsAllowed) {
-    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/9", kMdServerComment, kMetadataInherit, kIisMdUtServer, 0).result,
-              kErrPathNotFound);
-    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/2/Root", kMdVrPath, kMetadataInherit, kIisMdUtFile, 0).result,
+    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/9", kMdServerComment, kMetadataInherit, 0, 0).result,
               kErrPathNotFound);
     const Answer partial = Get(*m_admin, u"/LM/W3SVC/9/ROOT", kMdServerComment,
-                               kMetadataInherit | kMetadataPartialPath, kIisMdUtServer, kAllMetadata);
+                               kMetadataInherit | kMetadataPartialPath, kIisMdUtServer, 0);
     ASSERT_EQ(partial.result, kS_OK);
-    EXPECT_EQ(TextOf(partial.data, partial.record.dataLen), u"Service");
+    EXPECT_EQ(Text(partial), u"Service");
     EXPECT_NE(partial.record.attributes & kMetadataIsInherited, 0u);
 }
 

@@ -47,7 +47,6 @@ std::u16string ContractLongComment();
 class AdminBaseContract : public ::testing::TestWithParam<AdminBaseFactory> {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     std::unique_ptr<AdminBase> m_admin;
 };

@@ -22,6 +22,7 @@ std::vector<std::string> GrantAndCollect(const TempMachine& machine, const std::
                                          std::size_t processes) {
     const std::filesystem::path install = machine.Path() / "install";
     const std::filesystem::path calls = machine.Path() / "calls";
+    std::filesystem::remove_all(calls);
     std::filesystem::create_directories(install);
     std::filesystem::create_directories(calls);
     const std::filesystem::path tool = install / "setacl";
@@ -52,32 +53,25 @@ std::vector<std::string> GrantAndCollect(const TempMachine& machine, const std::
     return written;
 }
 
-TEST(GrantProcess, TheToolGetsTheDirectoryAndTheQualifiedAccountAsArguments) {
+// A directory whose text ends in a backslash (the log directory's form on Windows) arrives whole too; the
+// arguments after it are not swallowed into it.
+TEST(GrantProcess, TheToolGetsTheDirectoryAndTheAccountAsArgumentsOfTheirOwn) {
     TempMachine machine;
     OsVersion::Set(5, 2);
     SetAccountQualifier(std::string("WEBHOST"));
-    const std::filesystem::path directory = machine.Path() / "site root" / "errors";
-
-    const std::vector<std::string> written = GrantAndCollect(machine, directory, 2);
-
-    const std::string head = directory.string() + "\n/dir\n/grant\nWEBHOST\\IIS_WPG\n";
-    EXPECT_EQ(written, (std::vector<std::string>{head + "/read\n/silent\n", head + "/write\n/silent\n"}));
+    std::filesystem::path directory = machine.Path() / "site root" / "errors";
+    std::string head = directory.string() + "\n/dir\n/grant\nWEBHOST\\IIS_WPG\n";
+    EXPECT_EQ(GrantAndCollect(machine, directory, 2),
+              (std::vector<std::string>{head + "/read\n/silent\n", head + "/write\n/silent\n"}));
     SetAccountQualifier(std::nullopt);
-}
 
-// A directory whose text ends in a backslash (the log directory's form on Windows) arrives whole; the
-// arguments after it are not swallowed into it.
-TEST(GrantProcess, ADirectoryEndingInABackslashArrivesAsItself) {
-    TempMachine machine;
     OsVersion::Set(5, 1);
-    const std::filesystem::path directory = machine.Path() / "Logs" / "W3SVC1\\";
-
-    const std::vector<std::string> written = GrantAndCollect(machine, directory, 4);
-
-    const std::string head = directory.string() + "\n/dir\n/grant\n";
-    EXPECT_EQ(written, (std::vector<std::string>{
-                           head + "IIS_WPG\n/read\n/silent\n", head + "IIS_WPG\n/write\n/silent\n",
-                           head + "SYSTEM\n/read\n/silent\n", head + "SYSTEM\n/write\n/silent\n"}));
+    directory = machine.Path() / "Logs" / "W3SVC1\\";
+    head = directory.string() + "\n/dir\n/grant\n";
+    EXPECT_EQ(
+        GrantAndCollect(machine, directory, 4),
+        (std::vector<std::string>{head + "IIS_WPG\n/read\n/silent\n", head + "IIS_WPG\n/write\n/silent\n",
+                                  head + "SYSTEM\n/read\n/silent\n", head + "SYSTEM\n/write\n/silent\n"}));
     OsVersion::Set(5, 2);
 }
 

@@ -16,9 +16,9 @@ INSTANTIATE_TEST_SUITE_P(Model, AdminBaseContract,
                                                             }}),
                          [](const auto& info) { return info.param.name; });
 
-TEST(MetabaseModel, KeysNamedOnlyByDeeperKeysTakeTheirPlaceWhenFirstNamed) {
+TEST(MetabaseModel, KeysTakeTheirPlaceWhenFirstNamedAndMatchWithoutCase) {
     MetabaseModel model;
-    model.AddKey(u"/LM/W3SVC/1/ROOT");
+    model.AddKey(u"/LM/W3SVC/1/ROOT/Caf\u00e9");
     model.AddKey(u"\\LM\\W3SVC\\Filters\\Compression\\gzip");
     model.AddKey(u"/LM/W3SVC/filters", u"IIsFilters"); // the same key, spelled otherwise
     model.AddKey(u"//LM/W3SVC/2/");
@@ -31,21 +31,13 @@ TEST(MetabaseModel, KeysNamedOnlyByDeeperKeysTakeTheirPlaceWhenFirstNamed) {
     EXPECT_EQ(model.Name(model.Child(*service, 2)), u"2");
     EXPECT_FALSE(model.Find(u"/LM/W3SVC/3"));
     EXPECT_EQ(model.Find(u"/"), MetabaseModel::kRoot);
-}
-
-TEST(MetabaseModel, AFolderOfLatinLettersMatchesWithoutCase) {
-    MetabaseModel model;
-    model.AddKey(u"/LM/W3SVC/1/ROOT/Caf\u00e9");
     EXPECT_TRUE(model.Find(u"/lm/w3svc/1/root/CAF\u00c9"));
     EXPECT_FALSE(model.Find(u"/LM/W3SVC/1/ROOT/Cafe"));
-}
 
-TEST(MetabaseModel, APropertySetAgainReplacesTheFirst) {
-    MetabaseModel model;
-    model.SetText(u"/LM/W3SVC/1", kMdServerComment, kIisMdUtServer, u"old", kMetadataInherit);
-    model.SetDword(u"/LM/W3SVC/1", kMdServerComment, kIisMdUtServer, 7, 0);
-    const auto site = model.Find(u"/LM/W3SVC/1");
-    ASSERT_TRUE(site);
+    // A property set again replaces the first.
+    model.SetText(u"/LM/W3SVC/2", kMdServerComment, kIisMdUtServer, u"old", kMetadataInherit);
+    model.SetDword(u"/LM/W3SVC/2", kMdServerComment, kIisMdUtServer, 7, 0);
+    const auto site = model.Find(u"/LM/W3SVC/2");
     ASSERT_EQ(model.Properties(*site).size(), 1u);
     EXPECT_EQ(model.FindProperty(*site, kMdServerComment)->dataType, kDwordMetadata);
 }

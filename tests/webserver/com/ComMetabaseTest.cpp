@@ -8,12 +8,10 @@
 #include "webserver/AdminBaseContract.h"
 #include "webserver/MetabaseConnection.h"
 
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -78,19 +76,6 @@ std::unique_ptr<AdminBase> OpenComAdminBase() {
 INSTANTIATE_TEST_SUITE_P(Com, AdminBaseContract,
                          ::testing::Values(AdminBaseFactory{"Com", OpenComAdminBase}));
 
-using Keys = std::vector<std::string>;
-
-Keys SiteKeys(const MetabaseConnection& connection) {
-    Keys keys;
-    for (std::uint32_t i = 0; i < 100; ++i) {
-        std::optional<std::string> key = EnumSiteKey(connection, i);
-        if (!key)
-            break;
-        keys.push_back(*key);
-    }
-    return keys;
-}
-
 // Whether COM is initialised on this thread, asked without changing that.
 bool ComInitialized(DWORD model) {
     const HRESULT result = CoInitializeEx(nullptr, model);
@@ -99,58 +84,42 @@ bool ComInitialized(DWORD model) {
     return result == S_FALSE || result == RPC_E_CHANGED_MODE;
 }
 
-TEST(ComMetabase, OpenCreatesTheObjectAndCloseReleasesIt) {
+TEST(ComMetabase, OpenCreatesTheObjectTheReadsGoThroughItAndCloseReleasesIt) {
     const long created = g_factory->CreatedCount();
     const long live = ModelComServer::LiveCount();
     MetabaseConnection connection;
     ASSERT_TRUE(connection.Open());
-    EXPECT_TRUE(connection.IsOpen());
     EXPECT_EQ(g_factory->CreatedCount(), created + 1);
     EXPECT_EQ(ModelComServer::LiveCount(), live + 1);
+
+    EXPECT_EQ(EnumSiteKey(connection, 3), "2");
+    EXPECT_FALSE(EnumSiteKey(connection, 4));
+    // Larger than the first buffer: read again with the size the object asked for.
+    EXPECT_EQ(ReadSiteValue(connection, 2, kMdServerComment, kIisMdUtServer, kMetadataInherit),
+              TextCodec::FromUtf16(ContractLongComment()));
+    EXPECT_EQ(ReadSiteRootValue(connection, 1, kMdVrPath), "c:\\inetpub\\wwwroot");
+    std::uint32_t length = 0;
+    const auto type = ReadServiceValue(connection, "/W3SVC/AppPools/Pool3", kMdAppPoolIdentityType,
+                                       kIisMdUtServer, kDwordMetadata, kMetadataInherit, &length);
+    ASSERT_TRUE(type && type->size() == 5u);
+    EXPECT_EQ((*type)[0], 3);
+    EXPECT_EQ(ReadServiceValue(connection, "/W3SVC/AppPools/Pool3", kMdWamUserName, kIisMdUtFile,
+                               kStringMetadata, kMetadataInherit, &length),
+              "poolUser");
+
     connection.Close();
     EXPECT_FALSE(connection.IsOpen());
     EXPECT_EQ(ModelComServer::LiveCount(), live);
     EXPECT_TRUE(ComInitialized(COINIT_MULTITHREADED)); // the environment's own initialisation stays
 }
 
-TEST(ComMetabase, TheFourReadsGoThroughCom) {
-    MetabaseConnection connection;
-    ASSERT_TRUE(connection.Open());
-    EXPECT_EQ(SiteKeys(connection), (Keys{"1", "AppPools", "Filters", "2"}));
-    EXPECT_EQ(ReadSiteValue(connection, 1, kMdServerComment, kIisMdUtServer, kMetadataInherit),
-              "Default Web Site");
-    // Larger than the first buffer: read again with the size the object asked for.
-    EXPECT_EQ(ReadSiteValue(connection, 2, kMdServerComment, kIisMdUtServer, kMetadataInherit),
-              TextCodec::FromUtf16(ContractLongComment()));
-    EXPECT_EQ(ReadSiteValue(connection, 7, kMdServerComment, kIisMdUtServer, kMetadataInherit), std::nullopt);
-    EXPECT_EQ(ReadSiteRootValue(connection, 1, kMdVrPath), "c:\\inetpub\\wwwroot");
-
-    std::uint32_t length = 0;
-    const std::optional<std::string> type =
-        ReadServiceValue(connection, "/W3SVC/AppPools/Pool3", kMdAppPoolIdentityType, kIisMdUtServer,
-                         kDwordMetadata, kMetadataInherit, &length);
-    ASSERT_TRUE(type.has_value());
-    ASSERT_EQ(type->size(), 5u);
-    EXPECT_EQ(static_cast<unsigned char>((*type)[0]), 3);
-    EXPECT_EQ(length, 4u);
-    EXPECT_EQ(ReadServiceValue(connection, "/W3SVC/AppPools/Pool3", kMdWamUserName, kIisMdUtFile,
-                               kStringMetadata, kMetadataInherit, &length),
-              "poolUser");
-    EXPECT_EQ(length, 8u);
-    connection.Close();
-}
-
 TEST(ComMetabase, WithoutTheObjectNothingOpensAndNothingIsRead) {
     g_factory->Revoke();
     MetabaseConnection connection;
-    const bool opened = connection.Open();
-    const bool isOpen = connection.IsOpen();
-    const std::optional<std::string> key = EnumSiteKey(connection, 0);
+    const bool opened = connection.Open() || connection.IsOpen() || EnumSiteKey(connection, 0);
     connection.Close();
     ASSERT_TRUE(g_factory->Register());
     EXPECT_FALSE(opened);
-    EXPECT_FALSE(isOpen);
-    EXPECT_EQ(key, std::nullopt);
     EXPECT_TRUE(ComInitialized(COINIT_MULTITHREADED));
 }
 

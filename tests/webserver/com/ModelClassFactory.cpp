@@ -36,14 +36,6 @@ HRESULT WINAPI ModelClassFactory::QueryInterface(REFIID riid, void** object) {
     return E_NOINTERFACE;
 }
 
-ULONG WINAPI ModelClassFactory::AddRef() {
-    return ++m_references;
-}
-
-ULONG WINAPI ModelClassFactory::Release() {
-    return --m_references;
-}
-
 HRESULT WINAPI ModelClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** object) {
     if (!object)
         return E_POINTER;
@@ -58,10 +50,6 @@ HRESULT WINAPI ModelClassFactory::CreateInstance(IUnknown* outer, REFIID riid, v
     if (SUCCEEDED(result))
         ++m_created;
     return result;
-}
-
-HRESULT WINAPI ModelClassFactory::LockServer(BOOL) {
-    return S_OK;
 }
 
 } // namespace qv::test

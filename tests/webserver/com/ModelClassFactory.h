@@ -26,10 +26,10 @@ public:
     long CreatedCount() const { return m_created; }
 
     HRESULT WINAPI QueryInterface(REFIID riid, void** object) override;
-    ULONG WINAPI AddRef() override;
-    ULONG WINAPI Release() override;
+    ULONG WINAPI AddRef() override { return ++m_references; }
+    ULONG WINAPI Release() override { return --m_references; }
     HRESULT WINAPI CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
-    HRESULT WINAPI LockServer(BOOL lock) override;
+    HRESULT WINAPI LockServer(BOOL) override { return S_OK; }
 
 private:
     // Lives as long as the test that made it; COM's references only keep count.

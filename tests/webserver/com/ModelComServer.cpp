@@ -38,10 +38,6 @@ HRESULT WINAPI ModelComServer::QueryInterface(REFIID riid, void** object) {
     return E_NOINTERFACE;
 }
 
-ULONG WINAPI ModelComServer::AddRef() {
-    return ++m_references;
-}
-
 ULONG WINAPI ModelComServer::Release() {
     const ULONG left = --m_references;
     if (left == 0)
@@ -102,91 +98,6 @@ HRESULT WINAPI ModelComServer::GetData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDP
     pmdrMDData->dwMDDataTag = record.dataTag;
     *pdwMDRequiredDataLen = required;
     return result;
-}
-
-// The suite reads only; nothing below is served.
-HRESULT WINAPI ModelComServer::AddKey(METADATA_HANDLE, LPCWSTR) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::DeleteKey(METADATA_HANDLE, LPCWSTR) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::DeleteChildKeys(METADATA_HANDLE, LPCWSTR) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::CopyKey(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, WINBOOL, WINBOOL) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::RenameKey(METADATA_HANDLE, LPCWSTR, LPCWSTR) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::SetData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::DeleteData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::EnumData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD, DWORD, DWORD*) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::GetAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, DWORD*, DWORD*,
-                                          DWORD, unsigned char*, DWORD*) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::DeleteAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::CopyData(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, DWORD, DWORD,
-                                        DWORD, WINBOOL) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::GetDataPaths(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WCHAR*, DWORD*) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::ChangePermissions(METADATA_HANDLE, DWORD, DWORD) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::SaveData() {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::GetHandleInfo(METADATA_HANDLE, PMETADATA_HANDLE_INFO) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::GetSystemChangeNumber(DWORD*) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::GetDataSetNumber(METADATA_HANDLE, LPCWSTR, DWORD*) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::SetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::GetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::KeyExchangePhase1() {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::KeyExchangePhase2() {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::Backup(LPCWSTR, DWORD, DWORD) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::Restore(LPCWSTR, DWORD, DWORD) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::EnumBackups(LPWSTR, DWORD*, PFILETIME, DWORD) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::DeleteBackup(LPCWSTR, DWORD) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::UnmarshalInterface(IMSAdminBaseW**) {
-    return E_NOTIMPL;
-}
-HRESULT WINAPI ModelComServer::GetServerGuid() {
-    return E_NOTIMPL;
 }
 
 } // namespace qv::test

@@ -26,7 +26,7 @@ public:
     static long LiveCount();
 
     HRESULT WINAPI QueryInterface(REFIID riid, void** object) override;
-    ULONG WINAPI AddRef() override;
+    ULONG WINAPI AddRef() override { return ++m_references; }
     ULONG WINAPI Release() override;
 
     HRESULT WINAPI OpenKey(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, DWORD dwMDAccessRequested,
@@ -37,35 +37,50 @@ public:
     HRESULT WINAPI GetData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, PMETADATA_RECORD pmdrMDData,
                            DWORD* pdwMDRequiredDataLen) override;
 
-    HRESULT WINAPI AddKey(METADATA_HANDLE, LPCWSTR) override;
-    HRESULT WINAPI DeleteKey(METADATA_HANDLE, LPCWSTR) override;
-    HRESULT WINAPI DeleteChildKeys(METADATA_HANDLE, LPCWSTR) override;
-    HRESULT WINAPI CopyKey(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, WINBOOL, WINBOOL) override;
-    HRESULT WINAPI RenameKey(METADATA_HANDLE, LPCWSTR, LPCWSTR) override;
-    HRESULT WINAPI SetData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD) override;
-    HRESULT WINAPI DeleteData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) override;
-    HRESULT WINAPI EnumData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD, DWORD, DWORD*) override;
+    // The suite reads only; nothing below is served.
+    HRESULT WINAPI AddKey(METADATA_HANDLE, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT WINAPI DeleteKey(METADATA_HANDLE, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT WINAPI DeleteChildKeys(METADATA_HANDLE, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT WINAPI CopyKey(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, WINBOOL, WINBOOL) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI RenameKey(METADATA_HANDLE, LPCWSTR, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI DeleteData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI EnumData(METADATA_HANDLE, LPCWSTR, PMETADATA_RECORD, DWORD, DWORD*) override {
+        return E_NOTIMPL;
+    }
     HRESULT WINAPI GetAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, DWORD*, DWORD*, DWORD,
-                              unsigned char*, DWORD*) override;
-    HRESULT WINAPI DeleteAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) override;
+                              unsigned char*, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI DeleteAllData(METADATA_HANDLE, LPCWSTR, DWORD, DWORD) override { return E_NOTIMPL; }
     HRESULT WINAPI CopyData(METADATA_HANDLE, LPCWSTR, METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD,
-                            WINBOOL) override;
-    HRESULT WINAPI GetDataPaths(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WCHAR*, DWORD*) override;
-    HRESULT WINAPI ChangePermissions(METADATA_HANDLE, DWORD, DWORD) override;
-    HRESULT WINAPI SaveData() override;
-    HRESULT WINAPI GetHandleInfo(METADATA_HANDLE, PMETADATA_HANDLE_INFO) override;
-    HRESULT WINAPI GetSystemChangeNumber(DWORD*) override;
-    HRESULT WINAPI GetDataSetNumber(METADATA_HANDLE, LPCWSTR, DWORD*) override;
-    HRESULT WINAPI SetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) override;
-    HRESULT WINAPI GetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) override;
-    HRESULT WINAPI KeyExchangePhase1() override;
-    HRESULT WINAPI KeyExchangePhase2() override;
-    HRESULT WINAPI Backup(LPCWSTR, DWORD, DWORD) override;
-    HRESULT WINAPI Restore(LPCWSTR, DWORD, DWORD) override;
-    HRESULT WINAPI EnumBackups(LPWSTR, DWORD*, PFILETIME, DWORD) override;
-    HRESULT WINAPI DeleteBackup(LPCWSTR, DWORD) override;
-    HRESULT WINAPI UnmarshalInterface(IMSAdminBaseW**) override;
-    HRESULT WINAPI GetServerGuid() override;
+                            WINBOOL) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI GetDataPaths(METADATA_HANDLE, LPCWSTR, DWORD, DWORD, DWORD, WCHAR*, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI ChangePermissions(METADATA_HANDLE, DWORD, DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI SaveData() override { return E_NOTIMPL; }
+    HRESULT WINAPI GetHandleInfo(METADATA_HANDLE, PMETADATA_HANDLE_INFO) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetSystemChangeNumber(DWORD*) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetDataSetNumber(METADATA_HANDLE, LPCWSTR, DWORD*) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI GetLastChangeTime(METADATA_HANDLE, LPCWSTR, PFILETIME, WINBOOL) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI KeyExchangePhase1() override { return E_NOTIMPL; }
+    HRESULT WINAPI KeyExchangePhase2() override { return E_NOTIMPL; }
+    HRESULT WINAPI Backup(LPCWSTR, DWORD, DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI Restore(LPCWSTR, DWORD, DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI EnumBackups(LPWSTR, DWORD*, PFILETIME, DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI DeleteBackup(LPCWSTR, DWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI UnmarshalInterface(IMSAdminBaseW**) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetServerGuid() override { return E_NOTIMPL; }
 
 private:
     ~ModelComServer();
