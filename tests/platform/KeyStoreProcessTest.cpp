@@ -1,6 +1,5 @@
 // The key store between processes: a writer killed at any moment leaves a whole store, and writers that
 // run at the same time lose nothing and never see the store locked.
-#include "StoreFiles.h"
 #include "StoreProcess.h"
 #include "StoreRecord.h"
 #include "platform/MachineDirectory.h"
@@ -27,26 +26,13 @@ using test::QueryBytes;
 using test::StartWriter;
 using test::WaitFor;
 
-// Reads the writer's output until its first finished step; false when it ended before one.
-bool ReadUntilFirstStep(int fd, std::string& output) {
-    char buffer[256];
-    while (output.find('\n') == std::string::npos) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got <= 0)
-            return false;
-        output.append(buffer, static_cast<std::size_t>(got));
-    }
-    return true;
-}
-
-std::uint64_t LastFinishedStep(int fd, std::string& output) {
-    test::ReadToEnd(fd, output);
-    std::size_t end = output.rfind('\n');
+// The last step of the writer's output, or 0.
+std::uint64_t LastFinishedStep(const std::string& output) {
+    const std::size_t end = output.rfind('\n');
     if (end == std::string::npos)
         return 0;
-    std::size_t start = output.rfind('\n', end - 1);
-    start = start == std::string::npos ? 0 : start + 1;
-    return std::stoull(output.substr(start, end - start));
+    const std::size_t start = end == 0 ? std::string::npos : output.rfind('\n', end - 1);
+    return std::stoull(output.substr(start == std::string::npos ? 0 : start + 1));
 }
 
 // The trees below kCrashTrees: number and whether the tree is whole.
@@ -84,15 +70,18 @@ void KillTheWriterAgainAndAgain(int rounds, bool batched) {
             arguments.push_back("batch");
         pid_t pid = StartWriter(arguments, &out);
         ASSERT_GT(pid, 0);
+        // Killed some time after its first finished step.
         std::string output;
-        const bool started = ReadUntilFirstStep(out, output);
+        char first = 0;
+        while (first != '\n' && ::read(out, &first, 1) == 1)
+            output += first;
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
         ::kill(pid, SIGKILL);
-        const std::uint64_t finished = LastFinishedStep(out, output);
+        test::ReadToEnd(out, output);
         ::close(out);
+        const std::uint64_t finished = LastFinishedStep(output);
         const int status = WaitFor(pid);
-        ASSERT_TRUE(started) << "the writer stopped by itself with status " << status;
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with status " << status;
+        ASSERT_TRUE(first == '\n' && WIFSIGNALED(status)) << "the writer stopped by itself: " << status;
         ASSERT_GE(finished, start);
 
         test::LeaveStore();
@@ -163,12 +152,11 @@ void RunThreeWriters(const std::vector<std::string>& batched) {
         std::vector<std::string> arguments = {dir, "share", id, std::to_string(kCount)};
         if (std::find(batched.begin(), batched.end(), id) != batched.end())
             arguments.push_back("batch");
-        pid_t pid = StartWriter(arguments, nullptr);
-        ASSERT_GT(pid, 0);
-        pids.push_back(pid);
+        pids.push_back(StartWriter(arguments, nullptr));
+        ASSERT_GT(pids.back(), 0);
     }
     for (pid_t pid : pids) {
-        int status = WaitFor(pid);
+        const int status = WaitFor(pid);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer failed, status " << status;
     }
 
@@ -183,10 +171,10 @@ void RunThreeWriters(const std::vector<std::string>& batched) {
     for (const auto& id : writers) {
         for (int i = 0; i < kCount; ++i) {
             const std::string value = test::SharedValueName(id, i);
-            EXPECT_EQ(QueryBytes(shared, value), value + '\0');
             RegistryKey sub;
-            ASSERT_EQ(sub.Open(test::SharedSubKey(id, i), RegAccess::Read), kErrorSuccess) << id << " " << i;
-            EXPECT_EQ(QueryBytes(sub, "n"), std::string(reinterpret_cast<const char*>(&i), sizeof i));
+            ASSERT_EQ(sub.Open(test::SharedSubKey(id, i), RegAccess::Read), kErrorSuccess) << value;
+            EXPECT_EQ(QueryBytes(shared, value) + QueryBytes(sub, "n"),
+                      value + '\0' + std::string(reinterpret_cast<const char*>(&i), sizeof i));
         }
     }
 }

@@ -1,4 +1,5 @@
-// On POSIX the version record comes from the machine's registry.
+// On POSIX the version record comes from the machine's registry; what cannot be read there is Windows
+// Server 2003 (5.2).
 #include "platform/OsVersion.h"
 #include "platform/RegistryKey.h"
 #include "platform/WinError.h"
@@ -6,58 +7,46 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+
+using namespace std::string_literals;
 
 namespace qv {
 namespace {
 
-void WriteCurrentVersion(std::uint32_t type, const std::string& bytes) {
-    RegistryKey key;
-    ASSERT_EQ(key.Create("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", RegAccess::ReadWrite),
-              kErrorSuccess);
-    ASSERT_EQ(key.SetValue("CurrentVersion", type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
-              kErrorSuccess);
-}
-
-TEST(OsVersionTest, RecordReadsTheMachinesCurrentVersion) {
-    test::TempMachine machine;
-    WriteCurrentVersion(kRegSz, std::string("6.1\0", 4));
-    OsVersion::Record();
-    EXPECT_EQ(OsVersion::Major(), 6);
-    EXPECT_EQ(OsVersion::Minor(), 1);
-    EXPECT_FALSE(OsVersion::IsIis6());
-
-    WriteCurrentVersion(kRegSz, "10.0"); // without its terminating zero
-    OsVersion::Record();
-    EXPECT_EQ(OsVersion::Major(), 10);
-    EXPECT_EQ(OsVersion::Minor(), 0);
-}
-
-TEST(OsVersionTest, AMissingOrUnreadableVersionIsWindowsServer2003) {
-    for (auto [type, bytes] : {std::pair<std::uint32_t, std::string>{kRegSz, std::string("six\0", 4)},
-                               {kRegSz, std::string("6.\0", 3)},
-                               {kRegDword, std::string(4, '\6')},
-                               {kRegSz, std::string(100, '6')}}) {
+TEST(OsVersionTest, RecordReadsTheMachinesCurrentVersionOrFallsBackTo2003) {
+    struct Case {
+        std::optional<std::pair<std::uint32_t, std::string>> value;
+        int major, minor;
+    };
+    const Case cases[] = {
+        {{{kRegSz, "6.1\0"s}}, 6, 1},
+        {{{kRegSz, "10.0"}}, 10, 0}, // the terminating zero is optional
+        {{{kRegSz, "six\0"s}}, 5, 2},
+        {{{kRegSz, "6.\0"s}}, 5, 2},
+        {{{kRegDword, "\6\6\6\6"}}, 5, 2},
+        {{{kRegSz, std::string(100, '6')}}, 5, 2},
+        {std::nullopt, 5, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value ? c.value->second : "(missing)");
         test::TempMachine machine;
-        WriteCurrentVersion(type, bytes);
+        if (c.value) {
+            RegistryKey key;
+            ASSERT_EQ(key.Create("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", RegAccess::ReadWrite),
+                      kErrorSuccess);
+            const auto& [type, bytes] = *c.value;
+            ASSERT_EQ(
+                key.SetValue("CurrentVersion", type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
+                kErrorSuccess);
+        }
         OsVersion::Set(6, 3);
         OsVersion::Record();
-        EXPECT_EQ(OsVersion::Major(), 5) << bytes;
-        EXPECT_EQ(OsVersion::Minor(), 2) << bytes;
-        EXPECT_TRUE(OsVersion::IsIis6());
+        EXPECT_EQ(OsVersion::Major(), c.major);
+        EXPECT_EQ(OsVersion::Minor(), c.minor);
+        EXPECT_EQ(OsVersion::IsIis6(), c.major == 5);
     }
-    test::TempMachine empty;
-    OsVersion::Set(6, 3);
-    OsVersion::Record();
-    EXPECT_EQ(OsVersion::Major(), 5);
-    EXPECT_EQ(OsVersion::Minor(), 2);
-}
-
-TEST(OsVersionTest, SetOverridesTheRecord) {
-    OsVersion::Set(5, 0);
-    EXPECT_FALSE(OsVersion::IsIis6());
-    OsVersion::Set(5, 2);
-    EXPECT_TRUE(OsVersion::IsIis6());
 }
 
 } // namespace

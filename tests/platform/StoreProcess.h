@@ -1,13 +1,16 @@
 #pragma once
-// The store writer program seen from the key store's process tests: starting it, reading what it prints,
-// and looking at the store it leaves.
+// Helpers for the key store's POSIX tests: its file, the store writer program, and what either leaves.
 #include "platform/RegistryKey.h"
 #include "platform/WinError.h"
+#include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,23 @@
 extern char** environ;
 
 namespace qv::test {
+
+inline std::string ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Makes the process leave the current store (the key store follows the machine directory), so that its
+// file is complete on disk and the next call opens it afresh.
+inline void LeaveStore() {
+    TempMachine elsewhere;
+    RegistryKey key;
+    key.Open("SOFTWARE", RegAccess::Read);
+}
 
 // Starts the store writer; with a pipe, *out reads its stdout.
 inline pid_t StartWriter(const std::vector<std::string>& arguments, int* out) {
@@ -76,9 +96,7 @@ inline std::string ReadElsewhere(const std::string& machine, const std::string& 
     const int status = WaitFor(pid);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
         return "(missing)";
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "(reader failed)";
-    return output;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? output : "(reader failed)";
 }
 
 inline std::string IntegrityCheck(const std::string& path) {

