@@ -34,7 +34,6 @@ protected:
         CleanRegistryTest::SetUp();
         OsVersion::Set(5, 2); // the IIS 6 server: two grant commands per directory
         m_install = (m_machine.Path() / "Program Files" / "Quorvane").string() + kPathSeparator;
-        std::filesystem::create_directories(NativePath(m_install));
         // The tool only has to exist: the starter below writes its command lines down instead.
         WriteFile(m_install + "setacl", "");
         WriteFile(m_install + "setacl.exe", "");
@@ -48,14 +47,11 @@ protected:
         CleanRegistryTest::TearDown();
     }
 
-    // The installation's templates: 404.htm, 404.gif, 500.htm, rules.qv and a subfolder.
+    // The installation's templates: two pages, an image, the rules file and a subfolder.
     void MakeTemplates() {
-        const std::string templates = Templates();
-        WriteFile(JoinPath(templates, "404.htm"), "template 404 page");
-        WriteFile(JoinPath(templates, "404.gif"), "GIF89a");
-        WriteFile(JoinPath(templates, "500.htm"), "template 500 page");
-        WriteFile(JoinPath(templates, "rules.qv"), "# template rules\n/old\t/new\n");
-        WriteFile(JoinPath(JoinPath(templates, "more"), "inner.htm"), "inner");
+        for (const char* name : {"404.htm", "404.gif", "500.htm", "more/inner.htm"})
+            WriteFile(JoinPath(Templates(), name), std::string("template ") + name);
+        WriteFile(JoinPath(Templates(), "rules.qv"), "# template rules\n/old\t/new\n");
     }
     std::string Templates() const { return m_install + "Templates"; }
 
@@ -106,12 +102,10 @@ protected:
     }
     // Command lines started for directory: the tool's first argument, as the tool reads it.
     std::size_t GrantsFor(const std::string& directory) const {
-        std::size_t count = 0;
-        for (const std::string& command : m_commands) {
+        return std::count_if(m_commands.begin(), m_commands.end(), [&](const std::string& command) {
             const std::vector<std::string> arguments = Process::SplitCommandLine(command);
-            count += arguments.size() > 1 && arguments[1] == directory ? 1 : 0;
-        }
-        return count;
+            return arguments.size() > 1 && arguments[1] == directory;
+        });
     }
 
     std::string m_install;

@@ -7,6 +7,7 @@ namespace qv::test {
 namespace {
 
 using NameList = std::vector<std::string>;
+using Ids = std::vector<std::uint32_t>;
 
 const char* const kTwelve[] = {value::EnableDisable,  value::ServerState, value::Dyn404,
                                value::SendErrorImage, value::Logging,     value::LogThreshold,
@@ -17,13 +18,6 @@ std::string SiteKey(std::uint32_t siteId) {
     return std::string(kSitesKey) + "\\" + std::to_string(siteId);
 }
 
-// The text of a REG_SZ without its terminator.
-std::optional<std::string> Text(const std::optional<std::string>& stored) {
-    if (!stored)
-        return std::nullopt;
-    return stored->substr(0, stored->find('\0'));
-}
-
 class StoreTest : public SiteMachineTest {
 protected:
     void SetUp() override {
@@ -31,14 +25,22 @@ protected:
         m_store = std::make_unique<SettingsStore>(m_install);
     }
 
-    std::vector<std::uint32_t> Ids() const {
-        std::vector<std::uint32_t> ids;
+    Ids SiteIds() const {
+        Ids ids;
         for (const auto& record : m_store->Sites())
             ids.push_back(record->siteId);
         return ids;
     }
+    // The text of a REG_SZ of the site's key (0: the default entry) without its terminator.
     std::optional<std::string> StoredText(std::uint32_t siteId, const char* name) const {
-        return Text(Stored(siteId ? SiteKey(siteId) : std::string(kSitesKey), name));
+        auto stored = Stored(siteId ? SiteKey(siteId) : std::string(kSitesKey), name);
+        if (stored)
+            stored->resize(stored->find('\0'));
+        return stored;
+    }
+    void ExpectFullKey(std::uint32_t siteId) const {
+        for (const char* name : kTwelve)
+            EXPECT_TRUE(StoredText(siteId, name)) << name;
     }
     // One site with a root below the machine, loaded into the store.
     SiteSettings& LoadOneSite(const std::string& rootName = "site1") {
@@ -55,35 +57,30 @@ protected:
 };
 
 TEST_F(StoreTest, ArrayIsSortedByNumberAndKeepsEqualNumbersInOrder) {
-    AddWebSite(u"1", MakeDirectory("one"), u"One");
-    AddWebSite(u"AppPools", "");
+    AddWebSite(u"1", MakeDirectory("one"));
     AddWebSite(u"3", MakeDirectory("three"));
-    AddWebSite(u"Filters", "");
     AddWebSite(u"2", MakeDirectory("two"));
     AddWebSite(u"7", MakeDirectory("seven"), u"plain seven");
     AddWebSite(u"07", MakeDirectory("oh seven"));
+    AddWebSite(u"5", "", u"Rootless");
     ASSERT_TRUE(m_store->LoadAllSites(Connect()));
-    EXPECT_EQ(Ids(), (std::vector<std::uint32_t>{1, 2, 3, 7, 7}));
+    EXPECT_EQ(SiteIds(), (Ids{1, 2, 3, 5, 7, 7}));
+    EXPECT_EQ(m_store->Capacity(), 16u);
     // Both read the web server's data of site 7.
-    EXPECT_EQ(m_store->Sites()[4]->description, "plain seven");
-    EXPECT_EQ(m_store->Capacity(), 15u);
-    EXPECT_EQ(m_store->Sites()[0]->description, "One");
-    EXPECT_EQ(m_store->DefaultRecord().Directory, "errors");
-
+    EXPECT_EQ(m_store->Sites()[5]->description, "plain seven");
+    // A site without root is a zero record and gets no key.
+    EXPECT_EQ(m_store->Sites()[3]->EnableDisable, 0);
+    EXPECT_FALSE(StoredText(5, value::Directory));
     m_store->ReleaseAllSites();
-    EXPECT_TRUE(m_store->Sites().empty());
-    EXPECT_EQ(m_store->Capacity(), 0u);
-}
 
-TEST_F(StoreTest, CapacityGrowsInStepsOfTen) {
+    // Added one by one: room for ten more at a time.
     for (int id = 11; id >= 1; --id)
         AddWebSite(TextCodec::ToUtf16(std::to_string(id)), MakeDirectory("s" + std::to_string(id)));
-    MetabaseConnection& connection = Connect();
     for (std::uint32_t id = 11; id >= 1; --id) {
-        ASSERT_NE(m_store->AddSite(connection, id, nullptr), nullptr);
+        ASSERT_NE(m_store->AddSite(m_connection, id, nullptr), nullptr);
         EXPECT_EQ(m_store->Capacity(), id > 1 ? 10u : 20u);
     }
-    EXPECT_EQ(Ids(), (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    EXPECT_EQ(SiteIds(), (Ids{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
 }
 
 TEST_F(StoreTest, ServerWithoutNumberedSitesGivesNoArray) {
@@ -92,8 +89,6 @@ TEST_F(StoreTest, ServerWithoutNumberedSitesGivesNoArray) {
     EXPECT_FALSE(m_store->LoadAllSites(Connect()));
     EXPECT_TRUE(m_store->Sites().empty());
     EXPECT_TRUE(m_store->DefaultRecord().Directory.empty()); // the default entry is not loaded either
-    MetabaseConnection none;
-    EXPECT_FALSE(m_store->LoadAllSites(none));
 }
 
 TEST_F(StoreTest, IncompleteKeyIsFilledFromTheDefaultEntryWithoutDeploying) {
@@ -103,22 +98,12 @@ TEST_F(StoreTest, IncompleteKeyIsFilledFromTheDefaultEntryWithoutDeploying) {
     StoreText(SiteKey(1), value::Directory, "custom");
     MakeDirectory("site1/custom");
     const SiteSettings& site = LoadOneSite();
-
-    EXPECT_EQ(site.Directory, "custom");
     EXPECT_EQ(site.loadedDirectory, "custom");
     EXPECT_EQ(site.Dyn404, 1);
-    EXPECT_EQ(site.EnableDisable, 1);
-    EXPECT_EQ(site.LogThreshold, 5);
-    EXPECT_EQ(site.ExtList.Items(), (NameList{"htm", "html"}));
-    EXPECT_EQ(site.siteRoot, m_root);
-    EXPECT_EQ(site.description, "First site");
     // The record holds the site's path, the key the template's tokens.
     EXPECT_EQ(site.LogDir, m_install + "Logs/site 1/");
     EXPECT_EQ(StoredText(1, value::LogDir), "[PROGFILES]Logs/site [SITE]/");
-    for (const char* name : kTwelve)
-        EXPECT_TRUE(StoredText(1, name)) << name;
-    EXPECT_EQ(StoredText(1, value::ImgExts), "gif,jpg,png,bmp");
-    EXPECT_EQ(StoredText(1, value::Directory), "custom");
+    ExpectFullKey(1);
     // The key was there before: nothing deployed.
     EXPECT_FALSE(Exists(InRoot("rules.qv")));
     EXPECT_TRUE(Names(InRoot("custom")).empty());
@@ -130,91 +115,66 @@ TEST_F(StoreTest, NewKeyDeploysTemplatesOnlyWhenEnabled) {
     MakeDirectory("site1/errors");
     const std::string second = MakeDirectory("site2");
     WriteFile(JoinPath(second, "rules.qv"), "site two's rules");
-    MakeDirectory("site2/errors");
     AddWebSite(u"2", second);
     AddWebSite(u"1", m_root);
     ASSERT_TRUE(m_store->LoadAllSites(Connect()));
-    ASSERT_EQ(Ids(), (std::vector<std::uint32_t>{1, 2}));
-    EXPECT_EQ(m_store->Sites()[0]->EnableDisable, 1);
-    for (const char* name : kTwelve)
-        EXPECT_TRUE(StoredText(1, name)) << name;
+    ExpectFullKey(1);
     EXPECT_EQ(ReadFile(InRoot("rules.qv")), "# template rules\n/old\t/new\n");
     EXPECT_EQ(Names(InRoot("errors")), (NameList{"404.gif", "404.htm"}));
-    // A site's own rules file stays.
-    EXPECT_EQ(ReadFile(JoinPath(second, "rules.qv")), "site two's rules");
-    EXPECT_EQ(Names(JoinPath(second, "errors")), (NameList{"404.gif", "404.htm"}));
+    EXPECT_EQ(ReadFile(JoinPath(second, "rules.qv")), "site two's rules"); // a site's own file stays
 
     // The keys exist now: a second load deploys nothing.
     std::filesystem::remove(NativePath(InRoot("rules.qv")));
     ASSERT_TRUE(m_store->LoadAllSites(m_connection));
     EXPECT_FALSE(Exists(InRoot("rules.qv")));
-}
 
-TEST_F(StoreTest, NewKeyOfADisabledDefaultGetsNoFiles) {
-    MakeTemplates();
+    // A new key of a disabled default entry gets no files.
+    RegistryKey::DeleteTree(SiteKey(1));
     StoreText(kSitesKey, value::EnableDisable, "0");
+    std::filesystem::remove_all(NativePath(InRoot("errors")));
     MakeDirectory("site1/errors");
-    const SiteSettings& site = LoadOneSite();
-    EXPECT_EQ(site.EnableDisable, 0);
+    ASSERT_TRUE(m_store->LoadAllSites(m_connection));
     EXPECT_EQ(StoredText(1, value::EnableDisable), "0");
     EXPECT_FALSE(Exists(InRoot("rules.qv")));
     EXPECT_TRUE(Names(InRoot("errors")).empty());
 }
 
-TEST_F(StoreTest, SiteWithoutRootIsAZeroRecordAndTouchesNoKey) {
-    AddWebSite(u"5", "", u"Rootless");
-    ASSERT_TRUE(m_store->LoadAllSites(Connect()));
-    const SiteSettings& site = *m_store->Sites().front();
-    EXPECT_EQ(site.siteId, 5u);
-    EXPECT_EQ(site.description, "Rootless");
-    EXPECT_EQ(site.EnableDisable, 0);
-    EXPECT_TRUE(site.Directory.empty());
-    EXPECT_TRUE(site.ExtList.Empty());
-    RegistryKey key;
-    EXPECT_EQ(key.Open(SiteKey(5), RegAccess::Read), kErrorFileNotFound);
-}
-
-TEST_F(StoreTest, WizardRecordsComeFromTheTemplateAlone) {
+TEST_F(StoreTest, WizardRecordsComeFromTheTemplateAloneAndItsSaveNeverRelocates) {
     StoreText(SiteKey(1), value::Directory, "stored");
     const std::string root = MakeDirectory("wizard site");
-    AddWebSite(u"1", root, u"Wizard");
+    AddWebSite(u"1", root);
     SiteSettings templ;
     LoadDefaultEntry(templ, m_install);
     templ.Directory = "wizard errors";
     const auto record = m_store->BuildSiteFromTemplate(Connect(), 1, templ);
     ASSERT_TRUE(record);
-    EXPECT_EQ(record->Directory, "wizard errors");
     EXPECT_EQ(record->loadedDirectory, "wizard errors");
     EXPECT_EQ(record->LogDir, JoinPath(JoinPath(m_install, "Logs"), "W3SVC1") + kPathSeparator);
-    EXPECT_EQ(record->siteRoot, root);
-    EXPECT_EQ(record->description, "Wizard");
-    EXPECT_EQ(StoredText(1, value::Directory), "stored");
     EXPECT_FALSE(StoredText(1, value::EnableDisable));
+
+    MakeDirectory("wizard site/wizard errors");
+    record->Directory = "renamed";
+    record->LogThreshold = 3;
+    EXPECT_EQ(m_store->SaveSettingsForWizard(*record), 0);
+    EXPECT_EQ(StoredText(1, value::LogThreshold), "3");
+    EXPECT_EQ(StoredText(1, value::Directory), "renamed");
+    EXPECT_EQ(Names(root), NameList{"wizard errors"});
+    EXPECT_TRUE(m_commands.empty());
 }
 
 TEST_F(StoreTest, SavingWritesTheKeyAndTheDefaultEntryItsOwn) {
+    StoreText(SiteKey(1), value::LogDir, "[PROGFILES]Logs/[SITE]/x[SITE]");
     SiteSettings& site = LoadOneSite();
-    site.Dyn404 = 1;
+    EXPECT_EQ(site.LogDir, m_install + "Logs/1/x1");
     site.LogThreshold = 9;
     site.ExtList.Clear();
-    site.LogDir = JoinPath(m_machine.Str(), "logs");
     StoreText(SiteKey(1), value::LogThreshold, "7");
     EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_EQ(StoredText(1, value::Dyn404), "1");
     EXPECT_EQ(StoredText(1, value::LogThreshold), "7"); // the manager leaves it
     EXPECT_EQ(StoredText(1, value::ExtList), "");
-    EXPECT_EQ(StoredText(1, value::LogDir), JoinPath(m_machine.Str(), "logs"));
-    EXPECT_FALSE(Exists(JoinPath(m_machine.Str(), "logs"))); // no logging, no log directory
+    EXPECT_EQ(StoredText(1, value::LogDir), m_install + "Logs/1/x1"); // the tokens stayed until now
+    EXPECT_FALSE(Exists(site.LogDir));                                // no logging, no log directory
 
-    SiteSettings& defaults = m_store->DefaultRecord();
-    defaults.ServerState = 1;
-    EXPECT_EQ(m_store->SaveSettings(defaults), 0);
-    EXPECT_EQ(StoredText(0, value::ServerState), "1");
-    EXPECT_EQ(StoredText(0, value::Directory), "errors");
-}
-
-TEST_F(StoreTest, LoggingCreatesAndGrantsTheLogDirectory) {
-    SiteSettings& site = LoadOneSite();
     site.Logging = 1;
     site.LogDir = JoinPath(JoinPath(m_machine.Str(), "log files"), "W3SVC1") + kPathSeparator;
     EXPECT_EQ(m_store->SaveSettings(site), 0);
@@ -226,35 +186,12 @@ TEST_F(StoreTest, LoggingCreatesAndGrantsTheLogDirectory) {
     defaults.Logging = 1;
     defaults.LogDir = JoinPath(m_machine.Str(), "log files/W3SVC[SITE]");
     EXPECT_EQ(m_store->SaveSettings(defaults), 0);
-    EXPECT_FALSE(Exists(defaults.LogDir));
     EXPECT_EQ(StoredText(0, value::LogDir), defaults.LogDir);
-}
-
-TEST_F(StoreTest, StoredTokensStayUntilTheNextSave) {
-    StoreText(SiteKey(1), value::LogDir, "[PROGFILES]Logs/[SITE]/x[SITE]");
-    SiteSettings& site = LoadOneSite();
-    EXPECT_EQ(site.LogDir, m_install + "Logs/1/x1");
-    EXPECT_EQ(StoredText(1, value::LogDir), "[PROGFILES]Logs/[SITE]/x[SITE]");
-    EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_EQ(StoredText(1, value::LogDir), m_install + "Logs/1/x1");
-}
-
-TEST_F(StoreTest, WizardSaveWritesLogThresholdAndNeverRelocates) {
-    SiteSettings& site = LoadOneSite();
-    MakeDirectory("site1/errors");
-    site.Directory = "renamed";
-    site.LogThreshold = 3;
-    EXPECT_EQ(m_store->SaveSettingsForWizard(site), 0);
-    EXPECT_EQ(StoredText(1, value::LogThreshold), "3");
-    EXPECT_EQ(StoredText(1, value::Directory), "renamed");
-    EXPECT_TRUE(Exists(InRoot("errors")));
-    EXPECT_FALSE(Exists(InRoot("renamed")));
-    EXPECT_EQ(site.loadedDirectory, "errors");
-    EXPECT_TRUE(m_commands.empty());
+    EXPECT_FALSE(Exists(defaults.LogDir));
 }
 
 // Relocation of the error directory when its name changes.
-class RelocationTest : public StoreTest {};
+using RelocationTest = StoreTest;
 
 TEST_F(RelocationTest, OnlyTheOldFolderIsRenamed) {
     // Quotes, spaces and a non-ASCII letter in the root and both names.
@@ -277,12 +214,9 @@ TEST_F(RelocationTest, LetterCaseCountsWhereTheFileSystemCountsIt) {
     WriteFile(JoinPath(InRoot("errors"), "404.htm"), "own page");
     site.Directory = "Errors";
     EXPECT_EQ(m_store->SaveSettings(site), 0);
-    if (FileNamesEqual("errors", "Errors")) {
-        EXPECT_EQ(site.loadedDirectory, "errors"); // nothing moved, nothing to remember
-    } else {
-        EXPECT_EQ(Names(m_root), (NameList{"Errors"}));
-        EXPECT_EQ(site.loadedDirectory, "Errors");
-    }
+    const bool caseBlind = FileNamesEqual("errors", "Errors");
+    EXPECT_EQ(Names(m_root), NameList{caseBlind ? "errors" : "Errors"});
+    EXPECT_EQ(site.loadedDirectory, caseBlind ? "errors" : "Errors"); // nothing moved, nothing to remember
     EXPECT_EQ(ReadFile(JoinPath(InRoot(site.Directory), "404.htm")), "own page");
 }
 
@@ -297,43 +231,36 @@ TEST_F(RelocationTest, MoveIntoAnExistingFolderLeavesClashesInTheSource) {
     site.Directory = "new";
     EXPECT_EQ(m_store->SaveSettings(site), 0);
     EXPECT_EQ(Names(InRoot("new")), (NameList{"a.htm", "b.htm"}));
-    EXPECT_EQ(ReadFile(JoinPath(InRoot("new"), "a.htm")), "a old");
     EXPECT_EQ(ReadFile(JoinPath(InRoot("new"), "b.htm")), "b new");
     EXPECT_EQ(Names(InRoot("errors")), (NameList{"b.htm", "rules.qv", "sub"}));
     EXPECT_EQ(ReadFile(JoinPath(InRoot("errors"), "b.htm")), "b old");
     EXPECT_EQ(GrantsFor(InRoot("new")), 2u);
-    EXPECT_EQ(site.loadedDirectory, "new");
 }
 
-TEST_F(RelocationTest, MissingOldFolderIsFilledFromTheTemplates) {
+TEST_F(RelocationTest, MissingOldFolderIsFilledFromTheTemplatesWithoutOverwriting) {
     SiteSettings& site = LoadOneSite();
-    MakeTemplates();
+    // Without templates the new name is not taken as done.
     site.Directory = "fresh/errors";
+    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    EXPECT_EQ(site.loadedDirectory, "errors");
+
+    // Neither rules.qv nor the subfolder arrive.
+    MakeTemplates();
+    m_commands.clear();
     EXPECT_EQ(m_store->SaveSettings(site), 0);
     EXPECT_EQ(Names(InRoot("fresh/errors")), (NameList{"404.gif", "404.htm", "500.htm"}));
     EXPECT_EQ(GrantsFor(InRoot("fresh/errors")), 2u);
     EXPECT_EQ(site.loadedDirectory, "fresh/errors");
 
-    // An existing new folder keeps its files.
     WriteFile(JoinPath(InRoot("other"), "404.htm"), "own page");
     site.Directory = "other";
     site.loadedDirectory = "gone";
     EXPECT_EQ(m_store->SaveSettings(site), 0);
     EXPECT_EQ(Names(InRoot("other")), (NameList{"404.gif", "404.htm", "500.htm"}));
     EXPECT_EQ(ReadFile(JoinPath(InRoot("other"), "404.htm")), "own page");
-    EXPECT_EQ(GrantsFor(InRoot("other")), 2u);
 }
 
-TEST_F(RelocationTest, WithoutTemplatesTheNameIsNotTakenAsDone) {
-    SiteSettings& site = LoadOneSite();
-    site.Directory = "fresh";
-    EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(NativePath(InRoot("fresh"))));
-    EXPECT_EQ(site.loadedDirectory, "errors");
-    EXPECT_EQ(StoredText(1, value::Directory), "fresh");
-}
-
-TEST_F(RelocationTest, TheSiteRootItselfIsNeverEmptied) {
+TEST_F(RelocationTest, TheSiteRootIsNeverEmptiedAndTheDefaultEntryMakesNoFolders) {
     StoreText(SiteKey(1), value::Directory, "");
     SiteSettings& site = LoadOneSite();
     MakeTemplates();
@@ -342,18 +269,14 @@ TEST_F(RelocationTest, TheSiteRootItselfIsNeverEmptied) {
     EXPECT_EQ(m_store->SaveSettings(site), 0);
     EXPECT_EQ(ReadFile(InRoot("index.htm")), "home page");
     EXPECT_EQ(Names(InRoot("errors")), (NameList{"404.gif", "404.htm", "500.htm"}));
-}
 
-TEST_F(RelocationTest, DefaultEntryMakesNoFolders) {
-    LoadOneSite();
-    MakeTemplates();
+    m_commands.clear();
     SiteSettings& defaults = m_store->DefaultRecord();
     const std::string name = "qv-nowhere-" + m_machine.Path().filename().string();
     defaults.Directory = name;
     EXPECT_EQ(m_store->SaveSettings(defaults), 0);
     EXPECT_FALSE(Exists(JoinPathAlways("", name)));
     EXPECT_FALSE(Exists(name));
-    EXPECT_EQ(defaults.loadedDirectory, name);
     EXPECT_EQ(StoredText(0, value::Directory), name);
     EXPECT_TRUE(m_commands.empty());
 }
