@@ -1,39 +1,26 @@
 // Runs the built permission tool on temporary directories and reads the ACLs it leaves.
+#include "ToolRun.h"
+
 #include <acl/libacl.h>
-#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <spawn.h>
 #include <sys/acl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include <cstdlib>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The rights of the named entry (ACL_USER or ACL_GROUP) as "rwx" text, or none when there is no entry.
 std::optional<std::string> Rights(const fs::path& dir, acl_tag_t tag, const char* name,
@@ -69,76 +56,42 @@ protected:
         m_root = fs::temp_directory_path() / ("qv-setacl-" + std::to_string(std::random_device()()));
         m_dir = m_root / "errors dir";
         fs::create_directories(m_dir);
+        unsetenv("QUORVANE_SETACL_CONF");
         ASSERT_TRUE(getpwnam("nobody") && getgrnam("nogroup"));
     }
     void TearDown() override {
+        unsetenv("QUORVANE_SETACL_CONF");
         std::error_code error;
         fs::remove_all(m_root, error);
     }
 
-    // Starts the tool (no shell) with the account map of m_map when set; its output goes to m_root.
-    pid_t Spawn(const std::vector<std::string>& args, const std::string& tag = "") {
-        std::vector<std::string> all = {QV_SETACL};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            if (!std::string(*e).starts_with("QUORVANE_SETACL_CONF="))
-                env.emplace_back(*e);
-        }
-        if (!m_map.empty())
-            env.push_back("QUORVANE_SETACL_CONF=" + m_map.string());
-        std::vector<char*> argv, envp;
-        for (std::string& arg : all)
-            argv.push_back(arg.data());
-        for (std::string& e : env)
-            envp.push_back(e.data());
-        argv.push_back(nullptr);
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, (m_root / ("out" + tag)).c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, (m_root / ("err" + tag)).c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        pid_t pid = -1;
-        if (posix_spawn(&pid, QV_SETACL, &actions, nullptr, argv.data(), envp.data()) != 0)
-            pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
+    // Runs the tool (no shell); the account map is the one UseMap named.
+    qv::test::ToolResult Start(const std::vector<std::string>& args) const {
+        return qv::test::ToolRun::Run(QV_SETACL, args, "", m_root.string());
     }
-    static int Wait(pid_t pid) {
-        int status = 0;
-        return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    Result Start(const std::vector<std::string>& args) {
-        Result result;
-        result.exitCode = Wait(Spawn(args));
-        result.out = ReadAll(m_root / "out");
-        result.err = ReadAll(m_root / "err");
-        return result;
-    }
-    int Grant(const std::string& account, const std::string& right, const fs::path& dir = {}) {
+    int Grant(const std::string& account, const std::string& right, const fs::path& dir = {}) const {
         return Start({(dir.empty() ? m_dir : dir).string(), "/dir", "/grant", account, right, "/silent"})
             .exitCode;
     }
+    void UseMap(const fs::path& map) { setenv("QUORVANE_SETACL_CONF", map.c_str(), 1); }
     void WriteMap(const std::string& text) {
-        m_map = m_root / "setacl.conf";
-        std::ofstream(m_map) << text;
+        std::ofstream(m_root / "setacl.conf") << text;
+        UseMap(m_root / "setacl.conf");
     }
 
     fs::path m_root;
     fs::path m_dir;
-    fs::path m_map;
 };
 
 TEST_F(Setacl, GrantsReadAndWriteWithInheritance) {
-    const Result read = Start({m_dir.string(), "/dir", "/grant", "MACHINE\\nobody", "/read"});
+    const qv::test::ToolResult read = Start({m_dir.string(), "/dir", "/grant", "MACHINE\\nobody", "/read"});
     EXPECT_EQ(read.exitCode, 0) << read.err;
     EXPECT_NE(read.out.find("nobody"), std::string::npos);
     EXPECT_EQ(Rights(m_dir, ACL_USER, "nobody"), "r-x");
     EXPECT_EQ(Rights(m_dir, ACL_USER, "nobody", ACL_TYPE_DEFAULT), "r-x");
 
-    const Result write = Start({m_dir.string(), "/DIR", "/Grant", "\\nogroup", "/WRITE", "/Silent"});
+    const qv::test::ToolResult write =
+        Start({m_dir.string(), "/DIR", "/Grant", "\\nogroup", "/WRITE", "/Silent"});
     EXPECT_EQ(write.exitCode, 0) << write.err;
     EXPECT_EQ(write.out + write.err, "");
     EXPECT_EQ(Rights(m_dir, ACL_GROUP, "nogroup"), "rwx");
@@ -193,14 +146,13 @@ TEST_F(Setacl, GrantsStartedTogetherAllTakeEffect) {
     for (int round = 0; round < 20; ++round) {
         const fs::path dir = m_root / ("round" + std::to_string(round));
         fs::create_directory(dir);
-        std::vector<pid_t> pids;
+        std::vector<std::thread> grants;
         for (const char* account : {"nobody", "nogroup"}) {
             for (const char* right : {"/read", "/write"})
-                pids.push_back(Spawn({dir.string(), "/dir", "/grant", account, right, "/silent"},
-                                     std::to_string(pids.size())));
+                grants.emplace_back([&, account, right] { EXPECT_EQ(Grant(account, right, dir), 0); });
         }
-        for (pid_t pid : pids)
-            EXPECT_EQ(Wait(pid), 0);
+        for (std::thread& grant : grants)
+            grant.join();
         for (acl_type_t type : {ACL_TYPE_ACCESS, ACL_TYPE_DEFAULT}) {
             EXPECT_EQ(Rights(dir, ACL_USER, "nobody", type), "rwx");
             EXPECT_EQ(Rights(dir, ACL_GROUP, "nogroup", type), "rwx");
@@ -226,7 +178,7 @@ TEST_F(Setacl, FailuresExitWithOneAndChangeNothing) {
         {{"/proc/self/fd", "/dir", "/grant", "nobody", "/read"}, "keeps no access control lists"},
     };
     const auto failsWith = [this](const std::vector<std::string>& args, const std::string& reason) {
-        const Result result = Start(args);
+        const qv::test::ToolResult result = Start(args);
         EXPECT_EQ(result.exitCode, 1) << reason;
         EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
         EXPECT_EQ(result.out, "");
@@ -237,12 +189,12 @@ TEST_F(Setacl, FailuresExitWithOneAndChangeNothing) {
     EXPECT_EQ(Rights(m_dir, ACL_USER, "nobody", ACL_TYPE_DEFAULT), std::nullopt);
 
     // Silent failures say nothing, also for a bad command line.
-    const Result silent = Start({dir, "/dir", "/bogus", "/silent"});
+    const qv::test::ToolResult silent = Start({dir, "/dir", "/bogus", "/silent"});
     EXPECT_EQ(silent.exitCode, 1);
     EXPECT_EQ(silent.out + silent.err, "");
 
     // A map file that is named but missing or malformed is an error, not a silent fallback.
-    m_map = m_root / "absent.conf";
+    UseMap(m_root / "absent.conf");
     failsWith({dir, "/dir", "/grant", "nobody", "/read"}, "absent.conf");
     for (const char* map : {"IIS_WPG www-data\n", "IIS_WPG = group:\n"}) {
         WriteMap(map);
