@@ -90,7 +90,7 @@ std::u16string Text(const Answer& answer) {
 
 } // namespace
 
-TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLast) {
+TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLastWhateverTheCaseOfThePath) {
     MetadataHandle lm = 0;
     ASSERT_EQ(m_admin->OpenKey(kMetadataMasterRootHandle, u"/LM", kMetadataPermissionRead, 60000, &lm),
               kS_OK);
@@ -118,17 +118,14 @@ TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLast) {
     EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
     EXPECT_EQ(m_admin->EnumKeys(lm, u"/W3SVC", name, 0), kErrInvalidHandle);
     EXPECT_EQ(m_admin->CloseKey(lm), kErrInvalidHandle);
-}
 
-TEST_P(AdminBaseContract, PathsCompareWithoutLetterCaseAndKeepTheirSpelling) {
-    MetadataHandle lm = 0;
+    // Paths compare without letter case; names keep their spelling.
     ASSERT_EQ(
         m_admin->OpenKey(kMetadataMasterRootHandle, u"/lm/w3svc/1/root", kMetadataPermissionRead, 60000, &lm),
         kS_OK);
     EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
     EXPECT_EQ(Text(Get(*m_admin, u"/LM/w3svc/1/Root", kMdVrPath, 0, kIisMdUtFile, kAllMetadata)),
               u"c:\\inetpub\\wwwroot");
-    char16_t name[kMetadataMaxNameLen] = {};
     ASSERT_EQ(m_admin->EnumKeys(kMetadataMasterRootHandle, u"/Lm/W3Svc/1", name, 0), kS_OK);
     EXPECT_EQ(std::u16string(name), u"ROOT");
 }
@@ -191,6 +188,15 @@ TEST_P(AdminBaseContract, InheritsFromTheNearestAncestorOnlyWhatItHandsDown) {
             EXPECT_EQ(DwordOf(answer.data), c.expected);
         }
     }
+
+    // A missing path is not found, unless a partial path is allowed: then its nearest ancestor answers.
+    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/9", kMdServerComment, kMetadataInherit, 0, 0).result,
+              kErrPathNotFound);
+    const Answer partial = Get(*m_admin, u"/LM/W3SVC/9/ROOT", kMdServerComment,
+                               kMetadataInherit | kMetadataPartialPath, kIisMdUtServer, 0);
+    ASSERT_EQ(partial.result, kS_OK);
+    EXPECT_EQ(Text(partial), u"Service");
+    EXPECT_NE(partial.record.attributes & kMetadataIsInherited, 0u);
 }
 
 TEST_P(AdminBaseContract, AskedTypesMustMatchTheStoredOnes) {
@@ -207,16 +213,6 @@ TEST_P(AdminBaseContract, AskedTypesMustMatchTheStoredOnes) {
     ASSERT_EQ(any.result, kS_OK);
     EXPECT_EQ(any.record.dataType, kDwordMetadata);
     EXPECT_EQ(any.record.userType, kIisMdUtServer);
-}
-
-TEST_P(AdminBaseContract, MissingPathsAreNotFoundUnlessAPartialPathIsAllowed) {
-    EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/9", kMdServerComment, kMetadataInherit, 0, 0).result,
-              kErrPathNotFound);
-    const Answer partial = Get(*m_admin, u"/LM/W3SVC/9/ROOT", kMdServerComment,
-                               kMetadataInherit | kMetadataPartialPath, kIisMdUtServer, 0);
-    ASSERT_EQ(partial.result, kS_OK);
-    EXPECT_EQ(Text(partial), u"Service");
-    EXPECT_NE(partial.record.attributes & kMetadataIsInherited, 0u);
 }
 
 } // namespace qv::test

@@ -35,29 +35,6 @@ protected:
     MetabaseConnection m_connection;
 };
 
-TEST_F(MetabaseReads, NothingIsReadWithoutAConnection) {
-    std::uint32_t length = 99;
-    EXPECT_FALSE(EnumSiteKey(m_connection, 0));
-    EXPECT_FALSE(Comment(1));
-    EXPECT_FALSE(ReadSiteRootValue(m_connection, 1, kMdVrPath));
-    EXPECT_FALSE(
-        ReadServiceValue(m_connection, "/W3SVC", kMdWamUserName, kIisMdUtFile, kStringMetadata, 1, &length));
-    EXPECT_EQ(length, 0u);
-}
-
-TEST_F(MetabaseReads, EnumSiteKeyNamesEachChildOfTheServiceOnce) {
-    m_model.AddKey(u"/LM/W3SVC/1");
-    m_model.AddKey(u"/LM/W3SVC/Caf\u00e9");
-    m_model.AddKey(u"/LM/W3SVC/12abc/ROOT");
-    m_model.AddKey(u"/LM/MSFTPSVC/1");
-    Connect();
-    EXPECT_EQ(EnumSiteKey(m_connection, 0), "1");
-    EXPECT_EQ(EnumSiteKey(m_connection, 1), TextCodec::FromUtf16(u"Caf\u00e9")); // the narrow code page's
-    EXPECT_EQ(EnumSiteKey(m_connection, 2), "12abc");
-    EXPECT_FALSE(EnumSiteKey(m_connection, 3));
-    EXPECT_FALSE(EnumSiteKey(m_connection, 0xFFFFFFFFu));
-}
-
 TEST_F(MetabaseReads, ReadSiteValueGrowsItsBufferUpTo1298Characters) {
     const std::u16string values[] = {
         Units(129),           Units(1298, u'b'), Units(1299), u"", std::u16string(u"Caf\u00e9\0tail", 9),
@@ -81,22 +58,21 @@ TEST_F(MetabaseReads, ReadSiteValueGrowsItsBufferUpTo1298Characters) {
 
 TEST_F(MetabaseReads, ReadSiteRootValueReadsPathsUpTo259Characters) {
     const std::uint32_t lengths[] = {129, 130, 259, 260};
-    for (std::uint32_t site = 0; site < 4; ++site) {
-        const std::u16string key =
-            u"/LM/W3SVC/" + std::u16string(1, static_cast<char16_t>(u'1' + site)) + u"/ROOT";
-        m_model.SetText(key, kMdVrPath, kIisMdUtFile, u"/" + Units(lengths[site] - 1), kMetadataInherit);
-    }
+    for (std::uint32_t site = 1; site <= 4; ++site)
+        m_model.SetText(u"/LM/W3SVC/" + std::u16string(1, static_cast<char16_t>(u'0' + site)) + u"/ROOT",
+                        kMdVrPath, kIisMdUtFile, u"/" + Units(lengths[site - 1] - 1), kMetadataInherit);
     m_model.AddKey(u"/LM/W3SVC/5"); // no Root
     m_model.SetText(u"/LM/W3SVC/6/Root", kMdVrPath, kIisMdUtFile, u"", kMetadataInherit);
     Connect();
-
-    EXPECT_EQ(ReadSiteRootValue(m_connection, 1, kMdVrPath), "/" + Chars(128));
-    EXPECT_EQ(ReadSiteRootValue(m_connection, 2, kMdVrPath), "/" + Chars(129));
-    EXPECT_EQ(ReadSiteRootValue(m_connection, 3, kMdVrPath), "/" + Chars(258));
-    EXPECT_FALSE(ReadSiteRootValue(m_connection, 4, kMdVrPath));
-    EXPECT_FALSE(ReadSiteRootValue(m_connection, 5, kMdVrPath));
-    EXPECT_FALSE(ReadSiteRootValue(m_connection, 9, kMdVrPath));
-    EXPECT_EQ(ReadSiteRootValue(m_connection, 6, kMdVrPath), "");
+    const std::pair<std::uint32_t, std::optional<std::string>> cases[] = {{1, "/" + Chars(128)},
+                                                                          {2, "/" + Chars(129)},
+                                                                          {3, "/" + Chars(258)},
+                                                                          {4, {}},
+                                                                          {5, {}},
+                                                                          {9, {}},
+                                                                          {6, ""}};
+    for (const auto& [site, root] : cases)
+        EXPECT_EQ(ReadSiteRootValue(m_connection, site, kMdVrPath), root) << site;
 }
 
 TEST_F(MetabaseReads, ReadServiceValueGivesNumbersAsFiveBytesAndTextOfAnyLength) {

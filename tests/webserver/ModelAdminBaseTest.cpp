@@ -7,14 +7,11 @@
 namespace qv::test {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(Model, AdminBaseContract,
-                         ::testing::Values(AdminBaseFactory{"Model",
-                                                            [] {
-                                                                return std::make_unique<ModelAdminBase>(
-                                                                    std::make_shared<const MetabaseModel>(
-                                                                        ContractModel()));
-                                                            }}),
-                         [](const auto& info) { return info.param.name; });
+std::unique_ptr<AdminBase> MakeModel() {
+    return std::make_unique<ModelAdminBase>(std::make_shared<const MetabaseModel>(ContractModel()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Model, AdminBaseContract, ::testing::Values(AdminBaseFactory{"Model", MakeModel}));
 
 TEST(MetabaseModel, KeysTakeTheirPlaceWhenFirstNamedAndMatchWithoutCase) {
     MetabaseModel model;

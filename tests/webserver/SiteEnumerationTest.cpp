@@ -1,6 +1,8 @@
 #include "webserver/SiteEnumeration.h"
 #include "webserver/ModelAdminBase.h"
 
+#include "platform/TextCodec.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -24,16 +26,27 @@ std::vector<std::uint32_t> Walk(const MetabaseConnection& connection, std::size_
 TEST(SiteEnumeration, WalksNumberedChildrenInTheMetabasesOrder) {
     MetabaseModel model;
     for (const char16_t* name :
-         {u"10", u"AppPools", u"Filters", u"Info", u"2", u"0", u"12abc", u"7", u"07", u"1"})
+         {u"10", u"AppPools", u"Caf\u00e9", u"Info", u"2", u"0", u"12abc", u"7", u"07", u"1"})
         model.AddKey(std::u16string(u"/LM/W3SVC/") + name);
+    model.AddKey(u"/LM/MSFTPSVC/3");
     model.SetText(u"/LM/W3SVC/AppPools/DefaultAppPool", kMdServerComment, kIisMdUtServer, u"not a site",
                   kMetadataInherit);
     MetabaseConnection connection;
     Connect(connection, model);
     EXPECT_EQ(Walk(connection), (std::vector<std::uint32_t>{10, 2, 12, 7, 7, 1}));
     EXPECT_EQ(Walk(connection, 2), (std::vector<std::uint32_t>{10, 2}));
-    MetabaseConnection empty;
-    EXPECT_TRUE(Walk(empty).empty());
+    EXPECT_EQ(EnumSiteKey(connection, 2), TextCodec::FromUtf16(u"Caf\u00e9")); // the narrow code page's
+    EXPECT_FALSE(EnumSiteKey(connection, 10));
+    EXPECT_FALSE(EnumSiteKey(connection, 0xFFFFFFFFu));
+
+    connection.Close(); // nothing is read without a connection
+    EXPECT_TRUE(Walk(connection).empty());
+    EXPECT_FALSE(ReadSiteDescription(connection, 1));
+    EXPECT_FALSE(ReadSiteRoot(connection, 1));
+    std::uint32_t length = 99;
+    EXPECT_FALSE(
+        ReadServiceValue(connection, "/W3SVC", kMdWamUserName, kIisMdUtFile, kStringMetadata, 1, &length));
+    EXPECT_EQ(length, 0u);
 }
 
 TEST(SiteEnumeration, KeyNamesReadAsUnsignedNumbers) {
@@ -48,23 +61,6 @@ TEST(SiteEnumeration, KeyNamesReadAsUnsignedNumbers) {
                                                            {"- 1", 0}};
     for (const auto& [name, id] : cases)
         EXPECT_EQ(SiteIdFromKeyName(name), id) << name;
-}
-
-TEST(SiteEnumeration, DescriptionsAndRootsComeFromTheSiteAndItsRoot) {
-    MetabaseModel model;
-    model.SetText(u"/LM/W3SVC/1", kMdServerComment, kIisMdUtServer, u"Default Web Site", kMetadataInherit);
-    model.SetText(u"/LM/W3SVC/1/ROOT", kMdVrPath, kIisMdUtFile, u"C:\\Inetpub\\wwwroot", kMetadataInherit);
-    model.SetText(u"/LM/W3SVC/1/ROOT/deep", kMdServerComment, kIisMdUtServer, u"deeper", kMetadataInherit);
-    model.SetText(u"/LM/W3SVC/2", kMdServerComment, kIisMdUtServer, u"", kMetadataInherit);
-    model.SetText(u"/LM/W3SVC/2/Root", kMdVrPath, kIisMdUtFile, u"/srv/www/two", kMetadataInherit);
-    MetabaseConnection connection;
-    Connect(connection, model);
-    EXPECT_EQ(ReadSiteDescription(connection, 1), "Default Web Site");
-    EXPECT_EQ(ReadSiteRoot(connection, 1), "C:\\Inetpub\\wwwroot");
-    EXPECT_FALSE(ReadSiteDescription(connection, 2));
-    EXPECT_EQ(ReadSiteRoot(connection, 2), "/srv/www/two");
-    EXPECT_FALSE(ReadSiteDescription(connection, 3));
-    EXPECT_FALSE(ReadSiteRoot(connection, 3));
 }
 
 } // namespace

@@ -47,8 +47,6 @@ HRESULT WINAPI ModelClassFactory::CreateInstance(IUnknown* outer, REFIID riid, v
         return E_OUTOFMEMORY;
     const HRESULT result = server->QueryInterface(riid, object);
     server->Release();
-    if (SUCCEEDED(result))
-        ++m_created;
     return result;
 }
 

@@ -22,8 +22,6 @@ public:
     // Registers in the calling thread's apartment; false when COM refused.
     bool Register();
     void Revoke();
-    // Instances made through CoCreateInstance so far.
-    long CreatedCount() const { return m_created; }
 
     HRESULT WINAPI QueryInterface(REFIID riid, void** object) override;
     ULONG WINAPI AddRef() override { return ++m_references; }
@@ -34,7 +32,6 @@ public:
 private:
     // Lives as long as the test that made it; COM's references only keep count.
     std::atomic<ULONG> m_references{1};
-    std::atomic<long> m_created{0};
     std::shared_ptr<const MetabaseModel> m_model;
     DWORD m_cookie = 0;
 };

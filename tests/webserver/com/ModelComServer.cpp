@@ -76,26 +76,15 @@ HRESULT WINAPI ModelComServer::GetData(METADATA_HANDLE hMDHandle, LPCWSTR pszMDP
                                        PMETADATA_RECORD pmdrMDData, DWORD* pdwMDRequiredDataLen) {
     if (!pmdrMDData || !pdwMDRequiredDataLen)
         return E_INVALIDARG;
-    MetadataRecord record;
-    record.identifier = pmdrMDData->dwMDIdentifier;
-    record.attributes = pmdrMDData->dwMDAttributes;
-    record.userType = pmdrMDData->dwMDUserType;
-    record.dataType = pmdrMDData->dwMDDataType;
-    record.dataLen = pmdrMDData->dwMDDataLen;
-    record.data = pmdrMDData->pbMDData;
-    record.dataTag = pmdrMDData->dwMDDataTag;
+    MetadataRecord record{pmdrMDData->dwMDIdentifier, pmdrMDData->dwMDAttributes, pmdrMDData->dwMDUserType,
+                          pmdrMDData->dwMDDataType,   pmdrMDData->dwMDDataLen,    pmdrMDData->pbMDData,
+                          pmdrMDData->dwMDDataTag};
     std::uint32_t required = 0;
-    HRESULT result;
-    {
-        std::lock_guard lock(m_mutex);
-        result = m_adminBase.GetData(hMDHandle, Utf16(pszMDPath), &record, &required);
-    }
-    pmdrMDData->dwMDIdentifier = record.identifier;
-    pmdrMDData->dwMDAttributes = record.attributes;
-    pmdrMDData->dwMDUserType = record.userType;
-    pmdrMDData->dwMDDataType = record.dataType;
-    pmdrMDData->dwMDDataLen = record.dataLen;
-    pmdrMDData->dwMDDataTag = record.dataTag;
+    std::unique_lock lock(m_mutex);
+    const HRESULT result = m_adminBase.GetData(hMDHandle, Utf16(pszMDPath), &record, &required);
+    lock.unlock();
+    *pmdrMDData = {record.identifier, record.attributes, record.userType, record.dataType,
+                   record.dataLen,    record.data,       record.dataTag};
     *pdwMDRequiredDataLen = required;
     return result;
 }
