@@ -7,81 +7,83 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <string>
 #include <thread>
+
+using namespace std::string_literals;
 
 namespace qv {
 namespace {
 
-using test::ReadElsewhere;
+using namespace test;
 
 constexpr const char* kKey = "SOFTWARE\\QuorvaneTest\\Batch";
 
-long SetText(RegistryKey& key, const std::string& name, const std::string& text) {
-    return key.SetValue(name, kRegSz, text.c_str(), static_cast<std::uint32_t>(text.size() + 1));
-}
-
-std::string Sz(const std::string& text) {
-    return text + '\0';
+// What another program reads: the value's bytes, or "(missing)".
+std::string Elsewhere(const TempMachine& machine, const char* name) {
+    int out = -1;
+    const pid_t pid = StartWriter({machine.Str(), "read", kKey, name}, &out);
+    const std::string bytes = pid > 0 ? ReadToEnd(out) : "";
+    const int status = pid > 0 ? WaitFor(pid) : -1;
+    return !WIFEXITED(status)         ? "(reader failed)"
+           : WEXITSTATUS(status) == 3 ? "(missing)"
+           : WEXITSTATUS(status) == 0 ? bytes
+                                      : "(reader failed)";
 }
 
 TEST(KeyStoreBatchTest, OtherProgramsSeeTheWritesWhenTheBatchCommits) {
-    test::TempMachine machine;
-    const auto elsewhere = [&](const char* name) { return ReadElsewhere(machine.Str(), kKey, name); };
+    TempMachine machine;
+    const auto elsewhere = [&](const char* name) { return Elsewhere(machine, name); };
     RegistryKey key;
     ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
-    ASSERT_EQ(SetText(key, "a", "old"), kErrorSuccess);
+    ASSERT_EQ(Set(key, "a", kRegSz, "old\0"s), kErrorSuccess);
     {
         RegistryBatch outer;
         {
             RegistryBatch inner;
-            ASSERT_EQ(SetText(key, "a", "new"), kErrorSuccess);
-            EXPECT_EQ(test::QueryBytes(key, "a"), Sz("new"));
+            ASSERT_EQ(Set(key, "a", kRegSz, "new\0"s), kErrorSuccess);
+            EXPECT_EQ(Get(key, "a"), "new\0"s);
             EXPECT_EQ(inner.End(), kErrorSuccess);
         }
         // Only the outermost batch commits; another thread's write joins the process's batch.
-        EXPECT_EQ(elsewhere("a"), Sz("old"));
+        EXPECT_EQ(elsewhere("a"), "old\0"s);
         std::thread([] {
             RegistryKey same;
             EXPECT_EQ(same.Open(kKey, RegAccess::Write), kErrorSuccess);
-            EXPECT_EQ(SetText(same, "b", "thread"), kErrorSuccess);
+            EXPECT_EQ(Set(same, "b", kRegSz, "thread\0"s), kErrorSuccess);
         }).join();
         EXPECT_EQ(elsewhere("b"), "(missing)");
         // A write that finds the transaction older than 50 ms commits it first.
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
-        ASSERT_EQ(SetText(key, "c", "late"), kErrorSuccess);
-        EXPECT_EQ(elsewhere("a") + elsewhere("b") + elsewhere("c"), Sz("new") + Sz("thread") + "(missing)");
+        ASSERT_EQ(Set(key, "c", kRegSz, "late\0"s), kErrorSuccess);
+        EXPECT_EQ(elsewhere("a") + elsewhere("b") + elsewhere("c"), "new\0"s + "thread\0"s + "(missing)");
         EXPECT_EQ(outer.End(), kErrorSuccess);
-        EXPECT_EQ(elsewhere("c"), Sz("late"));
+        EXPECT_EQ(elsewhere("c"), "late\0"s);
     }
-    ASSERT_EQ(SetText(key, "d", "alone"), kErrorSuccess);
-    EXPECT_EQ(elsewhere("d"), Sz("alone"));
+    ASSERT_EQ(Set(key, "d", kRegSz, "alone\0"s), kErrorSuccess);
+    EXPECT_EQ(elsewhere("d"), "alone\0"s);
 }
 
 TEST(KeyStoreBatchTest, ASwitchOfMachineCommitsTheOldStoreAndTheBatchGoesOn) {
-    test::TempMachine first;
-    test::TempMachine second;
+    TempMachine first;
+    TempMachine second;
     MachineDirectory::Set(first.Str());
     RegistryBatch batch;
-    RegistryKey inFirst;
+    RegistryKey inFirst, inSecond;
     ASSERT_EQ(inFirst.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
-    ASSERT_EQ(SetText(inFirst, "x", "first"), kErrorSuccess);
+    ASSERT_EQ(Set(inFirst, "x", kRegSz, "first\0"s), kErrorSuccess);
 
     MachineDirectory::Set(second.Str());
-    RegistryKey inSecond;
     ASSERT_EQ(inSecond.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
-    ASSERT_EQ(SetText(inSecond, "y", "second"), kErrorSuccess);
-    EXPECT_EQ(SetText(inFirst, "x", "lost"), kErrorInvalidHandle) << "handles die with their machine";
-    EXPECT_EQ(ReadElsewhere(first.Str(), kKey, "x"), Sz("first"));
-    EXPECT_EQ(ReadElsewhere(second.Str(), kKey, "y"), "(missing)");
+    ASSERT_EQ(Set(inSecond, "y", kRegSz, "second\0"s), kErrorSuccess);
+    EXPECT_EQ(Set(inFirst, "x", kRegSz, "lost\0"s), kErrorInvalidHandle) << "handles die with their machine";
+    EXPECT_EQ(Elsewhere(first, "x") + Elsewhere(second, "y"), "first\0"s + "(missing)");
 
     MachineDirectory::Set(first.Str());
     ASSERT_EQ(inFirst.Open(kKey, RegAccess::ReadWrite), kErrorSuccess);
-    ASSERT_EQ(SetText(inFirst, "z", "back"), kErrorSuccess);
-    EXPECT_EQ(ReadElsewhere(second.Str(), kKey, "y"), Sz("second"));
-    EXPECT_EQ(ReadElsewhere(first.Str(), kKey, "z"), "(missing)");
+    ASSERT_EQ(Set(inFirst, "z", kRegSz, "back\0"s), kErrorSuccess);
+    EXPECT_EQ(Elsewhere(second, "y") + Elsewhere(first, "z"), "second\0"s + "(missing)");
     EXPECT_EQ(batch.End(), kErrorSuccess);
-    EXPECT_EQ(ReadElsewhere(first.Str(), kKey, "z"), Sz("back"));
+    EXPECT_EQ(Elsewhere(first, "z"), "back\0"s);
 }
 
 // Runs body in a forked child; its result is the child's exit code.
@@ -91,18 +93,18 @@ template <class Body> int InChild(Body body) {
         ::alarm(20); // a child that hangs fails
         ::_exit(body());
     }
-    const int status = pid < 0 ? -1 : test::WaitFor(pid);
+    const int status = pid < 0 ? -1 : WaitFor(pid);
     return pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(KeyStoreBatchTest, AForkedChildNeverTouchesItsParentsTransaction) {
-    test::TempMachine machine;
+    TempMachine machine;
     RegistryKey key;
     ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
-    ASSERT_EQ(SetText(key, "v", "old"), kErrorSuccess);
+    ASSERT_EQ(Set(key, "v", kRegSz, "old\0"s), kErrorSuccess);
     {
         RegistryBatch batch;
-        ASSERT_EQ(SetText(key, "v", "new"), kErrorSuccess);
+        ASSERT_EQ(Set(key, "v", kRegSz, "new\0"s), kErrorSuccess);
         // The child ends the batch it inherited without committing the parent's writes, reads through a
         // connection of its own, and cannot write while the parent holds the write lock.
         EXPECT_EQ(InChild([&] {
@@ -110,31 +112,30 @@ TEST(KeyStoreBatchTest, AForkedChildNeverTouchesItsParentsTransaction) {
                       if (batch.End() != kErrorSuccess ||
                           mine.Open(kKey, RegAccess::ReadWrite) != kErrorSuccess)
                           return 1;
-                      if (test::QueryBytes(mine, "v") != Sz("old"))
+                      if (Get(mine, "v") != "old\0"s)
                           return 2;
-                      return SetText(mine, "w", "child") == kErrorBusy ? 0 : 3;
+                      return Set(mine, "w", kRegSz, "child\0"s) == kErrorBusy ? 0 : 3;
                   }),
                   0);
-        EXPECT_EQ(ReadElsewhere(machine.Str(), kKey, "v"), Sz("old"));
-        EXPECT_EQ(SetText(key, "u", "parent"), kErrorSuccess);
+        EXPECT_EQ(Elsewhere(machine, "v"), "old\0"s);
+        EXPECT_EQ(Set(key, "u", kRegSz, "parent\0"s), kErrorSuccess);
         EXPECT_EQ(batch.End(), kErrorSuccess);
     }
-    EXPECT_EQ(ReadElsewhere(machine.Str(), kKey, "v"), Sz("new"));
-    EXPECT_EQ(ReadElsewhere(machine.Str(), kKey, "u"), Sz("parent"));
-    EXPECT_EQ(ReadElsewhere(machine.Str(), kKey, "w"), "(missing)");
+    EXPECT_EQ(Elsewhere(machine, "v") + Elsewhere(machine, "u") + Elsewhere(machine, "w"),
+              "new\0"s + "parent\0"s + "(missing)");
 
     // A child forked while nobody writes writes through its own connection.
     EXPECT_EQ(InChild([] {
                   RegistryKey mine;
                   return mine.Open(kKey, RegAccess::Write) == kErrorSuccess &&
-                                 SetText(mine, "w", "child") == kErrorSuccess
+                                 Set(mine, "w", kRegSz, "child\0"s) == kErrorSuccess
                              ? 0
                              : 1;
               }),
               0);
-    EXPECT_EQ(test::QueryBytes(key, "w"), Sz("child"));
-    test::LeaveStore();
-    EXPECT_EQ(test::IntegrityCheck((machine.Path() / "registry.db").string()), "ok");
+    EXPECT_EQ(Get(key, "w"), "child\0"s);
+    LeaveStore();
+    EXPECT_EQ(IntegrityCheck(machine.Path() / "registry.db"), "ok");
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "platform/MachineDirectory.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <sys/stat.h>
 
@@ -12,22 +11,16 @@ namespace qv {
 namespace {
 
 namespace fs = std::filesystem;
-using test::LeaveStore;
-using test::ReadWholeFile;
-using test::WriteWholeFile;
+using namespace test;
 
 constexpr const char* kKey = "SOFTWARE\\Helmark\\Quorvane";
 
-void FillStore() {
-    RegistryKey key;
-    ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
-    ASSERT_EQ(key.SetValue("ProgFiles", kRegSz, "/opt/qv", 8), kErrorSuccess);
-    ASSERT_EQ(key.Create(std::string(kKey) + "\\Value\\Sites\\1", RegAccess::ReadWrite), kErrorSuccess);
-    LeaveStore();
+void WriteWholeFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 TEST(KeyStoreFilesTest, AMissingStoreOrAnEmptyFileBecomesAStore) {
-    test::TempMachine machine;
+    TempMachine machine;
     const fs::path dir = machine.Path() / "not" / "yet";
     MachineDirectory::Set(dir.string());
     RegistryKey key;
@@ -39,9 +32,9 @@ TEST(KeyStoreFilesTest, AMissingStoreOrAnEmptyFileBecomesAStore) {
     for (const auto& entry : fs::directory_iterator(dir))
         EXPECT_TRUE(entry.path().filename().string().starts_with("registry.db")) << entry.path();
 
-    // An empty file gets the same page size as a new store.
+    // An empty file gets the same header and page size as a new store.
     const std::string fresh = ReadWholeFile(dir / "registry.db");
-    test::TempMachine empty;
+    TempMachine empty;
     WriteWholeFile(empty.Path() / "registry.db", "");
     ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
     ASSERT_EQ(key.SetValue("v", kRegDword, "\1\0\0\0", 4), kErrorSuccess);
@@ -49,38 +42,23 @@ TEST(KeyStoreFilesTest, AMissingStoreOrAnEmptyFileBecomesAStore) {
     EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorSuccess);
     const std::string bytes = ReadWholeFile(empty.Path() / "registry.db");
     ASSERT_GE(bytes.size(), 100u);
-    EXPECT_EQ(bytes.substr(0, 18), fresh.substr(0, 18)) << "the header and its page size";
-}
-
-// Every way in fails with kErrorBadDb, again and again, and the file keeps every byte.
-void ExpectRefusedAndUntouched(const fs::path& store, const std::string& what) {
-    SCOPED_TRACE(what);
-    const std::string before = ReadWholeFile(store);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        RegistryKey key;
-        bool created = true;
-        EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorBadDb);
-        EXPECT_EQ(key.Open("", RegAccess::ReadWrite), kErrorBadDb);
-        EXPECT_EQ(key.Create("SOFTWARE\\New", RegAccess::ReadWrite, &created), kErrorBadDb);
-        EXPECT_FALSE(key.IsOpen() || created);
-        EXPECT_EQ(RegistryKey::DeleteTree(kKey), kErrorBadDb);
-    }
-    LeaveStore();
-    EXPECT_EQ(ReadWholeFile(store), before);
+    EXPECT_EQ(bytes.substr(0, 18), fresh.substr(0, 18));
 }
 
 TEST(KeyStoreFilesTest, AFileThatIsNoHealthyStoreFailsEveryOpenAndIsNeverTouched) {
     std::string healthy;
     {
-        test::TempMachine machine;
-        FillStore();
+        TempMachine machine;
+        RegistryKey key;
+        ASSERT_EQ(key.Create(std::string(kKey) + "\\Value\\Sites\\1", RegAccess::ReadWrite), kErrorSuccess);
+        LeaveStore();
         healthy = ReadWholeFile(machine.Path() / "registry.db");
     }
     ASSERT_GE(healthy.size(), 100u);
     const std::size_t pageSize =
         (static_cast<unsigned char>(healthy[16]) << 8) | static_cast<unsigned char>(healthy[17]);
     ASSERT_GE(healthy.size(), 3 * pageSize);
-    const auto changed = [&](std::string bytes, std::size_t at, char to) {
+    const auto changed = [](std::string bytes, std::size_t at, char to) {
         bytes[at] = to;
         return bytes;
     };
@@ -91,7 +69,6 @@ TEST(KeyStoreFilesTest, AFileThatIsNoHealthyStoreFailsEveryOpenAndIsNeverTouched
     std::string text;
     for (int i = 0; i < 200; ++i)
         text += "Windows Registry Editor Version 5.00\r\n";
-
     const std::pair<const char*, std::string> cases[] = {
         {"text", text},
         {"short", healthy.substr(0, 60)},
@@ -102,35 +79,48 @@ TEST(KeyStoreFilesTest, AFileThatIsNoHealthyStoreFailsEveryOpenAndIsNeverTouched
         {"damaged, rollback journal", changed(changed(damagedTable, 18, 1), 19, 1)},
         {"damaged pages", damagedPages},
         {"newer format", changed(healthy, 63, 9)}, // the header's user version
+        {"foreign database", ""},
     };
     for (const auto& [what, bytes] : cases) {
-        test::TempMachine machine;
-        WriteWholeFile(machine.Path() / "registry.db", bytes);
-        ExpectRefusedAndUntouched(machine.Path() / "registry.db", what);
+        SCOPED_TRACE(what);
+        TempMachine machine;
+        const fs::path store = machine.Path() / "registry.db";
+        WriteWholeFile(store, bytes);
+        if (bytes.empty()) { // a healthy database of some other program is no key store either
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(store.c_str(), &db), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+        // Every way in fails with kErrorBadDb, again and again, and the file keeps every byte.
+        const std::string before = ReadWholeFile(store);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            RegistryKey key;
+            bool created = true;
+            EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorBadDb);
+            EXPECT_EQ(key.Open("", RegAccess::ReadWrite), kErrorBadDb);
+            EXPECT_EQ(key.Create("SOFTWARE\\New", RegAccess::ReadWrite, &created), kErrorBadDb);
+            EXPECT_FALSE(key.IsOpen() || created);
+            EXPECT_EQ(RegistryKey::DeleteTree(kKey), kErrorBadDb);
+        }
+        LeaveStore();
+        EXPECT_EQ(ReadWholeFile(store), before);
     }
-
-    // A healthy database of some other program is no key store either.
-    test::TempMachine machine;
-    const fs::path store = machine.Path() / "registry.db";
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(store.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(text); INSERT INTO notes VALUES('mine')", nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
-    ExpectRefusedAndUntouched(store, "foreign database");
 }
 
 TEST(KeyStoreFilesTest, AStoreWithoutWriteBitsReadsAndRefusesWrites) {
-    test::TempMachine machine;
-    FillStore();
+    TempMachine machine;
+    RegistryKey key;
+    ASSERT_EQ(key.Create(std::string(kKey) + "\\Sites", RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(Set(key, "ProgFiles", kRegSz, std::string("/opt/qv", 8)), kErrorSuccess);
+    LeaveStore();
     const fs::path store = machine.Path() / "registry.db";
     ASSERT_EQ(::chmod(store.c_str(), 0444), 0);
     const std::string before = ReadWholeFile(store);
 
-    RegistryKey key;
     ASSERT_EQ(key.Open(kKey, RegAccess::ReadWrite), kErrorSuccess);
-    EXPECT_EQ(test::QueryBytes(key, "ProgFiles"), std::string("/opt/qv", 8));
+    EXPECT_EQ(Get(key, "ProgFiles"), std::string("/opt/qv", 8));
     std::string name;
     EXPECT_EQ(key.EnumSubKey(0, name), kErrorSuccess);
     EXPECT_EQ(key.SetValue("ProgFiles", kRegSz, "/tmp", 5), kErrorAccessDenied);

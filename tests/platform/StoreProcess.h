@@ -1,16 +1,18 @@
 #pragma once
-// Helpers for the key store's POSIX tests: its file, the store writer program, and what either leaves.
+// The key store's POSIX tests and their writer program: records that tell by themselves whether they are
+// whole, the writer started as another process, and what either leaves in the store's file.
 #include "platform/RegistryKey.h"
 #include "platform/WinError.h"
 #include "support/TempMachine.h"
 
-#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,13 +24,56 @@ extern char** environ;
 
 namespace qv::test {
 
+inline constexpr const char* kCrashKey = "SOFTWARE\\QuorvaneTest\\Crash";
+inline constexpr int kCrashValues = 16;
+inline constexpr const char* kSharedKey = "SOFTWARE\\QuorvaneTest\\Shared";
+
+// What writer id writes in round i of the shared keys: a value and a key below a parent others share.
+inline std::string SharedName(const std::string& id, int i) {
+    return "w" + id + "-" + std::to_string(i);
+}
+inline std::string SharedSub(const std::string& id, int i) {
+    return std::string(kSharedKey) + "\\Sub" + std::to_string(i % 7) + "\\" + SharedName(id, i);
+}
+
+inline std::string CrashTree(std::uint64_t step) {
+    return std::string(kCrashKey) + "\\Trees\\K" + std::to_string(step);
+}
+
+// The step number, then a length and a byte pattern that both follow from it.
+inline std::string MakeRecord(std::uint64_t step) {
+    std::string record;
+    for (int i = 0; i < 8; ++i)
+        record += static_cast<char>((step >> (8 * i)) & 0xff);
+    return record.append(1 + step % 997, static_cast<char>(step * 31 + 7));
+}
+
+// The step of a whole record; nothing for a torn or foreign one.
+inline std::optional<std::uint64_t> ReadRecord(const std::string& record) {
+    std::uint64_t step = 0;
+    for (std::size_t i = 0; i < 8 && i < record.size(); ++i)
+        step |= static_cast<std::uint64_t>(static_cast<unsigned char>(record[i])) << (8 * i);
+    return record == MakeRecord(step) ? std::optional(step) : std::nullopt;
+}
+
+inline long Set(RegistryKey& key, const std::string& name, std::uint32_t type, const std::string& bytes) {
+    return key.SetValue(name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+}
+
+// The value's bytes, or nothing when it cannot be read.
+inline std::optional<std::string> Get(const RegistryKey& key, const std::string& name) {
+    std::uint32_t size = 0;
+    if (key.QueryValue(name, nullptr, nullptr, &size) != kErrorSuccess)
+        return std::nullopt;
+    std::string bytes(size, '\0');
+    if (key.QueryValue(name, nullptr, bytes.data(), &size) != kErrorSuccess)
+        return std::nullopt;
+    return bytes.substr(0, size);
+}
+
 inline std::string ReadWholeFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteWholeFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // Makes the process leave the current store (the key store follows the machine directory), so that its
@@ -39,34 +84,33 @@ inline void LeaveStore() {
     key.Open("SOFTWARE", RegAccess::Read);
 }
 
-// Starts the store writer; with a pipe, *out reads its stdout.
-inline pid_t StartWriter(const std::vector<std::string>& arguments, int* out) {
-    std::vector<std::string> all = {QV_STORE_WRITER};
-    all.insert(all.end(), arguments.begin(), arguments.end());
+#ifdef QV_STORE_WRITER
+// Starts the writer program (empty arguments left out); with out, *out reads its stdout.
+inline pid_t StartWriter(std::vector<std::string> arguments, int* out = nullptr) {
+    std::erase(arguments, "");
+    arguments.insert(arguments.begin(), QV_STORE_WRITER);
     std::vector<char*> argv;
-    for (auto& argument : all)
+    for (auto& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    int pipeFds[2] = {-1, -1};
-    if (out) {
-        if (::pipe(pipeFds) != 0)
-            return -1;
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-        posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
+    int fds[2] = {-1, -1};
+    if (out && ::pipe(fds) == 0) {
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
     }
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     if (out) {
-        ::close(pipeFds[1]);
-        *out = pipeFds[0];
+        ::close(fds[1]);
+        *out = fds[0];
     }
     return pid;
 }
+#endif
 
 inline int WaitFor(pid_t pid) {
     int status = 0;
@@ -75,56 +119,29 @@ inline int WaitFor(pid_t pid) {
     return status;
 }
 
-// Appends what is left to read on fd to output.
-inline void ReadToEnd(int fd, std::string& output) {
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        output.append(buffer, static_cast<std::size_t>(got));
-}
-
-// What another program reads: the value's bytes, or "(missing)".
-inline std::string ReadElsewhere(const std::string& machine, const std::string& key,
-                                 const std::string& name) {
-    int out = -1;
-    const pid_t pid = StartWriter({machine, "read", key, name}, &out);
-    if (pid <= 0)
-        return "(no reader)";
+inline std::string ReadToEnd(int fd) {
     std::string output;
-    ReadToEnd(out, output);
-    ::close(out);
-    const int status = WaitFor(pid);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
-        return "(missing)";
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? output : "(reader failed)";
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+        output.append(buffer, static_cast<std::size_t>(got));
+    ::close(fd);
+    return output;
 }
 
-inline std::string IntegrityCheck(const std::string& path) {
+inline std::string IntegrityCheck(const std::filesystem::path& store) {
     sqlite3* db = nullptr;
     std::string result;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_exec(
-            db, "PRAGMA integrity_check",
-            [](void* text, int, char** values, char**) {
-                *static_cast<std::string*>(text) += values[0] ? values[0] : "";
-                return 0;
-            },
-            &result, nullptr);
+    if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        const auto collect = [](void* text, int, char** values, char**) {
+            *static_cast<std::string*>(text) += values[0] ? values[0] : "";
+            return 0;
+        };
+        sqlite3_exec(db, "PRAGMA integrity_check", collect, &result, nullptr);
     } else {
         result = sqlite3_errmsg(db);
     }
     sqlite3_close(db);
     return result;
-}
-
-inline std::string QueryBytes(const RegistryKey& key, const std::string& name) {
-    std::uint32_t size = 0;
-    if (key.QueryValue(name, nullptr, nullptr, &size) != kErrorSuccess)
-        return {};
-    std::string bytes(size, '\0');
-    EXPECT_EQ(key.QueryValue(name, nullptr, bytes.data(), &size), kErrorSuccess);
-    bytes.resize(size);
-    return bytes;
 }
 
 } // namespace qv::test

@@ -1,16 +1,12 @@
-// A program that writes the key store for the store's process tests:
-//   qv_store_writer <machine> burst <first> [batch]   writes records until it is killed, printing each
-//                                                     step it finished on stdout; in batches of 1 to 24
-//                                                     steps, printing the last step of each
-//   qv_store_writer <machine> share <id> <n> [batch]  writes n values beside other writers, ten rounds in
-//                                                     a batch; exit code 1 and a message on the first
-//                                                     call that fails
-//   qv_store_writer <machine> read <key> <name>       prints a value's bytes; exit code 3 when it is missing
-#include "StoreRecord.h"
+// Writes the key store for the store's process tests, on the machine its first argument names:
+//   burst <first> [batch]   writes steps until killed, printing the last step of each finished step (or
+//                           batch of 1 to 24 steps) on stdout
+//   share <id> <n> [batch]  writes n rounds beside other writers (ten in a batch)
+//   read <key> <name>       prints a value's bytes; exit 3 when it is missing
+// Exit code 1 and a message on the first call that fails.
+#include "StoreProcess.h"
 #include "platform/MachineDirectory.h"
 #include "platform/RegistryBatch.h"
-#include "platform/RegistryKey.h"
-#include "platform/WinError.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,120 +14,42 @@
 #include <optional>
 #include <string>
 
-#include <unistd.h>
-
 namespace {
 
 using namespace qv;
 
-bool Check(long result, const char* what, const std::string& detail) {
-    if (result == kErrorSuccess)
-        return true;
-    std::fprintf(stderr, "%s %s failed with %ld\n", what, detail.c_str(), result);
-    return false;
+bool Ok(long result, const std::string& what) {
+    if (result != kErrorSuccess)
+        std::fprintf(stderr, "%s failed with %ld\n", what.c_str(), result);
+    return result == kErrorSuccess;
 }
 
-// One step: a record, every fourth step a new tree, every eighth the tree of sixteen steps before deleted.
-bool WriteStep(RegistryKey& values, std::uint64_t step, std::uint64_t first) {
-    std::string record = test::MakeRecord(step);
-    std::string name = "v" + std::to_string(step % test::kCrashValues);
-    if (!Check(values.SetValue(name, kRegBinary, record.data(), static_cast<std::uint32_t>(record.size())),
-               "SetValue", name))
+// A record every step, a new tree every fourth, the tree of sixteen steps before deleted every eighth.
+bool Step(RegistryKey& values, std::uint64_t step, std::uint64_t first) {
+    RegistryKey leaf;
+    if (!Ok(test::Set(values, "v" + std::to_string(step % test::kCrashValues), kRegBinary,
+                      test::MakeRecord(step)),
+            "SetValue") ||
+        (step % 4 == 0 && !Ok(leaf.Create(test::CrashTree(step) + "\\A\\B", RegAccess::ReadWrite), "Create")))
         return false;
-    if (step % 4 == 0) {
-        std::string tree = test::CrashTree(step);
-        RegistryKey leaf;
-        if (!Check(leaf.Create(tree + "\\A\\B", RegAccess::ReadWrite), "Create", tree))
-            return false;
-    }
-    if (step % 8 == 0 && step >= first + 16) {
-        std::string tree = test::CrashTree(step - 16);
-        long result = RegistryKey::DeleteTree(tree);
-        if (result != kErrorFileNotFound && !Check(result, "DeleteTree", tree))
-            return false;
-    }
-    return true;
+    const long gone = step % 8 == 0 && step >= first + 16
+                          ? RegistryKey::DeleteTree(test::CrashTree(step - 16))
+                          : kErrorSuccess;
+    return gone == kErrorFileNotFound || Ok(gone, "DeleteTree");
 }
 
-int Burst(std::uint64_t first, bool batched) {
-    RegistryKey values;
-    if (!Check(values.Create(test::kCrashKey, RegAccess::ReadWrite), "Create", test::kCrashKey))
-        return 1;
-    for (std::uint64_t step = first;;) {
-        const std::uint64_t last = step + (batched ? step * 7 % 24 : 0);
-        {
-            std::optional<RegistryBatch> batch;
-            if (batched)
-                batch.emplace();
-            for (; step <= last; ++step) {
-                if (!WriteStep(values, step, first))
-                    return 1;
-            }
-            if (batch && !Check(batch->End(), "End", std::to_string(last)))
-                return 1;
-        }
-        std::string line = std::to_string(last) + "\n";
-        if (::write(1, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
-            return 1;
-    }
-}
-
-// Round i of a sharing writer.
+// Every writer fills the same key, makes keys below the same parents, and deletes trees of its own.
 bool ShareRound(const std::string& id, int i) {
-    // Every writer fills the same key and makes keys below the same parents.
-    RegistryKey shared;
-    if (!Check(shared.Create(test::kSharedKey, RegAccess::ReadWrite), "Create", test::kSharedKey))
-        return false;
-    std::string name = test::SharedValueName(id, i);
-    std::string value = name + '\0';
-    if (!Check(shared.SetValue(name, kRegSz, value.data(), static_cast<std::uint32_t>(value.size())),
-               "SetValue", name))
-        return false;
-    std::string path = test::SharedSubKey(id, i);
-    RegistryKey sub;
-    if (!Check(sub.Create(path, RegAccess::ReadWrite), "Create", path))
-        return false;
-    if (!Check(sub.SetValue("n", kRegDword, &i, sizeof i), "SetValue", path))
-        return false;
-    // Short-lived trees of its own, deleted while the others write.
-    std::string scratch = std::string(test::kSharedKey) + "\\Scratch" + id;
-    RegistryKey deep;
-    if (!Check(deep.Create(scratch + "\\a\\b", RegAccess::ReadWrite), "Create", scratch))
-        return false;
-    if (i % 5 == 0 && !Check(RegistryKey::DeleteTree(scratch), "DeleteTree", scratch))
-        return false;
-    std::uint32_t size = 0;
-    return Check(shared.QueryValue(name, nullptr, nullptr, &size), "QueryValue", name);
-}
-
-int Share(const std::string& id, int count, bool batched) {
-    for (int group = 0; group < count; group += 10) {
-        std::optional<RegistryBatch> batch;
-        if (batched)
-            batch.emplace();
-        for (int i = group; i < std::min(group + 10, count); ++i) {
-            if (!ShareRound(id, i))
-                return 1;
-        }
-        if (batch && !Check(batch->End(), "End", id))
-            return 1;
-    }
-    return 0;
-}
-
-int Read(const std::string& path, const std::string& name) {
-    RegistryKey key;
-    long result = key.Open(path, RegAccess::Read);
-    std::uint32_t size = 0;
-    if (result == kErrorSuccess)
-        result = key.QueryValue(name, nullptr, nullptr, &size);
-    if (result == kErrorFileNotFound)
-        return 3;
-    std::string bytes(size, '\0');
-    if (!Check(result, "QueryValue", name) ||
-        !Check(key.QueryValue(name, nullptr, bytes.data(), &size), "QueryValue", name))
-        return 1;
-    return std::fwrite(bytes.data(), 1, size, stdout) == size ? 0 : 1;
+    const std::string name = test::SharedName(id, i);
+    const std::string scratch = std::string(test::kSharedKey) + "\\Scratch" + id;
+    RegistryKey shared, sub, deep;
+    return Ok(shared.Create(test::kSharedKey, RegAccess::ReadWrite), "Create") &&
+           Ok(test::Set(shared, name, kRegSz, name + '\0'), name) &&
+           Ok(sub.Create(test::SharedSub(id, i), RegAccess::ReadWrite), "Create " + name) &&
+           Ok(sub.SetValue("n", kRegDword, &i, sizeof i), "SetValue n") &&
+           Ok(deep.Create(scratch + "\\a\\b", RegAccess::ReadWrite), "Create scratch") &&
+           (i % 5 != 0 || Ok(RegistryKey::DeleteTree(scratch), "DeleteTree")) &&
+           test::Get(shared, name).has_value();
 }
 
 } // namespace
@@ -139,14 +57,42 @@ int Read(const std::string& path, const std::string& name) {
 int main(int argc, char** argv) {
     if (argc < 3)
         return 2;
-    qv::MachineDirectory::Set(argv[1]);
-    std::string mode = argv[2];
+    MachineDirectory::Set(argv[1]);
+    const std::string mode = argv[2];
     const bool batched = std::string(argv[argc - 1]) == "batch";
-    if (mode == "burst" && argc == 4 + batched)
-        return Burst(std::strtoull(argv[3], nullptr, 10), batched);
-    if (mode == "share" && argc == 5 + batched)
-        return Share(argv[3], std::atoi(argv[4]), batched);
-    if (mode == "read" && argc == 5)
-        return Read(argv[3], argv[4]);
-    return 2;
+    const bool burst = mode == "burst" && argc == 4 + batched;
+    if (burst || (mode == "share" && argc == 5 + batched)) {
+        RegistryKey values;
+        if (burst && !Ok(values.Create(test::kCrashKey, RegAccess::ReadWrite), "Create"))
+            return 1;
+        const std::uint64_t first = burst ? std::strtoull(argv[3], nullptr, 10) : 0;
+        const std::uint64_t end = burst ? UINT64_MAX : std::strtoull(argv[4], nullptr, 10);
+        for (std::uint64_t step = first; step < end;) {
+            const std::uint64_t last = std::min(end - 1, step + (!batched ? 0 : burst ? step * 7 % 24 : 9));
+            std::optional<RegistryBatch> batch;
+            if (batched)
+                batch.emplace();
+            for (; step <= last; ++step) {
+                if (!(burst ? Step(values, step, first) : ShareRound(argv[3], static_cast<int>(step))))
+                    return 1;
+            }
+            if (batch && !Ok(batch->End(), "End"))
+                return 1;
+            if (burst &&
+                (std::printf("%llu\n", static_cast<unsigned long long>(last)) < 0 || std::fflush(stdout)))
+                return 1;
+        }
+        return 0;
+    }
+    if (mode != "read" || argc != 5)
+        return 2;
+    RegistryKey key;
+    std::uint32_t size = 0;
+    long result = key.Open(argv[3], RegAccess::Read);
+    if (result == kErrorSuccess)
+        result = key.QueryValue(argv[4], nullptr, nullptr, &size);
+    if (result != kErrorSuccess)
+        return result == kErrorFileNotFound ? 3 : 1;
+    const auto bytes = test::Get(key, argv[4]);
+    return bytes && std::fwrite(bytes->data(), 1, bytes->size(), stdout) == bytes->size() ? 0 : 1;
 }

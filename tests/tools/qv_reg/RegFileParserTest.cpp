@@ -22,53 +22,37 @@ std::string Narrow(std::u16string_view text) {
     return narrow;
 }
 
-std::string Utf16File(std::u16string_view text) {
+std::string Utf16File(std::string_view utf8) {
     std::string bytes = "\xff\xfe";
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xff);
-        bytes += static_cast<char>(c >> 8);
-    }
+    std::u16string text;
+    EXPECT_TRUE(Utf8::Decode(utf8, text));
+    for (char16_t c : text)
+        bytes += {static_cast<char>(c & 0xff), static_cast<char>(c >> 8)};
     return bytes;
 }
 
-RegFileEntry Key(std::string key, Kind kind = Kind::CreateKey) {
-    RegFileEntry entry;
-    entry.kind = kind;
-    entry.key = std::move(key);
-    return entry;
+RegFileEntry Entry(std::string key, Kind kind = Kind::CreateKey, RegValue value = {}) {
+    return {.kind = kind, .key = std::move(key), .value = std::move(value)};
 }
 
-RegFileEntry Value(std::string key, RegValue value, Kind kind = Kind::SetValue) {
-    RegFileEntry entry;
-    entry.kind = kind;
-    entry.key = std::move(key);
-    entry.value = std::move(value);
-    return entry;
-}
-
-// Entries without their line numbers, for comparing what a file says.
-std::vector<RegFileEntry> Parsed(std::string_view bytes) {
+// Entries with their line numbers, or the refusal as "line N: ..." (which must leave nothing to apply).
+std::vector<RegFileEntry> Parsed(std::string_view bytes, std::string* error = nullptr,
+                                 bool withLines = false) {
     RegFileParser parser;
-    EXPECT_TRUE(parser.Parse(bytes)) << parser.Error();
-    std::vector<RegFileEntry> entries = parser.Entries();
-    for (RegFileEntry& entry : entries)
-        entry.line = 0;
-    return entries;
-}
-
-// The line of the fault, after checking that a refused file gives nothing to apply.
-int FaultLine(std::string_view bytes, std::string* error = nullptr) {
-    RegFileParser parser;
-    EXPECT_FALSE(parser.Parse(bytes));
-    EXPECT_TRUE(parser.Entries().empty());
+    const bool ok = parser.Parse(bytes);
+    EXPECT_EQ(ok, !error) << parser.Error();
     if (error)
         *error = parser.Error();
-    return parser.ErrorLine();
+    EXPECT_TRUE(ok || parser.Entries().empty());
+    std::vector<RegFileEntry> entries = parser.Entries();
+    for (RegFileEntry& entry : entries)
+        entry.line = withLines ? entry.line : 0;
+    return entries;
 }
 
 TEST(RegFileParserTest, EveryTypeComesBackFromAnExportInEitherEncoding) {
     const std::string name = Narrow(u"Gr\u00fc\u00dfe Caf\u00e9");
-    const std::string keyName = Narrow(u"Cl\u00e9 \"x\" [1]");
+    const std::string key = "SOFTWARE\\" + Narrow(u"Cl\u00e9 \"x\" [1]");
     const std::vector<RegValue> values = {
         {"", kRegSz, "default \\ \"quoted\"\0"s},
         {name, kRegSz, Narrow(u"\u00e0 la carte") + '\0'},
@@ -91,132 +75,100 @@ TEST(RegFileParserTest, EveryTypeComesBackFromAnExportInEitherEncoding) {
     };
     RegFileWriter writer;
     std::string error;
-    ASSERT_TRUE(writer.AddKey(RegKeyPath::FromSubKey("SOFTWARE\\" + keyName), error));
-    for (const RegValue& value : values)
+    std::vector<RegFileEntry> expected = {Entry(key)};
+    ASSERT_TRUE(writer.AddKey(RegKeyPath::FromSubKey(key), error));
+    for (const RegValue& value : values) {
         ASSERT_TRUE(writer.AddValue(value, error)) << error;
-    ASSERT_TRUE(writer.AddKey(RegKeyPath::FromSubKey("SOFTWARE\\" + keyName + "\\" + name), error));
-
-    std::vector<RegFileEntry> expected = {Key("SOFTWARE\\" + keyName)};
-    for (const RegValue& value : values)
-        expected.push_back(Value("SOFTWARE\\" + keyName, value));
-    expected.push_back(Key("SOFTWARE\\" + keyName + "\\" + name));
-
+        expected.push_back(Entry(key, Kind::SetValue, value));
+    }
+    ASSERT_TRUE(writer.AddKey(RegKeyPath::FromSubKey(key + "\\" + name), error));
+    expected.push_back(Entry(key + "\\" + name));
     EXPECT_EQ(Parsed(writer.Bytes(RegFileWriter::Encoding::Utf16Le)), expected);
     EXPECT_EQ(Parsed(writer.Bytes(RegFileWriter::Encoding::Utf8)), expected);
     EXPECT_EQ(Parsed("\xef\xbb\xbf" + writer.Bytes(RegFileWriter::Encoding::Utf8)), expected);
 }
 
-TEST(RegFileParserTest, ReadsHandWrittenFilesWithCommentsContinuationsAndDeletions) {
-    const std::u16string text = u"Windows Registry Editor Version 5.00\r\n"
-                                u"; a comment\r\n"
-                                u"\r\n"
-                                u"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n"
-                                u"[hklm\\SOFTWARE\\New]   ; trailing comment\r\n"
-                                u"  \"Blob\" = hex:01,2,\\\r\n"
-                                u"      03,  04,\\\r\n"
-                                u"\t05\r\n"
-                                u"\"Gone\"=-\r\n"
-                                u"@=\"\u00e9t\u00e9\"\r\n"
-                                u"\"Num\"=DWORD:ff\r\n"
-                                u"\"Exp\"=hex(2):41,00,00,00";
-    const std::vector<RegFileEntry> expected = {
-        Key("SOFTWARE\\Old", Kind::DeleteKey),
-        Key("SOFTWARE\\New"),
-        Value("SOFTWARE\\New", {"Blob", kRegBinary, "\x01\x02\x03\x04\x05"}),
-        Value("SOFTWARE\\New", {"Gone", 0, ""}, Kind::DeleteValue),
-        Value("SOFTWARE\\New", {"", kRegSz, Narrow(u"\u00e9t\u00e9") + '\0'}),
-        Value("SOFTWARE\\New", {"Num", kRegDword, "\xff\0\0\0"s}),
-        Value("SOFTWARE\\New", {"Exp", kRegExpandSz, "A\0"s}),
+TEST(RegFileParserTest, ReadsHandWrittenFilesWithCommentsContinuationsDeletionsAndRegedit4) {
+    const std::string text = "Windows Registry Editor Version 5.00\r\n; a comment\r\n\r\n"
+                             "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Old]\r\n"
+                             "[hklm\\SOFTWARE\\New]   ; trailing comment\r\n"
+                             "  \"Blob\" = hex:01,2,\\\r\n      03,  04,\\\r\n\t05\r\n"
+                             "\"Gone\"=-\r\n" +
+                             Utf8::Encode(u"@=\"\u00e9t\u00e9\"\r\n") +
+                             "\"Num\"=DWORD:ff\r\n"
+                             "\"Exp\"=hex(2):41,00,00,00";
+    std::vector<RegFileEntry> expected = {
+        Entry("SOFTWARE\\Old", Kind::DeleteKey),
+        Entry("SOFTWARE\\New"),
+        Entry("SOFTWARE\\New", Kind::SetValue, {"Blob", kRegBinary, "\x01\x02\x03\x04\x05"}),
+        Entry("SOFTWARE\\New", Kind::DeleteValue, {"Gone", 0, ""}),
+        Entry("SOFTWARE\\New", Kind::SetValue, {"", kRegSz, Narrow(u"\u00e9t\u00e9") + '\0'}),
+        Entry("SOFTWARE\\New", Kind::SetValue, {"Num", kRegDword, "\xff\0\0\0"s}),
+        Entry("SOFTWARE\\New", Kind::SetValue, {"Exp", kRegExpandSz, "A\0"s}),
     };
     EXPECT_EQ(Parsed(Utf16File(text)), expected);
-    EXPECT_EQ(Parsed(Utf8::Encode(text)), expected);
+    EXPECT_EQ(Parsed(text), expected);
+    // A continued value has the line it starts on.
+    const auto lines = Parsed(text, nullptr, true);
+    ASSERT_EQ(lines.size(), expected.size());
+    EXPECT_EQ(lines[2].line * 10 + lines[3].line, 69);
 
-    RegFileParser parser;
-    ASSERT_TRUE(parser.Parse(Utf8::Encode(text)));
-    EXPECT_EQ(parser.Entries()[2].line, 6) << "a continued value has the line it starts on";
-    EXPECT_EQ(parser.Entries()[3].line, 9);
+    // REGEDIT4 files hold string data in the narrow code page.
+    expected = {Entry("SOFTWARE\\Four"),
+                Entry("SOFTWARE\\Four", Kind::SetValue, {"Path", kRegExpandSz, "%A%\0"s}),
+                Entry("SOFTWARE\\Four", Kind::SetValue, {"List", kRegMultiSz, "a\0b\0\0"s}),
+                Entry("SOFTWARE\\Four", Kind::SetValue, {"Text", kRegSz, "plain\0"s})};
+    EXPECT_EQ(Parsed("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Four]\r\n\"Path\"=hex(2):25,41,25,00\r\n"
+                     "\"List\"=hex(7):61,00,62,00,00\r\n\"Text\"=\"plain\"\r\n"),
+              expected);
 }
 
-TEST(RegFileParserTest, Regedit4FilesHoldStringDataInTheNarrowCodePage) {
-    const std::string file = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Four]\r\n"
-                             "\"Path\"=hex(2):25,41,25,00\r\n"
-                             "\"List\"=hex(7):61,00,62,00,00\r\n"
-                             "\"Text\"=\"plain\"\r\n";
-    const std::vector<RegFileEntry> expected = {
-        Key("SOFTWARE\\Four"),
-        Value("SOFTWARE\\Four", {"Path", kRegExpandSz, "%A%\0"s}),
-        Value("SOFTWARE\\Four", {"List", kRegMultiSz, "a\0b\0\0"s}),
-        Value("SOFTWARE\\Four", {"Text", kRegSz, "plain\0"s}),
-    };
-    EXPECT_EQ(Parsed(file), expected);
-}
-
-TEST(RegFileParserTest, ACutFileIsRefusedWithTheLineOfTheCut) {
-    RegFileWriter writer;
-    std::string error;
-    ASSERT_TRUE(writer.AddKey(RegKeyPath::FromSubKey("SOFTWARE\\Cut"), error));
-    ASSERT_TRUE(writer.AddValue({"Blob", kRegBinary, std::string(100, '\x11')}, error));
-    ASSERT_TRUE(writer.AddValue({"Text", kRegSz, "some text\0"s}, error));
-    const std::string whole = writer.Bytes(RegFileWriter::Encoding::Utf16Le);
-    ASSERT_EQ(Parsed(whole).size(), 3u);
-
-    auto cutAfter = [&](const std::u16string& marker) {
-        const std::string bytes = Utf16File(marker).substr(2);
-        const std::size_t at = whole.find(bytes);
-        EXPECT_NE(at, std::string::npos);
-        return whole.substr(0, at + bytes.size());
-    };
-    // Blob runs from line 4 to line 8, Text is line 9, a blank line 10 ends the file.
-    EXPECT_EQ(FaultLine(cutAfter(u"11,\\\r\n"), &error), 4) << "after the first continuation mark";
-    EXPECT_NE(error.find("continues past the end"), std::string::npos) << error;
-    EXPECT_EQ(FaultLine(cutAfter(u"11,\\")), 4) << "the mark without its line end";
-    EXPECT_EQ(FaultLine(cutAfter(u"\"Text\"=\"some")), 9);
-    EXPECT_EQ(FaultLine(cutAfter(u"[HKEY_LOCAL_MA")), 3);
-    EXPECT_EQ(FaultLine(whole.substr(0, whole.size() - 1), &error), 10);
-    EXPECT_NE(error.find("middle of a UTF-16 character"), std::string::npos) << error;
-}
-
-TEST(RegFileParserTest, MalformedLinesAreRefusedWithTheirNumber) {
-    const std::string head = "Windows Registry Editor Version 5.00\n\n[HKLM\\SOFTWARE\\Bad]\n";
+TEST(RegFileParserTest, AFaultyOrCutFileIsRefusedWithTheLineOfTheFault) {
+    const std::string head =
+        "Windows Registry Editor Version 5.00\n\n[HKLM\\SOFTWARE\\Bad]\n\"ok\"=\"fine\"\n";
+    const std::string blob = "\"Blob\"=hex:11,11,\\\n  11,11,\\\n  11\n\"Text\"=\"some text\"\n";
     struct Case {
-        std::string line;
-        std::string says;
+        std::string file;
+        std::string error; // "line N: " and part of the message
     };
-    const std::vector<Case> cases = {
-        {"\"a\\qb\"=\"x\"", "bad escape sequence \"\\q\""},
-        {"\"a\"=\"x\" junk", "after the string"},
-        {"\"a=\"x\"", "'=' expected"},
-        {"\"a\"=dword:123456789", "1 to 8 hexadecimal digits"},
-        {"\"a\"=hex:01,02,", "ends with ','"},
-        {"\"a\"=hex:01,,02", "bad hex byte"},
-        {"\"a\"=hex(zz):01", "hex("},
-        {"\"a\"=hex(2):41,00,42", "even number of bytes"},
-        {"\"a\"=str:\"x\"", "unknown value data"},
-        {"[HKCU\\Software\\x]", "Only HKEY_LOCAL_MACHINE"},
-        {"[HKLM\\a\\\\b]", "Invalid key name"},
-        {"[-HKLM]", "cannot be deleted"},
-        {"[HKLM\\x", "no closing ']'"},
-        {"just words", "neither a [key]"},
+    const Case cases[] = {
+        {head + "\"a\\qb\"=\"x\"\n", "line 5: bad escape sequence \"\\q\""},
+        {head + "\"a\"=\"x\" junk\n", "line 5: after the string"},
+        {head + "\"a=\"x\"\n", "line 5: '=' expected"},
+        {head + "\"a\"=dword:123456789\n", "line 5: 1 to 8 hexadecimal digits"},
+        {head + "\"a\"=hex:01,02,\n\"later\"=\"x\"\n", "line 5: ends with ','"},
+        {head + "\"a\"=hex:01,,02\n", "line 5: bad hex byte"},
+        {head + "\"a\"=hex(zz):01\n", "line 5: hex("},
+        {head + "\"a\"=hex(2):41,00,42\n", "line 5: an even number of bytes"},
+        {head + "\"a\"=str:\"x\"\n", "line 5: unknown value data"},
+        {head + "[HKCU\\Software\\x]\n", "line 5: Only HKEY_LOCAL_MACHINE"},
+        {head + "[HKLM\\a\\\\b]\n", "line 5: Invalid key name"},
+        {head + "[-HKLM]\n", "line 5: cannot be deleted"},
+        {head + "[HKLM\\x\n", "line 5: no closing ']'"},
+        {head + "just words\n", "line 5: neither a [key]"},
+        {"Windows Registry Editor Version 4.00\n[HKLM\\x]\n", "line 1: "},
+        {"", "line 1: "},
+        {"\xfe\xff"s + "\0W"s, "line 1: "},
+        {"Windows Registry Editor Version 5.00\n\"a\"=\"x\"\n", "line 2: outside a [key]"},
+        {"Windows Registry Editor Version 5.00\n[-HKLM\\x]\n\"a\"=\"x\"\n", "line 3: "},
+        {"\xef\xbb\xbfWindows Registry Editor Version 5.00\n[HKLM\\x]\n\"a\"=\"\xc3\"\n", "line 3: "},
+        // Cut files: within a continued value, before its line end, within a string or a key.
+        {head + blob.substr(0, 19), "line 5: continues past the end"},
+        {head + blob.substr(0, 18), "line 5: continues past the end"},
+        {head + blob.substr(0, blob.size() - 7), "line 8: "},
+        {head + "[HKEY_LOCAL_MA", "line 5: "},
+        {Utf16File(head + blob).substr(0, Utf16File(head + blob).size() - 1),
+         "line 8: middle of a UTF-16 character"},
     };
-    for (const Case& item : cases) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
         std::string error;
-        EXPECT_EQ(FaultLine(head + "\"ok\"=\"fine\"\n" + item.line + "\n\"later\"=\"x\"\n", &error), 5)
-            << item.line;
-        EXPECT_NE(error.find(item.says), std::string::npos) << item.line << " -> " << error;
-        EXPECT_TRUE(error.starts_with("line 5: ")) << error;
+        EXPECT_TRUE(Parsed(c.file, &error).empty());
+        const std::size_t colon = c.error.find(": ") + 2;
+        EXPECT_TRUE(error.starts_with(c.error.substr(0, colon)) &&
+                    error.find(c.error.substr(colon)) != std::string::npos)
+            << error;
     }
-
-    std::string error;
-    EXPECT_EQ(FaultLine("Windows Registry Editor Version 4.00\n[HKLM\\x]\n", &error), 1);
-    EXPECT_EQ(FaultLine(""), 1);
-    EXPECT_EQ(FaultLine("Windows Registry Editor Version 5.00\n\"a\"=\"x\"\n", &error), 2);
-    EXPECT_NE(error.find("outside a [key]"), std::string::npos);
-    EXPECT_EQ(FaultLine("Windows Registry Editor Version 5.00\n[-HKLM\\x]\n\"a\"=\"x\"\n"), 3);
-    EXPECT_EQ(
-        FaultLine("\xef\xbb\xbfWindows Registry Editor Version 5.00\n[HKLM\\x]\n\"a\"=\"\xc3\"\n", &error),
-        3);
-    EXPECT_NE(error.find("not"), std::string::npos);
-    EXPECT_EQ(FaultLine("\xfe\xff"s + std::string("\0W", 2)), 1);
 }
 
 } // namespace
