@@ -3,6 +3,7 @@
 #include "LogLine.h"
 
 #include <cstring>
+#include <limits>
 #include <new>
 #include <utility>
 
@@ -36,26 +37,21 @@ bool LogFile::Allocate(std::uint64_t length, std::string date) {
     m_date = std::move(date);
     if (length == 0)
         return true;
-    // Not zero-filled: only what was read is ever looked at.
-    m_buffer.reset(new (std::nothrow) char[length]);
+    if (length > std::numeric_limits<std::size_t>::max())
+        return false;
+    m_buffer = LargeBuffer(static_cast<std::size_t>(length));
     const std::uint64_t maxRows = length / kShortestRowLine + 1;
     m_blockCapacity = static_cast<std::size_t>(maxRows / kBlockRows + 1);
     m_blocks.reset(new (std::nothrow) std::unique_ptr<std::uint64_t[]>[m_blockCapacity]);
     return m_buffer && m_blocks;
 }
 
-bool LogFile::Append(std::uint64_t offset) {
+bool LogFile::AddBlock() {
     const std::size_t block = m_rows / kBlockRows;
-    if (m_rows % kBlockRows == 0) {
-        if (block >= m_blockCapacity)
-            return false;
-        m_blocks[block].reset(new (std::nothrow) std::uint64_t[kBlockRows]);
-        if (!m_blocks[block])
-            return false;
-    }
-    m_blocks[block][m_rows % kBlockRows] = offset;
-    ++m_rows;
-    return true;
+    if (block >= m_blockCapacity)
+        return false;
+    m_blocks[block].reset(new (std::nothrow) std::uint64_t[kBlockRows]);
+    return m_blocks[block] != nullptr;
 }
 
 void LogFile::Publish(std::uint64_t indexedBytes) {
@@ -67,9 +63,9 @@ std::string_view LogFile::Line(std::size_t row) const {
     const std::uint64_t offset = OffsetOf(row);
     // Every published row's line ends within the bytes indexed when it was published.
     const std::uint64_t limit = m_indexedBytes.load(std::memory_order_acquire);
-    const char* start = m_buffer.get() + offset;
+    const char* start = m_buffer.Data() + offset;
     const auto* lineEnd = static_cast<const char*>(std::memchr(start, '\n', limit - offset));
-    const char* end = lineEnd ? lineEnd : m_buffer.get() + limit;
+    const char* end = lineEnd ? lineEnd : m_buffer.Data() + limit;
     if (lineEnd && end > start && end[-1] == '\r')
         --end;
     return std::string_view(start, end - start);

@@ -5,6 +5,7 @@
 // A LogFileReader fills the file on one thread while others read it: RowCount() and Record() may be called
 // from any thread at any time and see every row indexed so far.
 #include "LogRecord.h"
+#include "platform/LargeBuffer.h"
 
 #include <atomic>
 #include <cstddef>
@@ -38,12 +39,20 @@ private:
 
     // Reader side.
     bool Allocate(std::uint64_t length, std::string date);
-    bool Append(std::uint64_t offset);
+    bool Append(std::uint64_t offset) {
+        const std::size_t slot = m_rows % kBlockRows;
+        if (slot == 0 && !AddBlock())
+            return false;
+        m_blocks[m_rows / kBlockRows][slot] = offset;
+        ++m_rows;
+        return true;
+    }
+    bool AddBlock();
     void Publish(std::uint64_t indexedBytes);
 
     std::uint64_t OffsetOf(std::size_t row) const { return m_blocks[row / kBlockRows][row % kBlockRows]; }
 
-    std::unique_ptr<char[]> m_buffer;
+    LargeBuffer m_buffer;
     std::string m_date;
     // Blocks of row offsets. The array of blocks is sized once for the most rows the file can hold, so that
     // appending never moves what readers look at.

@@ -1,11 +1,11 @@
 #include "LogFileReader.h"
 
+#include "LogBlockScanner.h"
 #include "LogParser.h"
 #include "platform/NativePath.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -17,59 +17,40 @@ namespace qv {
 namespace {
 
 constexpr std::uint64_t kFirstAheadPiece = 256 * 1024;
+constexpr std::uint64_t kPreparePiece = 1 << 20;
 
-// Eight bytes at a time: the high bit of each byte of a word that equals a given byte, exactly (no carry
-// runs from one byte into the next).
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-constexpr bool kWords = std::endian::native == std::endian::little;
-
-std::uint64_t Load(const char* p) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof(word));
-    return word;
+// What the number reading skips or takes before the digits, and the digit 0: a sixth field that begins with
+// one of them is read the careful way.
+bool NeedsCarefulNumber(char c) {
+    return c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '+' || c == '-' || c == '0';
 }
 
-std::uint64_t Equal(std::uint64_t word, char c) {
-    const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(c));
-    return ~(((x & kLow7) + kLow7) | x | kLow7);
-}
-
-// The count-th space from p before the line's LF; when the line has fewer, its LF (or end).
-const char* NthSpace(const char* p, const char* end, int count) {
-    if constexpr (kWords) {
-        for (; end - p >= 8; p += 8) {
-            const std::uint64_t word = Load(p);
-            const std::uint64_t lf = Equal(word, '\n');
-            std::uint64_t spaces = Equal(word, ' ');
-            if (lf)
-                spaces &= (lf & (0 - lf)) - 1;
-            for (; spaces; spaces &= spaces - 1) {
-                if (--count == 0)
-                    return p + std::countr_zero(spaces) / 8;
-            }
-            if (lf)
-                return p + std::countr_zero(lf) / 8;
-        }
-    }
-    for (; p < end && *p != '\n'; ++p) {
-        if (*p == ' ' && --count == 0)
-            return p;
-    }
-    return p;
-}
-
-// The LF that ends the line p is in, or end. The rest of a line after its number is short.
-const char* LineEnd(const char* p, const char* end) {
-    if constexpr (kWords) {
-        if (end - p >= 8) {
-            if (const std::uint64_t lf = Equal(Load(p), '\n'))
-                return p + std::countr_zero(lf) / 8;
-            p += 8;
-        }
-    }
-    const auto* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    return lf ? lf : end;
+// Any line, the careful way, by the rules of LogLine but without cutting the fields: skip the leading
+// spaces, pass comments, find the sixth field after five spaces and tell a number of 0 from any other.
+// Gives where the next line begins; row and text tell whether the line gives a row and where its text starts.
+std::uint64_t IndexLine(LogBlockScanner& scanner, const char* buffer, std::uint64_t limit, std::uint64_t at,
+                        bool& row, std::uint64_t& text) {
+    row = false;
+    text = scanner.SkipSpaces(at);
+    if (text == limit)
+        return limit;
+    // Empty and blank lines give no row and do not stop the reading.
+    if (buffer[text] == '\n')
+        return text + 1;
+    if (buffer[text] == '#')
+        return scanner.LineEnd(text) + 1;
+    bool sixth = false;
+    const std::uint64_t space = scanner.NthSpace(text, 5, sixth);
+    if (!sixth)
+        return space + 1;
+    std::uint64_t p = space + 1;
+    while (p < limit && (buffer[p] == '\t' || buffer[p] == '\v' || buffer[p] == '\f' || buffer[p] == '\r'))
+        ++p;
+    if (p < limit && (buffer[p] == '+' || buffer[p] == '-'))
+        ++p;
+    for (; p < limit && buffer[p] >= '0' && buffer[p] <= '9'; ++p)
+        row = row || buffer[p] != '0';
+    return scanner.LineEnd(p) + 1;
 }
 
 } // namespace
@@ -120,7 +101,7 @@ LogFileReader::~LogFileReader() {
 
 std::uint64_t LogFileReader::ReadInto(std::uint64_t offset, std::uint64_t bytes) {
     bytes = std::min(bytes, static_cast<std::uint64_t>(std::numeric_limits<std::streamsize>::max()));
-    m_stream.read(m_file->m_buffer.get() + offset, static_cast<std::streamsize>(bytes));
+    m_stream.read(m_file->m_buffer.Data() + offset, static_cast<std::streamsize>(bytes));
     return static_cast<std::uint64_t>(m_stream.gcount());
 }
 
@@ -129,6 +110,8 @@ void LogFileReader::ReadAhead(std::uint64_t piece) {
         return;
     m_available = m_read;
     m_aheadEnded = false;
+    m_aheadPiece = std::max<std::uint64_t>(piece, 1);
+    m_prepared = m_read;
     // The first pieces are small, so that the first rows come at once.
     m_ahead = std::thread(
         [this, at = m_read, length = m_length, piece = std::max<std::uint64_t>(piece, 1)]() mutable {
@@ -162,7 +145,21 @@ bool LogFileReader::ReadNext(std::uint64_t maxBytes) {
     bool ended = false;
     if (m_ahead.joinable()) {
         std::unique_lock lock(m_mutex);
-        m_arrived.wait(lock, [&] { return m_available >= target || m_aheadEnded; });
+        while (m_available < target && !m_aheadEnded) {
+            // Rather than wait idle, fault in the pages that the reader comes to after its present piece:
+            // its reads then only copy. Filling fresh memory costs as much as the copy itself.
+            const std::uint64_t from = std::max(m_prepared, m_available + m_aheadPiece);
+            if (m_canPrepare && from < m_length) {
+                lock.unlock();
+                const std::uint64_t bytes = std::min(kPreparePiece, m_length - from);
+                m_canPrepare =
+                    m_file->m_buffer.Prepare(static_cast<std::size_t>(from), static_cast<std::size_t>(bytes));
+                m_prepared = from + bytes;
+                lock.lock();
+            } else {
+                m_arrived.wait(lock);
+            }
+        }
         m_read = std::min(m_available, target);
         ended = m_aheadEnded && m_read == m_available;
     } else {
@@ -181,7 +178,7 @@ bool LogFileReader::ReadNext(std::uint64_t maxBytes) {
         return false;
     }
     // Up to the last complete line; the rest waits for the next piece.
-    const std::string_view unindexed(m_file->m_buffer.get() + m_indexed, m_read - m_indexed);
+    const std::string_view unindexed(m_file->m_buffer.Data() + m_indexed, m_read - m_indexed);
     const std::size_t lastEnd = unindexed.rfind('\n');
     if (lastEnd != std::string_view::npos)
         Index(m_indexed + lastEnd + 1);
@@ -189,42 +186,109 @@ bool LogFileReader::ReadNext(std::uint64_t maxBytes) {
 }
 
 void LogFileReader::Index(std::uint64_t limit) {
-    // One pass over each line, by the rules of LogLine but without cutting the fields: skip the leading
-    // spaces, pass comments, find the sixth field after five spaces and tell a number of 0 from any other.
     LogFile& file = *m_file;
-    const char* const buffer = file.m_buffer.get();
-    const char* at = buffer + m_indexed;
-    const char* const end = buffer + limit;
-    while (at < end) {
-        const char* p = at;
-        while (p < end && *p == ' ')
-            ++p;
-        const char* const text = p;
-        bool row = false;
-        const char* lineEnd = nullptr;
-        if (p < end && *p != '#' && *p != '\n') {
-            const char* space = NthSpace(p, end, 5);
-            if (space < end && *space == ' ') {
-                p = space + 1;
-                while (p < end && (*p == '\t' || *p == '\v' || *p == '\f' || *p == '\r'))
-                    ++p;
-                if (p < end && (*p == '+' || *p == '-'))
-                    ++p;
-                for (; p < end && *p >= '0' && *p <= '9'; ++p)
-                    row = row || *p != '0';
-            } else {
-                lineEnd = space;
-            }
+    const char* const buffer = file.m_buffer.Data();
+    LogBlockScanner scanner(buffer, limit);
+    using Masks = LogBlockScanner::Masks;
+    constexpr std::uint64_t kBlock = LogBlockScanner::kBlock;
+    // A batch of blocks: first their masks, and two more, so that every line that begins in the batch can
+    // be seen through a window of 128 bytes from its start; then the line ends in the batch; then the lines.
+    // The lines do not wait for each other: where a line ends is known before it is looked at.
+    constexpr std::uint64_t kBatch = 64;
+    Masks masks[kBatch + 2];
+    std::uint16_t ends[kBatch * kBlock];
+    const auto window = [&](std::uint64_t Masks::*field, std::uint64_t from, std::uint64_t i) {
+        const std::uint64_t block = from / kBlock + i;
+        const unsigned shift = static_cast<unsigned>(from % kBlock);
+        return (masks[block].*field >> shift) | ((masks[block + 1].*field << 1) << (63 - shift));
+    };
+    // The first set bit of 128, or 127 when there is none: bit 63 of the second word is set so that
+    // countr_zero has no zero to test for.
+    const auto first128 = [](std::uint64_t low, std::uint64_t high) {
+        const bool inLow = low != 0;
+        const std::uint64_t word = (inLow ? low : high) | (std::uint64_t{1} << 63);
+        return static_cast<unsigned>(std::countr_zero(word)) + (inLow ? 0u : 64u);
+    };
+    std::uint64_t at = m_indexed;
+    while (at < limit) {
+        const std::uint64_t first = at / kBlock;
+        const std::uint64_t base = first * kBlock;
+        for (std::uint64_t i = 0; i < kBatch + 2; ++i) {
+            masks[i] = scanner.BlockMasks(first + i);
+            // The next batch, while this one is worked on.
+            if (base + (kBatch + i) * kBlock < limit)
+                LogBlockScanner::Prefetch(buffer + base + (kBatch + i) * kBlock);
         }
-        // Empty and blank lines give no row and do not stop the reading.
-        if (row && !file.Append(static_cast<std::uint64_t>(text - buffer)))
-            break;
-        if (!lineEnd)
-            lineEnd = LineEnd(p, end);
-        at = lineEnd < end ? lineEnd + 1 : end;
+        // Line ends from at on, as offsets from base: four at a time, without a branch per end.
+        std::size_t count = 0;
+        masks[0].lf &= ~std::uint64_t{0} << (at - base);
+        for (std::uint64_t i = 0; i < kBatch; ++i) {
+            std::uint64_t lf = masks[i].lf;
+            const auto offset = static_cast<std::uint16_t>(i * kBlock);
+            for (int k = 0; k < 4; ++k) {
+                ends[count] =
+                    static_cast<std::uint16_t>(offset + std::countr_zero(lf | (std::uint64_t{1} << 63)));
+                count += lf != 0;
+                lf &= lf - 1;
+            }
+            for (; lf; lf &= lf - 1)
+                ends[count++] = static_cast<std::uint16_t>(offset + std::countr_zero(lf));
+        }
+        for (std::size_t e = 0; e < count; ++e) {
+            const std::uint64_t from = at - base;
+            const std::uint64_t length = ends[e] - from;
+            const std::uint64_t next = base + ends[e] + 1;
+            // The common line: no leading space, at most 126 bytes, and a sixth field that begins with a
+            // digit other than 0 (a row) or with no digit, sign or white space at all (no row).
+            std::uint64_t low = window(&Masks::space, from, 0);
+            std::uint64_t high = window(&Masks::space, from, 1);
+            for (int i = 0; i < 4; ++i) {
+                high &= high - std::uint64_t{low == 0};
+                low &= low - 1;
+            }
+            const unsigned fifth = first128(low, high);
+            const char lead = buffer[at];
+            if (length < 127 && lead != ' ' && lead != '#' && lead != '\n') {
+                if (fifth > length) {
+                    at = next;
+                    continue;
+                }
+                const char code = buffer[at + fifth + 1];
+                if (code >= '1' && code <= '9') {
+                    if (!file.Append(at))
+                        return Finish(limit);
+                    at = next;
+                    continue;
+                }
+                if (!NeedsCarefulNumber(code)) {
+                    at = next;
+                    continue;
+                }
+            }
+            bool row = false;
+            std::uint64_t text = 0;
+            IndexLine(scanner, buffer, limit, at, row, text);
+            if (row && !file.Append(text))
+                return Finish(limit);
+            at = next;
+        }
+        // A line that does not end in this batch: the careful way when it is longer than the batch or the
+        // last line of the data; otherwise the next batch begins with it.
+        if (at < limit && (count == 0 || base + kBatch * kBlock >= limit)) {
+            bool row = false;
+            std::uint64_t text = 0;
+            const std::uint64_t next = IndexLine(scanner, buffer, limit, at, row, text);
+            if (row && !file.Append(text))
+                return Finish(limit);
+            at = next;
+        }
     }
+    Finish(limit);
+}
+
+void LogFileReader::Finish(std::uint64_t limit) {
     m_indexed = limit;
-    file.Publish(limit);
+    m_file->Publish(limit);
 }
 
 } // namespace qv

@@ -48,6 +48,7 @@ public:
 private:
     std::uint64_t ReadInto(std::uint64_t offset, std::uint64_t bytes);
     void Index(std::uint64_t limit);
+    void Finish(std::uint64_t limit);
 
     std::ifstream m_stream;
     std::shared_ptr<LogFile> m_file;
@@ -62,6 +63,10 @@ private:
     std::condition_variable m_arrived;
     std::uint64_t m_available = 0; // read ahead so far (m_mutex)
     bool m_aheadEnded = false;     // no more will arrive (m_mutex)
+    std::uint64_t m_aheadPiece = 0;
+    // Faulted in ahead of the reader by ReadNext while it waits.
+    std::uint64_t m_prepared = 0;
+    bool m_canPrepare = true;
 };
 
 } // namespace qv

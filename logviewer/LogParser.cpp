@@ -16,6 +16,9 @@ namespace qv {
 namespace {
 
 constexpr std::size_t kDisplayTextMax = 127;
+constexpr std::uint64_t kAheadFrom = 4 << 20;
+constexpr std::uint64_t kAheadPiece = 8 << 20;
+constexpr std::uint64_t kIndexPiece = 1 << 20;
 // File names compare without letter case where the separator is the Windows one.
 constexpr bool kNamesIgnoreCase = kPathSeparator == '\\';
 
@@ -112,8 +115,11 @@ LogFile ReadLogFile(const std::string& logDirectory, const LogFileEntry& entry) 
     LogFileReader reader;
     if (!reader.Open(logDirectory, entry))
         return {};
-    // One read of the whole file.
-    while (reader.ReadNext(std::numeric_limits<std::uint64_t>::max())) {
+    // A large file is read on a second thread while this one indexes what has arrived (and, while it
+    // waits, faults in the pages the reading comes to next).
+    if (reader.Length() >= kAheadFrom)
+        reader.ReadAhead(kAheadPiece);
+    while (reader.ReadNext(kIndexPiece)) {
     }
     return std::move(*reader.File());
 }

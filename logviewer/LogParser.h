@@ -13,7 +13,7 @@ namespace qv {
 // ascending order of their display text, which begins with the date. Nothing for a missing directory.
 std::vector<LogFileEntry> ListLogFiles(const std::string& logDirectory);
 
-// The rows of the entry's file, read with one read into one buffer. No row when the file cannot be opened.
+// The rows of the entry's file, read into one buffer. No row when the file cannot be opened.
 // The directory and the name are joined with a separator unless the directory ends in one.
 LogFile ReadLogFile(const std::string& logDirectory, const LogFileEntry& entry);
 

@@ -1,6 +1,7 @@
 #include "logviewer/LogFileReader.h"
 #include "LogTestFiles.h"
 #include "TestData.h"
+#include "logviewer/LogBlockScanner.h"
 #include "logviewer/LogLine.h"
 #include "logviewer/LogParser.h"
 
@@ -11,6 +12,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace qv;
@@ -23,8 +25,6 @@ std::vector<std::string> Lines(const LogFile& file) {
         lines.emplace_back(file.Line(i));
     return lines;
 }
-
-} // namespace
 
 TEST(LogFileReader, PiecesGiveTheRowsOfOneRead) {
     for (const char* dir : {"/logs/kinds", "/logs/crlf"}) {
@@ -100,18 +100,9 @@ TEST(LogFileReader, ReadsTheFileAsItWasWhenOpened) {
     EXPECT_EQ(shrunk.File()->RowCount(), 1u);
 }
 
-TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
-    // Lines of the characters that matter to the rules, in every mix; the fast index must pick exactly the
-    // lines whose sixth field LogLine reads as a number other than 0.
-    const std::string alphabet = "    \t\r\n#0019+-xa";
-    std::mt19937 random(7);
-    std::string text;
-    for (int i = 0; i < 20000; ++i)
-        text += alphabet[random() % alphabet.size()];
-    for (int i = 0; i < 2000; ++i)
-        text += " t c s p q " + std::string(1, alphabet[random() % alphabet.size()]) + "1\n";
-
-    std::vector<std::string> expected;
+// The text of every line that LogLine reads as a row: the reference for the fast index.
+std::vector<std::string> RowsByFieldRules(const std::string& text) {
+    std::vector<std::string> rows;
     for (std::size_t start = 0; start <= text.size();) {
         std::size_t end = text.find('\n', start);
         const bool last = end == std::string::npos;
@@ -122,18 +113,134 @@ TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
             line.remove_suffix(1);
         const LogLine parsed(line);
         if (!parsed.IsBlank() && !parsed.IsComment() && parsed.Code() != 0)
-            expected.emplace_back(parsed.Text());
+            rows.emplace_back(parsed.Text());
         start = end + 1;
     }
-    ASSERT_GT(expected.size(), 500u);
+    return rows;
+}
 
+// The rows of text read whole, in pieces, and read ahead by another thread.
+void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std::uint64_t>& pieces) {
+    const std::vector<std::string> expected = RowsByFieldRules(text);
     test::LogTestDirectory dir;
     dir.Write("qv060315.log", text);
-    for (std::uint64_t piece : {3, 4096, 1 << 20}) {
-        LogFileReader reader;
-        ASSERT_TRUE(reader.Open(dir.Str(), LogFileEntry{"qv060315.log", 0, "", ""}));
-        while (reader.ReadNext(piece)) {
+    const LogFileEntry entry{"qv060315.log", 0, "", ""};
+    EXPECT_EQ(Lines(ReadLogFile(dir.Str(), entry)), expected) << "one read";
+    for (std::uint64_t piece : pieces) {
+        for (bool ahead : {false, true}) {
+            LogFileReader reader;
+            ASSERT_TRUE(reader.Open(dir.Str(), entry));
+            if (ahead)
+                reader.ReadAhead(piece);
+            while (reader.ReadNext(piece)) {
+            }
+            EXPECT_EQ(Lines(*reader.File()), expected)
+                << "pieces of " << piece << (ahead ? ", read ahead" : "");
         }
-        EXPECT_EQ(Lines(*reader.File()), expected) << "pieces of " << piece;
+    }
+}
+
+} // namespace
+
+TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
+    // Lines of the characters that matter to the rules, in every mix; the fast index must pick exactly the
+    // lines whose sixth field LogLine reads as a number other than 0.
+    const std::string alphabet = "    \t\r\n#0019+-xa";
+    std::mt19937 random(7);
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += alphabet[random() % alphabet.size()];
+    for (int i = 0; i < 2000; ++i)
+        text += " t c s p q " + std::string(1, alphabet[random() % alphabet.size()]) + "1\n";
+    ASSERT_GT(RowsByFieldRules(text).size(), 500u);
+    ExpectIndexedAsByFieldRules(text, {3, 4096, 1 << 20});
+}
+
+TEST(LogFileReader, IndexAgreesWithTheFieldRulesOnLogLikeLines) {
+    // Lines shaped like the handler's, with fields of every length so that lines begin at every place of
+    // a 64-byte block, and fifth spaces and line ends fall on both sides of block edges and beyond the
+    // 128 bytes the fast path looks at; with odd sixth fields, leading spaces, comments, empty and blank
+    // lines, CR LF, NUL bytes, and a last line without LF.
+    using namespace std::string_literals;
+    const std::string fieldBytes = "ab09.:/-+\t\r\0#x1 "s;
+    const std::vector<std::string> codes = {"2",
+                                            "1",
+                                            "9",
+                                            "0",
+                                            "00",
+                                            "007",
+                                            "+3",
+                                            "-0",
+                                            "-4",
+                                            "\t5",
+                                            "\r1",
+                                            "\v0",
+                                            "x",
+                                            "",
+                                            "9x",
+                                            "0x",
+                                            "+",
+                                            "-",
+                                            "#1",
+                                            "\0"
+                                            "1"s};
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        std::mt19937 random(seed);
+        const auto chance = [&](unsigned percent) { return random() % 100 < percent; };
+        const auto field = [&](unsigned longest) {
+            std::string bytes(random() % (longest + 1), 'x');
+            for (char& c : bytes) {
+                if (chance(15))
+                    c = fieldBytes[random() % (fieldBytes.size() - 1)];
+                else
+                    c = static_cast<char>('a' + random() % 26);
+            }
+            return bytes;
+        };
+        std::string text;
+        for (int line = 0; line < 6000; ++line) {
+            const unsigned kind = random() % 100;
+            if (kind < 3) {
+                // empty
+            } else if (kind < 6) {
+                text += std::string(1 + random() % 70, ' ');
+            } else if (kind < 9) {
+                text += std::string(random() % 3, ' ') + "#" + field(40) + " " + field(10) + " 2";
+            } else {
+                if (chance(10))
+                    text += std::string(1 + random() % (chance(20) ? 70 : 3), ' ');
+                const unsigned longest = chance(10) ? 90 : 24;
+                const unsigned fields = chance(85) ? 6 + random() % 2 : random() % 10;
+                for (unsigned f = 1; f <= fields; ++f) {
+                    text += f == 6 ? codes[random() % codes.size()] : field(longest);
+                    if (f < fields)
+                        text += chance(5) ? "  " : " ";
+                }
+                if (chance(5))
+                    text += ' ';
+            }
+            if (chance(15))
+                text += '\r';
+            text += '\n';
+        }
+        if (chance(50))
+            text += "10:00:00 1.1.1.1 2.2.2.2 /last - 3" + std::string(chance(50) ? "\r" : "");
+        ASSERT_GT(RowsByFieldRules(text).size(), 1000u);
+        ExpectIndexedAsByFieldRules(text, {1 + random() % 200, 4096 + random() % 64, 1 << 20});
+    }
+}
+
+TEST(LogFileReader, FastMasksAgreeWithBytes) {
+    std::mt19937 random(3);
+    char bytes[LogBlockScanner::kBlock];
+    for (int i = 0; i < 2000; ++i) {
+        for (char& c : bytes) {
+            const unsigned pick = random() % 4;
+            c = pick == 0 ? '\n' : pick == 1 ? ' ' : static_cast<char>(random());
+        }
+        const LogBlockScanner::Masks fast = LogBlockScanner::FastMasks(bytes);
+        const LogBlockScanner::Masks slow = LogBlockScanner::PortableMasks(bytes);
+        ASSERT_EQ(fast.lf, slow.lf);
+        ASSERT_EQ(fast.space, slow.space);
     }
 }
