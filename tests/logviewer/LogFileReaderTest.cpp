@@ -26,6 +26,96 @@ std::vector<std::string> Lines(const LogFile& file) {
     return lines;
 }
 
+// The text of every line that LogLine reads as a row: the reference for the fast index.
+std::vector<std::string> RowsByFieldRules(const std::string& text) {
+    std::vector<std::string> rows;
+    for (std::size_t start = 0; start <= text.size();) {
+        std::size_t end = text.find('\n', start);
+        const bool last = end == std::string::npos;
+        if (last)
+            end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        if (!last && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const LogLine parsed(line);
+        if (!parsed.IsBlank() && !parsed.IsComment() && parsed.Code() != 0)
+            rows.emplace_back(parsed.Text());
+        start = end + 1;
+    }
+    return rows;
+}
+
+// The rows of text read whole, in pieces, and read ahead by another thread.
+void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std::uint64_t>& pieces) {
+    const std::vector<std::string> expected = RowsByFieldRules(text);
+    test::LogTestDirectory dir;
+    dir.Write("qv060315.log", text);
+    const LogFileEntry entry{"qv060315.log", 0, "", ""};
+    EXPECT_EQ(Lines(ReadLogFile(dir.Str(), entry)), expected) << "one read";
+    for (std::uint64_t piece : pieces) {
+        for (bool ahead : {false, true}) {
+            LogFileReader reader;
+            ASSERT_TRUE(reader.Open(dir.Str(), entry));
+            if (ahead)
+                reader.ReadAhead(piece);
+            while (reader.ReadNext(piece)) {
+            }
+            EXPECT_EQ(Lines(*reader.File()), expected)
+                << "pieces of " << piece << (ahead ? ", read ahead" : "");
+        }
+    }
+}
+
+// Lines shaped like the handler's, with fields of every length so that lines begin at every place of a
+// 64-byte block, and fifth spaces and line ends fall on both sides of block edges and beyond the 128 bytes
+// the fast path looks at; with odd sixth fields, leading spaces, comments, empty and blank lines, CR LF and
+// NUL bytes.
+std::string LogLikeLines(unsigned seed, int lines) {
+    const std::string fieldBytes("ab09.:/-+\t\r\0#x1", 16);
+    // Sixth fields: rows, zeros, signs, the white space that the number reading skips, no digits, a NUL.
+    std::vector<std::string> codes = {"2",   "1",   "9", "0", "00", "007", "+3", "-0", "-4", "\t5",
+                                      "\r1", "\v0", "x", "",  "9x", "0x",  "+",  "-",  "#1"};
+    codes.push_back(std::string(1, '\0') + "1");
+    std::mt19937 random(seed);
+    const auto chance = [&](unsigned percent) { return random() % 100 < percent; };
+    const auto field = [&](unsigned longest) {
+        std::string bytes(random() % (longest + 1), 'x');
+        for (char& c : bytes)
+            c = chance(15) ? fieldBytes[random() % fieldBytes.size()]
+                           : static_cast<char>('a' + random() % 26);
+        return bytes;
+    };
+    std::string text;
+    for (int line = 0; line < lines; ++line) {
+        const unsigned kind = random() % 100;
+        if (kind < 3) {
+            // empty
+        } else if (kind < 6) {
+            text += std::string(1 + random() % 70, ' ');
+        } else if (kind < 9) {
+            text += std::string(random() % 3, ' ') + "#" + field(40) + " " + field(10) + " 2";
+        } else {
+            if (chance(10))
+                text += std::string(1 + random() % (chance(20) ? 70 : 3), ' ');
+            const unsigned longest = chance(10) ? 90 : 24;
+            const unsigned fields = chance(85) ? 6 + random() % 2 : random() % 10;
+            for (unsigned f = 1; f <= fields; ++f) {
+                text += f == 6 ? codes[random() % codes.size()] : field(longest);
+                if (f < fields)
+                    text += chance(5) ? "  " : " ";
+            }
+            if (chance(5))
+                text += ' ';
+        }
+        if (chance(15))
+            text += '\r';
+        text += '\n';
+    }
+    return text;
+}
+
+} // namespace
+
 TEST(LogFileReader, PiecesGiveTheRowsOfOneRead) {
     for (const char* dir : {"/logs/kinds", "/logs/crlf"}) {
         const std::string directory = std::string(QV_TEST_DATA_DIR) + dir;
@@ -100,48 +190,6 @@ TEST(LogFileReader, ReadsTheFileAsItWasWhenOpened) {
     EXPECT_EQ(shrunk.File()->RowCount(), 1u);
 }
 
-// The text of every line that LogLine reads as a row: the reference for the fast index.
-std::vector<std::string> RowsByFieldRules(const std::string& text) {
-    std::vector<std::string> rows;
-    for (std::size_t start = 0; start <= text.size();) {
-        std::size_t end = text.find('\n', start);
-        const bool last = end == std::string::npos;
-        if (last)
-            end = text.size();
-        std::string_view line(text.data() + start, end - start);
-        if (!last && !line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        const LogLine parsed(line);
-        if (!parsed.IsBlank() && !parsed.IsComment() && parsed.Code() != 0)
-            rows.emplace_back(parsed.Text());
-        start = end + 1;
-    }
-    return rows;
-}
-
-// The rows of text read whole, in pieces, and read ahead by another thread.
-void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std::uint64_t>& pieces) {
-    const std::vector<std::string> expected = RowsByFieldRules(text);
-    test::LogTestDirectory dir;
-    dir.Write("qv060315.log", text);
-    const LogFileEntry entry{"qv060315.log", 0, "", ""};
-    EXPECT_EQ(Lines(ReadLogFile(dir.Str(), entry)), expected) << "one read";
-    for (std::uint64_t piece : pieces) {
-        for (bool ahead : {false, true}) {
-            LogFileReader reader;
-            ASSERT_TRUE(reader.Open(dir.Str(), entry));
-            if (ahead)
-                reader.ReadAhead(piece);
-            while (reader.ReadNext(piece)) {
-            }
-            EXPECT_EQ(Lines(*reader.File()), expected)
-                << "pieces of " << piece << (ahead ? ", read ahead" : "");
-        }
-    }
-}
-
-} // namespace
-
 TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
     // Lines of the characters that matter to the rules, in every mix; the fast index must pick exactly the
     // lines whose sixth field LogLine reads as a number other than 0.
@@ -157,77 +205,49 @@ TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
 }
 
 TEST(LogFileReader, IndexAgreesWithTheFieldRulesOnLogLikeLines) {
-    // Lines shaped like the handler's, with fields of every length so that lines begin at every place of
-    // a 64-byte block, and fifth spaces and line ends fall on both sides of block edges and beyond the
-    // 128 bytes the fast path looks at; with odd sixth fields, leading spaces, comments, empty and blank
-    // lines, CR LF, NUL bytes, and a last line without LF.
-    using namespace std::string_literals;
-    const std::string fieldBytes = "ab09.:/-+\t\r\0#x1 "s;
-    const std::vector<std::string> codes = {"2",
-                                            "1",
-                                            "9",
-                                            "0",
-                                            "00",
-                                            "007",
-                                            "+3",
-                                            "-0",
-                                            "-4",
-                                            "\t5",
-                                            "\r1",
-                                            "\v0",
-                                            "x",
-                                            "",
-                                            "9x",
-                                            "0x",
-                                            "+",
-                                            "-",
-                                            "#1",
-                                            "\0"
-                                            "1"s};
     for (unsigned seed = 1; seed <= 4; ++seed) {
-        std::mt19937 random(seed);
-        const auto chance = [&](unsigned percent) { return random() % 100 < percent; };
-        const auto field = [&](unsigned longest) {
-            std::string bytes(random() % (longest + 1), 'x');
-            for (char& c : bytes) {
-                if (chance(15))
-                    c = fieldBytes[random() % (fieldBytes.size() - 1)];
-                else
-                    c = static_cast<char>('a' + random() % 26);
-            }
-            return bytes;
-        };
-        std::string text;
-        for (int line = 0; line < 6000; ++line) {
-            const unsigned kind = random() % 100;
-            if (kind < 3) {
-                // empty
-            } else if (kind < 6) {
-                text += std::string(1 + random() % 70, ' ');
-            } else if (kind < 9) {
-                text += std::string(random() % 3, ' ') + "#" + field(40) + " " + field(10) + " 2";
-            } else {
-                if (chance(10))
-                    text += std::string(1 + random() % (chance(20) ? 70 : 3), ' ');
-                const unsigned longest = chance(10) ? 90 : 24;
-                const unsigned fields = chance(85) ? 6 + random() % 2 : random() % 10;
-                for (unsigned f = 1; f <= fields; ++f) {
-                    text += f == 6 ? codes[random() % codes.size()] : field(longest);
-                    if (f < fields)
-                        text += chance(5) ? "  " : " ";
-                }
-                if (chance(5))
-                    text += ' ';
-            }
-            if (chance(15))
-                text += '\r';
-            text += '\n';
-        }
-        if (chance(50))
-            text += "10:00:00 1.1.1.1 2.2.2.2 /last - 3" + std::string(chance(50) ? "\r" : "");
+        std::string text = LogLikeLines(seed, 6000);
+        // The last line without LF, with and without a CR.
+        if (seed % 2)
+            text += "10:00:00 1.1.1.1 2.2.2.2 /last - 3" + std::string(seed == 1 ? "\r" : "");
         ASSERT_GT(RowsByFieldRules(text).size(), 1000u);
+        std::mt19937 random(seed);
         ExpectIndexedAsByFieldRules(text, {1 + random() % 200, 4096 + random() % 64, 1 << 20});
     }
+}
+
+TEST(LogFileReader, IndexAgreesWhereTheFastPathEnds) {
+    // The fast path looks 128 bytes from a line's start: lines of every length around that, with the fifth
+    // space on either side of the edge and the line starting anywhere in a block; then lines longer than
+    // the 4 KiB that are indexed in one batch, with and without a row.
+    std::string text;
+    for (std::size_t length = 118; length <= 134; ++length) {
+        for (std::size_t fifth = length - 12; fifth <= length; ++fifth) {
+            // Beginning with a digit, so that a look past a line's end at the next one would show.
+            std::string line = "3 c s p q" + std::string(fifth - 9, 'x');
+            line += fifth < length ? " 7" : "";
+            line.resize(length, 'y');
+            text += line + (fifth % 3 ? "\n" : "\r\n");
+        }
+        text += "4" + std::string(length % 64, 'z') + "\n";
+    }
+    for (std::size_t length : {4095, 4096, 5000, 9000, 20000}) {
+        text += "t c s p q 2 " + std::string(length, 'y') + "\n";
+        text += std::string(length, 'z') + " c s p q 3\n";
+        text += "t c s p q" + std::string(length, ' ') + "4\n";
+        text += std::string(length, ' ') + "t c s p q 9\n";
+    }
+    text += "t c s p q 1 " + std::string(6000, 'y');
+    ASSERT_GT(RowsByFieldRules(text).size(), 200u);
+    ExpectIndexedAsByFieldRules(text, {3, 4096 + 7, 1 << 20});
+}
+
+TEST(LogFileReader, LargeFileGivesTheSameRowsOnTwoThreads) {
+    // Large enough for ReadLogFile to read on a second thread while it indexes.
+    std::string text;
+    for (unsigned seed = 1; text.size() < (6u << 20); ++seed)
+        text += LogLikeLines(seed, 20000);
+    ExpectIndexedAsByFieldRules(text, {1 << 20});
 }
 
 TEST(LogFileReader, FastMasksAgreeWithBytes) {
