@@ -97,7 +97,7 @@ template <typename Read> void MeasureAgainstWc(benchmark::State& state, Read rea
     state.counters["peak_over_file_B_per_row"] = rows ? extra / static_cast<double>(rows) : 0;
 }
 
-// One read of the whole file, then the index.
+// ReadLogFile as it is: a file this large is read on a second thread while the calling one indexes.
 void BM_ReadLogFile(benchmark::State& state) {
     MeasureAgainstWc(state, [](const BenchFile& file) { return qv::ReadLogFile(file.dir, file.entry); });
 }

@@ -6,7 +6,7 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 #include <filesystem>
 #include <limits>
 #include <string_view>
@@ -59,6 +59,7 @@ bool LogFileReader::Open(const std::string& path, std::string dateText) {
     m_file = std::make_shared<LogFile>();
     m_length = m_read = m_indexed = 0;
     m_done = true;
+    m_canPrepare = true;
     // A directory opens for reading on POSIX and tells a nonsense length.
     const std::filesystem::path native = NativePath(path);
     std::error_code error;

@@ -4,7 +4,8 @@
 // is opened: its length then is all that is read.
 //
 // With ReadAhead, a thread of the reader's own reads the rest of the file into the buffer while ReadNext
-// indexes what has arrived, so that reading and indexing overlap.
+// indexes what has arrived, so that reading and indexing overlap; while ReadNext waits for data, it faults
+// in the buffer's pages that the reading comes to next.
 #include "LogFile.h"
 #include "LogFileEntry.h"
 
