@@ -106,13 +106,14 @@ std::uint64_t LogFileReader::ReadInto(std::uint64_t offset, std::uint64_t bytes)
     return static_cast<std::uint64_t>(m_stream.gcount());
 }
 
-void LogFileReader::ReadAhead(std::uint64_t piece) {
+void LogFileReader::ReadAhead(std::uint64_t piece, bool faultInAhead) {
     if (m_done || m_ahead.joinable())
         return;
     m_available = m_read;
     m_aheadEnded = false;
     m_aheadPiece = std::max<std::uint64_t>(piece, 1);
     m_prepared = m_read;
+    m_faultInAhead = faultInAhead;
     // The first pieces are small, so that the first rows come at once.
     m_ahead = std::thread(
         [this, at = m_read, length = m_length, piece = std::max<std::uint64_t>(piece, 1)]() mutable {
@@ -150,7 +151,7 @@ bool LogFileReader::ReadNext(std::uint64_t maxBytes) {
             // Rather than wait idle, fault in the pages that the reader comes to after its present piece:
             // its reads then only copy. Filling fresh memory costs as much as the copy itself.
             const std::uint64_t from = std::max(m_prepared, m_available + m_aheadPiece);
-            if (m_canPrepare && from < m_length) {
+            if (m_faultInAhead && m_canPrepare && from < m_length) {
                 lock.unlock();
                 const std::uint64_t bytes = std::min(kPreparePiece, m_length - from);
                 m_canPrepare =

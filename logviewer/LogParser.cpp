@@ -118,7 +118,7 @@ LogFile ReadLogFile(const std::string& logDirectory, const LogFileEntry& entry) 
     // A large file is read on a second thread while this one indexes what has arrived (and, while it
     // waits, faults in the pages the reading comes to next).
     if (reader.Length() >= kAheadFrom)
-        reader.ReadAhead(kAheadPiece);
+        reader.ReadAhead(kAheadPiece, true);
     while (reader.ReadNext(kIndexPiece)) {
     }
     return std::move(*reader.File());

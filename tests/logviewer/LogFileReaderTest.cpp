@@ -45,7 +45,8 @@ std::vector<std::string> RowsByFieldRules(const std::string& text) {
     return rows;
 }
 
-// The rows of text read whole, in pieces, and read ahead by another thread.
+// The rows of text read whole, in pieces, and read ahead by another thread (with and without the pages
+// faulted in ahead of it).
 void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std::uint64_t>& pieces) {
     const std::vector<std::string> expected = RowsByFieldRules(text);
     test::LogTestDirectory dir;
@@ -53,15 +54,14 @@ void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std:
     const LogFileEntry entry{"qv060315.log", 0, "", ""};
     EXPECT_EQ(Lines(ReadLogFile(dir.Str(), entry)), expected) << "one read";
     for (std::uint64_t piece : pieces) {
-        for (bool ahead : {false, true}) {
+        for (int ahead = 0; ahead < 3; ++ahead) {
             LogFileReader reader;
             ASSERT_TRUE(reader.Open(dir.Str(), entry));
             if (ahead)
-                reader.ReadAhead(piece);
+                reader.ReadAhead(piece, ahead == 2);
             while (reader.ReadNext(piece)) {
             }
-            EXPECT_EQ(Lines(*reader.File()), expected)
-                << "pieces of " << piece << (ahead ? ", read ahead" : "");
+            EXPECT_EQ(Lines(*reader.File()), expected) << "pieces of " << piece << ", read ahead " << ahead;
         }
     }
 }
@@ -239,7 +239,7 @@ TEST(LogFileReader, IndexAgreesWhereTheFastPathEnds) {
     }
     text += "t c s p q 1 " + std::string(6000, 'y');
     ASSERT_GT(RowsByFieldRules(text).size(), 200u);
-    ExpectIndexedAsByFieldRules(text, {3, 4096 + 7, 1 << 20});
+    ExpectIndexedAsByFieldRules(text, {61, 4096 + 7, 1 << 20});
 }
 
 TEST(LogFileReader, LargeFileGivesTheSameRowsOnTwoThreads) {
