@@ -783,37 +783,22 @@ long KeyStore::DeleteValue(std::uintptr_t handle, std::string_view name) {
 }
 
 long KeyStore::EnumSubKey(std::uintptr_t handle, std::uint32_t index, std::string& name) {
-    std::lock_guard lock(m_mutex);
-    long result = Ensure();
-    std::int64_t id = 0;
-    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
-        return result;
-    return Retry([&]() -> long {
-        StatementUse list(Get(kEnumSubKey));
-        if (!list)
-            return MapResult(sqlite3_errcode(m_db));
-        sqlite3_bind_int64(list.get(), 1, id);
-        sqlite3_bind_int64(list.get(), 2, index);
-        int rc = sqlite3_step(list.get());
-        if (rc == SQLITE_DONE)
-            return MissingOrDeleted(id, kErrorNoMoreItems);
-        if (rc != SQLITE_ROW)
-            return MapResult(rc);
-        const unsigned char* text = sqlite3_column_text(list.get(), 0);
-        name.assign(text ? reinterpret_cast<const char*>(text) : "",
-                    static_cast<std::size_t>(sqlite3_column_bytes(list.get(), 0)));
-        return kErrorSuccess;
-    });
+    return EnumName(kEnumSubKey, handle, index, name);
 }
 
 long KeyStore::EnumValue(std::uintptr_t handle, std::uint32_t index, std::string& name) {
+    return EnumName(kEnumValue, handle, index, name);
+}
+
+// The index-th subkey or value name of a key: both lists are one ordered query with an offset.
+long KeyStore::EnumName(Statement which, std::uintptr_t handle, std::uint32_t index, std::string& name) {
     std::lock_guard lock(m_mutex);
     long result = Ensure();
     std::int64_t id = 0;
     if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
         return result;
     return Retry([&]() -> long {
-        StatementUse list(Get(kEnumValue));
+        StatementUse list(Get(which));
         if (!list)
             return MapResult(sqlite3_errcode(m_db));
         sqlite3_bind_int64(list.get(), 1, id);

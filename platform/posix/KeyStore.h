@@ -75,6 +75,7 @@ private:
     long PrepareSchema(bool readOnly);
     void CloseStore();
     sqlite3_stmt* Get(Statement which);
+    long EnumName(Statement which, std::uintptr_t handle, std::uint32_t index, std::string& name);
     long Step(Statement which);
     long KeyId(std::uintptr_t handle, std::int64_t* id) const;
     long ResolvePath(std::string_view path, bool create, std::int64_t* id, bool* created);

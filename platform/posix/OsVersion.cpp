@@ -3,22 +3,12 @@
 #include "platform/RegistryKey.h"
 #include "platform/WinError.h"
 
-#include <atomic>
 #include <charconv>
 #include <string>
 
 namespace qv {
 
 namespace {
-
-std::atomic<int> g_major{0};
-std::atomic<int> g_minor{0};
-std::atomic<bool> g_known{false};
-
-void EnsureRecorded() {
-    if (!g_known.load())
-        OsVersion::Record();
-}
 
 // "5.2" -> 5, 2; anything else is no version.
 bool ParseVersion(std::string_view text, int* major, int* minor) {
@@ -60,22 +50,6 @@ void OsVersion::Record() {
         }
     }
     Set(major, minor);
-}
-
-void OsVersion::Set(int major, int minor) {
-    g_major = major;
-    g_minor = minor;
-    g_known = true;
-}
-
-int OsVersion::Major() {
-    EnsureRecorded();
-    return g_major;
-}
-
-int OsVersion::Minor() {
-    EnsureRecorded();
-    return g_minor;
 }
 
 } // namespace qv

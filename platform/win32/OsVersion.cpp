@@ -2,22 +2,11 @@
 
 #include <windows.h>
 
-#include <atomic>
-
 namespace qv {
 
 namespace {
 
-std::atomic<int> g_major{0};
-std::atomic<int> g_minor{0};
-std::atomic<bool> g_known{false};
-
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-
-void EnsureRecorded() {
-    if (!g_known.load())
-        OsVersion::Record();
-}
 
 } // namespace
 
@@ -38,25 +27,7 @@ void OsVersion::Record() {
         info.dwMajorVersion = 5;
         info.dwMinorVersion = 2;
     }
-    g_major = static_cast<int>(info.dwMajorVersion);
-    g_minor = static_cast<int>(info.dwMinorVersion);
-    g_known = true;
-}
-
-void OsVersion::Set(int major, int minor) {
-    g_major = major;
-    g_minor = minor;
-    g_known = true;
-}
-
-int OsVersion::Major() {
-    EnsureRecorded();
-    return g_major;
-}
-
-int OsVersion::Minor() {
-    EnsureRecorded();
-    return g_minor;
+    Set(static_cast<int>(info.dwMajorVersion), static_cast<int>(info.dwMinorVersion));
 }
 
 } // namespace qv
