@@ -19,6 +19,17 @@ constexpr std::uint32_t kSiteValueLimit = 2600;
 constexpr std::uint32_t kRootValueLimit = 260 * sizeof(char16_t);
 constexpr std::uint32_t kServiceValueBytes = 5048;
 
+// The record a read fills: the property and its type; the buffer is the read's own.
+MetadataRecord RecordFor(std::uint32_t propertyId, std::uint32_t attributes, std::uint32_t userType,
+                         std::uint32_t dataType) {
+    MetadataRecord record;
+    record.identifier = propertyId;
+    record.attributes = attributes;
+    record.userType = userType;
+    record.dataType = dataType;
+    return record;
+}
+
 // A narrow metabase path as the call takes it; none when it does not fit the 260-unit buffer.
 std::optional<std::u16string> WidePath(const std::string& narrow) {
     if (narrow.size() >= kPathUnits)
@@ -124,11 +135,7 @@ std::optional<std::string> ReadSiteValue(const MetabaseConnection& connection, s
     OpenedKey key(connection.Get(), "/LM/W3SVC", kSiteReadTimeoutMs);
     if (!key.IsOpen())
         return std::nullopt;
-    MetadataRecord record;
-    record.identifier = propertyId;
-    record.attributes = attributes;
-    record.userType = userType;
-    record.dataType = kAllMetadata;
+    MetadataRecord record = RecordFor(propertyId, attributes, userType, kAllMetadata);
     const std::u16string path = TextCodec::ToUtf16("/" + std::to_string(siteId));
     std::uint32_t dataLen = 0;
     const std::optional<std::vector<unsigned char>> data =
@@ -146,11 +153,7 @@ std::optional<std::string> ReadSiteRootValue(const MetabaseConnection& connectio
     OpenedKey key(connection.Get(), "/LM/W3SVC/" + std::to_string(siteId), kSiteReadTimeoutMs);
     if (!key.IsOpen())
         return std::nullopt;
-    MetadataRecord record;
-    record.identifier = propertyId;
-    record.attributes = kMetadataInherit;
-    record.userType = kIisMdUtFile;
-    record.dataType = kAllMetadata;
+    MetadataRecord record = RecordFor(propertyId, kMetadataInherit, kIisMdUtFile, kAllMetadata);
     // Grows as the site reads do, up to a path of 259 characters; a longer value gives none.
     std::uint32_t dataLen = 0;
     const std::optional<std::vector<unsigned char>> data = GetGrowing(
@@ -172,11 +175,7 @@ std::optional<std::string> ReadServiceValue(const MetabaseConnection& connection
     OpenedKey key(connection.Get(), "/LM", kServiceReadTimeoutMs);
     if (!key.IsOpen())
         return std::nullopt;
-    MetadataRecord record;
-    record.identifier = propertyId;
-    record.attributes = attributes;
-    record.userType = userType;
-    record.dataType = dataType;
+    MetadataRecord record = RecordFor(propertyId, attributes, userType, dataType);
 
     std::uint32_t dataLen = 0;
     const std::optional<std::vector<unsigned char>> data =

@@ -598,6 +598,12 @@ long KeyStore::EndBatch() {
     return result;
 }
 
+// The store open and the handle's key id: the start of every call on an open key.
+long KeyStore::EnsureKey(std::uintptr_t handle, std::int64_t* id) {
+    const long result = Ensure();
+    return result != kErrorSuccess ? result : KeyId(handle, id);
+}
+
 long KeyStore::KeyId(std::uintptr_t handle, std::int64_t* id) const {
     if (((handle >> kGenerationShift) & kGenerationMask) != m_generation)
         return kErrorInvalidHandle;
@@ -694,9 +700,8 @@ long KeyStore::QueryValue(std::uintptr_t handle, std::string_view name, std::uin
     if (!ValidName(name, kMaxValueNameLength))
         return kErrorInvalidParameter;
     std::lock_guard lock(m_mutex);
-    long result = Ensure();
     std::int64_t id = 0;
-    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
+    if (const long result = EnsureKey(handle, &id); result != kErrorSuccess)
         return result;
     return Retry([&]() -> long {
         StatementUse query(Get(kQueryValue));
@@ -732,9 +737,8 @@ long KeyStore::SetValue(std::uintptr_t handle, std::string_view name, std::uint3
     if (!ValidName(name, kMaxValueNameLength) || size > kMaxValueSize)
         return kErrorInvalidParameter;
     std::lock_guard lock(m_mutex);
-    long result = Ensure();
     std::int64_t id = 0;
-    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
+    if (const long result = EnsureKey(handle, &id); result != kErrorSuccess)
         return result;
     if (m_readOnly)
         return kErrorAccessDenied;
@@ -761,9 +765,8 @@ long KeyStore::DeleteValue(std::uintptr_t handle, std::string_view name) {
     if (!ValidName(name, kMaxValueNameLength))
         return kErrorInvalidParameter;
     std::lock_guard lock(m_mutex);
-    long result = Ensure();
     std::int64_t id = 0;
-    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
+    if (const long result = EnsureKey(handle, &id); result != kErrorSuccess)
         return result;
     if (m_readOnly)
         return kErrorAccessDenied;
@@ -793,9 +796,8 @@ long KeyStore::EnumValue(std::uintptr_t handle, std::uint32_t index, std::string
 // The index-th subkey or value name of a key: both lists are one ordered query with an offset.
 long KeyStore::EnumName(Statement which, std::uintptr_t handle, std::uint32_t index, std::string& name) {
     std::lock_guard lock(m_mutex);
-    long result = Ensure();
     std::int64_t id = 0;
-    if (result != kErrorSuccess || (result = KeyId(handle, &id)) != kErrorSuccess)
+    if (const long result = EnsureKey(handle, &id); result != kErrorSuccess)
         return result;
     return Retry([&]() -> long {
         StatementUse list(Get(which));

@@ -78,6 +78,7 @@ private:
     long EnumName(Statement which, std::uintptr_t handle, std::uint32_t index, std::string& name);
     long Step(Statement which);
     long KeyId(std::uintptr_t handle, std::int64_t* id) const;
+    long EnsureKey(std::uintptr_t handle, std::int64_t* id);
     long ResolvePath(std::string_view path, bool create, std::int64_t* id, bool* created);
     long MissingOrDeleted(std::int64_t id, long missing);
     template <class Operation> long Retry(Operation operation);
