@@ -1,7 +1,7 @@
 #include "LogExporter.h"
 
 #include "LogCsvWriter.h"
-#include "platform/NativePath.h"
+#include "platform/FileSystem.h"
 
 #include <QMetaObject>
 
@@ -34,7 +34,7 @@ void LogExporter::Start(const std::string& path, std::shared_ptr<const LogFile> 
         const auto post = [this](auto function) {
             QMetaObject::invokeMethod(this, function, Qt::QueuedConnection);
         };
-        const std::filesystem::path native = NativePath(path);
+        const std::filesystem::path native = FileSystem::Native(path);
         std::ofstream out(native, std::ios::out | std::ios::binary | std::ios::trunc);
         const bool opened = out.is_open();
         std::string buffer;

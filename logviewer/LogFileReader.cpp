@@ -2,7 +2,7 @@
 
 #include "LogBlockScanner.h"
 #include "LogParser.h"
-#include "platform/NativePath.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -61,7 +61,7 @@ bool LogFileReader::Open(const std::string& path, std::string dateText) {
     m_done = true;
     m_canPrepare = true;
     // A directory opens for reading on POSIX and tells a nonsense length.
-    const std::filesystem::path native = NativePath(path);
+    const std::filesystem::path native = FileSystem::Native(path);
     std::error_code error;
     if (!std::filesystem::is_regular_file(native, error))
         return false;

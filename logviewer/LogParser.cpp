@@ -1,7 +1,7 @@
 #include "LogParser.h"
 
 #include "LogFileReader.h"
-#include "platform/NativePath.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
 
@@ -88,12 +88,12 @@ std::vector<LogFileEntry> ListLogFiles(const std::string& logDirectory) {
     if (logDirectory.empty())
         return entries;
     std::error_code error;
-    std::filesystem::directory_iterator it(NativePath(logDirectory), error);
+    std::filesystem::directory_iterator it(FileSystem::Native(logDirectory), error);
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
         std::error_code ignored;
         if (!it->is_regular_file(ignored))
             continue;
-        std::string name = NarrowPath(it->path().filename());
+        std::string name = FileSystem::Narrow(it->path().filename());
         if (!IsLogFileName(name))
             continue;
         const std::uintmax_t bytes = it->file_size(ignored);

@@ -2,6 +2,7 @@
 #include "LogViewerDialog.h"
 #include "LogViewerSite.h"
 #include "ViewerCommandLine.h"
+#include "platform/FileSystem.h"
 #include "platform/MachineDirectory.h"
 #include "platform/OsVersion.h"
 #include "settings/PathServices.h"
@@ -30,8 +31,7 @@ int main(int argc, char* argv[]) {
         qv::SettingsStore store(qv::FindInstallDirectory());
         store.LoadAllSites();
         for (const auto& record : store.Sites())
-            sites.push_back(
-                {record->siteId, record->description, qv::MachineDirectory::LocalPath(record->LogDir)});
+            sites.push_back({record->siteId, record->description, qv::FileSystem::LocalPath(record->LogDir)});
         store.ReleaseAllSites();
     }
 

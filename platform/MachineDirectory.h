@@ -1,8 +1,8 @@
 #pragma once
 // What Windows gives the suite (the HKLM registry, the IIS metabase, the drives) lives on POSIX in one
-// directory, the machine: $QUORVANE_MACHINE, default /var/lib/quorvane. On Windows it is unused.
+// directory, the machine: $QUORVANE_MACHINE, default /var/lib/quorvane. On Windows it is unused. Stored
+// paths reach it through FileSystem::LocalPath.
 #include <string>
-#include <string_view>
 
 namespace qv {
 
@@ -12,9 +12,6 @@ public:
     static std::string Path();
     // Switches the process to another machine (tests, qv_sites --machine); closes the open key store.
     static void Set(std::string path);
-    // A Windows path of the machine ("E:\inetpub\wwwroot") as a local path ("<machine>/drive_e/inetpub/wwwroot");
-    // a POSIX absolute path stays as it is. On Windows every path stays as it is.
-    static std::string LocalPath(std::string_view windowsPath);
 };
 
 } // namespace qv

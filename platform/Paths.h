@@ -1,5 +1,5 @@
 #pragma once
-// Path joining with the native separator: '\' on Windows, '/' on POSIX.
+// Path text: joining with the native separator ('\' on Windows, '/' on POSIX), program file names.
 #include <string>
 #include <string_view>
 
@@ -7,8 +7,13 @@ namespace qv {
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+// Where installations go unless told otherwise, and what a program's file name ends in.
+inline constexpr const char* kProgramsDirectory = "C:\\Program Files";
+inline constexpr const char* kProgramSuffix = ".exe";
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr const char* kProgramsDirectory = "/opt";
+inline constexpr const char* kProgramSuffix = "";
 #endif
 
 // dir, a separator unless dir already ends in one, and name.

@@ -75,4 +75,35 @@ std::vector<std::string> Process::SplitCommandLine(std::string_view commandLine)
     return args;
 }
 
+std::optional<std::string> Process::QuoteProgram(std::string_view program) {
+    if (program.find('"') != std::string_view::npos)
+        return std::nullopt;
+    return "\"" + std::string(program) + "\"";
+}
+
+std::optional<std::string> Process::QuoteArgument(std::string_view text) {
+#ifdef _WIN32
+    if (text.find('"') != std::string_view::npos)
+        return std::nullopt;
+#endif
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (char c : text) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            quoted.append(2 * backslashes + 1, '\\');
+        } else {
+            quoted.append(backslashes, '\\');
+        }
+        backslashes = 0;
+        quoted += c;
+    }
+    // Before the closing mark they would escape it.
+    quoted.append(2 * backslashes, '\\');
+    return quoted + "\"";
+}
+
 } // namespace qv

@@ -1,8 +1,6 @@
 #include "PathServices.h"
 
 #include "SiteSettings.h"
-#include "platform/MachineDirectory.h"
-#include "platform/NativePath.h"
 #include "platform/Paths.h"
 #include "platform/RegistryKey.h"
 #include "platform/TextCodec.h"
@@ -10,9 +8,7 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 namespace qv {
 
@@ -24,12 +20,8 @@ constexpr const char* kInstallValue = "ProgFiles";
 constexpr std::uint32_t kInstallBytes = 260;
 constexpr std::size_t kMaxPath = 259;
 
-bool IsSeparator(char c) {
-    return c == kPathSeparator || c == '/';
-}
-
 bool EndsWithSeparator(const std::string& path) {
-    return !path.empty() && IsSeparator(path.back());
+    return !path.empty() && (path.back() == kPathSeparator || path.back() == '/');
 }
 
 // text with every token replaced by value, in one pass: what a replacement inserts is not searched again.
@@ -46,19 +38,10 @@ std::string ReplaceAll(std::string_view text, std::string_view token, std::strin
     return result;
 }
 
-void CreateIfMissing(std::string_view directory) {
-    std::error_code ignored;
-    const std::filesystem::path path = NativePath(directory);
-    if (!std::filesystem::exists(path, ignored))
-        std::filesystem::create_directory(path, ignored);
-}
-
 } // namespace
 
 std::string DefaultInstallDirectory() {
-    // Program Files on Windows, /opt elsewhere.
-    const std::string root = kPathSeparator == '\\' ? "C:\\Program Files" : "/opt";
-    return JoinPathAlways(JoinPathAlways(root, "Helmark"), kProductName) + kPathSeparator;
+    return JoinPathAlways(JoinPathAlways(kProgramsDirectory, "Helmark"), kProductName) + kPathSeparator;
 }
 
 std::string FindInstallDirectory() {
@@ -87,19 +70,6 @@ void ExpandPathTokens(std::string& path, std::int32_t siteId, const std::string&
     // "[SITE]" first, so that an installation directory holding "[SITE]" is not replaced again.
     const std::string withSite = ReplaceAll(path, "[SITE]", std::to_string(siteId));
     path = TextCodec::Cut(ReplaceAll(withSite, "[PROGFILES]", installDirectory), kMaxPath);
-}
-
-void CreateDirectoryPath(const std::string& path) {
-    const std::string local = MachineDirectory::LocalPath(path);
-    std::error_code ignored;
-    if (local.empty() || std::filesystem::exists(NativePath(local), ignored))
-        return;
-    // Every prefix that ends just after a separator, then the whole path; a failure does not stop the walk.
-    for (std::size_t i = 0; i < local.size(); ++i) {
-        if (IsSeparator(local[i]))
-            CreateIfMissing(std::string_view(local).substr(0, i + 1));
-    }
-    CreateIfMissing(local);
 }
 
 } // namespace qv

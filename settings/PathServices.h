@@ -1,5 +1,5 @@
 #pragma once
-// The installation directory, the path tokens "[SITE]" and "[PROGFILES]", and directory creation.
+// The installation directory and the path tokens "[SITE]" and "[PROGFILES]".
 #include <cstdint>
 #include <string>
 
@@ -11,7 +11,5 @@ std::string DefaultInstallDirectory();
 std::string FindInstallDirectory();
 // Replaces every "[SITE]" by siteId, then every "[PROGFILES]" by installDirectory; cuts to 259 characters.
 void ExpandPathTokens(std::string& path, std::int32_t siteId, const std::string& installDirectory);
-// Creates every missing directory of path; failures are ignored.
-void CreateDirectoryPath(const std::string& path);
 
 } // namespace qv

@@ -1,7 +1,7 @@
 #include "RulesReader.h"
 
-#include "FileTransfer.h"
 #include "SiteSettings.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
 #include <chrono>
@@ -132,7 +132,7 @@ std::uint32_t LoadRules(SiteSettings* record, const char* fileName) {
     if (record->siteRoot.empty())
         return CurrentCount(*record);
     const std::string path = JoinPathAlways(record->siteRoot, fileName ? fileName : kRulesFileName);
-    const std::filesystem::path file = FilePath(path);
+    const std::filesystem::path file = FileSystem::Native(path);
 
     const std::optional<FileState> state = StatFile(file);
     if (!state)

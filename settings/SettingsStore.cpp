@@ -1,9 +1,9 @@
 #include "SettingsStore.h"
 
-#include "FileTransfer.h"
 #include "PathServices.h"
 #include "RegValues.h"
 #include "TemplateDeployment.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/RegistryBatch.h"
 #include "platform/RegistryKey.h"
@@ -275,11 +275,12 @@ void SettingsStore::RelocateErrorDirectory(SiteSettings& record) const {
     const std::string newDirectory = JoinPathAlways(record.siteRoot, record.Directory);
     // An old name that leads to the site root itself (an empty one) is no folder to move out of: the
     // site's own files would go into the error directory.
-    const bool oldExists = PathExists(oldDirectory) && !SameLocation(oldDirectory, record.siteRoot);
-    const bool newExists = PathExists(newDirectory);
+    const bool oldExists =
+        FileSystem::Exists(oldDirectory) && !FileSystem::SameLocation(oldDirectory, record.siteRoot);
+    const bool newExists = FileSystem::Exists(newDirectory);
 
     if (oldExists && !newExists) {
-        if (RenameNoOverwrite(oldDirectory, newDirectory))
+        if (FileSystem::RenameNoOverwrite(oldDirectory, newDirectory))
             record.loadedDirectory = record.Directory;
         return;
     }

@@ -1,9 +1,8 @@
 #include "TemplateDeployment.h"
 
-#include "FileTransfer.h"
-#include "PathServices.h"
 #include "RulesReader.h"
 #include "SiteSettings.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "webserver/WorkerIdentity.h"
 
@@ -33,29 +32,36 @@ void DeployNewSiteTemplates(const SiteSettings& record, const std::string& insta
     const std::string errorDirectory = ErrorDirectoryOf(record);
 
     const std::string rulesTemplate = JoinPath(templates, kRulesFileName);
-    if (IsReadableFile(rulesTemplate))
-        CopyRegularFile(rulesTemplate, JoinPathAlways(record.siteRoot, kRulesFileName), false);
+    if (FileSystem::IsReadableFile(rulesTemplate))
+        FileSystem::CopyRegularFile(rulesTemplate, JoinPathAlways(record.siteRoot, kRulesFileName), false);
     // No directory is made here: without an error directory the two copies simply fail.
     const std::string pageTemplate = JoinPath(templates, kStatic404Page);
-    if (IsReadableFile(pageTemplate))
-        CopyRegularFile(pageTemplate, JoinPathAlways(errorDirectory, kStatic404Page), false);
+    if (FileSystem::IsReadableFile(pageTemplate))
+        FileSystem::CopyRegularFile(pageTemplate, JoinPathAlways(errorDirectory, kStatic404Page), false);
     const std::string imageTemplate = JoinPath(templates, k404Image);
-    if (record.SendErrorImage != 0 && IsReadableFile(imageTemplate))
-        CopyRegularFile(imageTemplate, JoinPathAlways(errorDirectory, k404Image), false);
+    if (record.SendErrorImage != 0 && FileSystem::IsReadableFile(imageTemplate))
+        FileSystem::CopyRegularFile(imageTemplate, JoinPathAlways(errorDirectory, k404Image), false);
 }
 
 bool CopyRulesTemplate(const SiteSettings& record, const std::string& installDirectory) {
-    // Without a root the copy would land in the current directory.
-    if (record.siteRoot.empty())
+    if (FileSystem::LocalPath(record.siteRoot).empty())
         return false;
     const std::string source = JoinPath(TemplatesDirectory(installDirectory), kRulesFileName);
-    if (!PathExists(source))
+    if (!FileSystem::Exists(source))
         return false;
-    return CopyRegularFile(source, JoinPath(record.siteRoot, kRulesFileName), false);
+    return FileSystem::CopyRegularFile(source, JoinPath(record.siteRoot, kRulesFileName), false);
+}
+
+void PrepareSiteDirectory(const std::string& installDirectory, const std::string& directory,
+                          const SiteSettings& record) {
+    if (!FileSystem::Exists(directory))
+        FileSystem::CreateDirectoryPath(directory);
+    GrantDirectoryAccess(installDirectory, directory, record.workerIdentity);
 }
 
 bool CreateExampleFiles(const SiteSettings& record, const std::string& installDirectory) {
-    if (record.siteRoot.empty())
+    // A root that names no directory (a relative text) has nowhere to put them.
+    if (FileSystem::LocalPath(record.siteRoot).empty())
         return false;
     const std::string target = JoinPath(record.siteRoot, record.Directory);
     PrepareSiteDirectory(installDirectory, target, record);
@@ -65,7 +71,7 @@ bool CreateExampleFiles(const SiteSettings& record, const std::string& installDi
 bool CopyFolderFiles(std::string_view source, std::string_view target, bool recursive) {
     if (IsRefusedSource(source) || target.empty())
         return false;
-    const auto entries = ListDirectory(source);
+    const auto entries = FileSystem::List(source);
     if (!entries)
         return false;
     for (const DirectoryEntry& entry : *entries) {
@@ -74,10 +80,11 @@ bool CopyFolderFiles(std::string_view source, std::string_view target, bool recu
         const std::string from = JoinPath(source, entry.name);
         const std::string to = JoinPath(target, entry.name);
         if (entry.isFile) {
-            CopyRegularFile(from, to, true);
-        } else if (entry.isDirectory && recursive && !entry.isLink && !SameLocation(from, target)) {
+            FileSystem::CopyRegularFile(from, to, true);
+        } else if (entry.isDirectory && recursive && !entry.isLink &&
+                   !FileSystem::SameLocation(from, target)) {
             // A target inside the source is not copied into itself, and links do not lead in circles.
-            CreateDirectoryPath(to);
+            FileSystem::CreateDirectoryPath(to);
             CopyFolderFiles(from, to, true);
         }
     }
@@ -87,7 +94,7 @@ bool CopyFolderFiles(std::string_view source, std::string_view target, bool recu
 bool FillErrorDirectory(std::string_view source, std::string_view target, bool move) {
     if (target.empty())
         return false;
-    const auto entries = ListDirectory(source);
+    const auto entries = FileSystem::List(source);
     if (!entries)
         return false;
     for (const DirectoryEntry& entry : *entries) {
@@ -97,9 +104,9 @@ bool FillErrorDirectory(std::string_view source, std::string_view target, bool m
         const std::string to = JoinPath(target, entry.name);
         // A file of that name in the target wins; the source's file stays where it is.
         if (move)
-            MoveFileNoOverwrite(from, to);
+            FileSystem::MoveNoOverwrite(from, to);
         else
-            CopyRegularFile(from, to, false);
+            FileSystem::CopyRegularFile(from, to, false);
     }
     return true;
 }

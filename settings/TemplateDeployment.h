@@ -1,6 +1,7 @@
 #pragma once
 // The installation's templates folder and its four uses: a new site's files when its settings are created,
-// filling a renamed error directory, the Setup Wizard's example files, and a missing rules file.
+// filling a renamed error directory, the Setup Wizard's example files, and a missing rules file; and the
+// making of a site's directories with rights for its worker.
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,11 @@ void DeployNewSiteTemplates(const SiteSettings& record, const std::string& insta
 // Copies the rules file template into the site root unless the site has a rules file. True when the copy
 // was made; false when the template is missing, the site has no root or already has its rules file.
 bool CopyRulesTemplate(const SiteSettings& record, const std::string& installDirectory);
+
+// Creates the directory with its parents when nothing of that path exists, then grants the record's worker
+// access to it.
+void PrepareSiteDirectory(const std::string& installDirectory, const std::string& directory,
+                          const SiteSettings& record);
 
 // The Setup Wizard's example files: creates the error directory when missing, grants the site's worker
 // access, and copies every template file but the rules file into it, replacing files of the same name.

@@ -1,16 +1,14 @@
 #include "WorkerIdentity.h"
 
 #include "platform/ComputerName.h"
-#include "platform/NativePath.h"
+#include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
-#include "settings/PathServices.h"
-#include "settings/SiteSettings.h"
 
 #include <cstring>
-#include <filesystem>
 #include <mutex>
+#include <vector>
 
 namespace qv {
 
@@ -43,21 +41,7 @@ std::optional<std::string> Account(std::optional<std::string> text) {
     return text;
 }
 
-bool Exists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::exists(NativePath(path), error);
-}
-
-bool IsFile(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(NativePath(path), error);
-    return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-}
-
 void Start(const std::string& commandLine) {
-    // A cut command line could grant rights on another path: one too long is not started.
-    if (commandLine.size() > kMaxCommandLine)
-        return;
     CommandStarter starter;
     {
         std::lock_guard lock(g_mutex);
@@ -67,16 +51,6 @@ void Start(const std::string& commandLine) {
         starter(commandLine);
     else
         Process::StartHidden(commandLine);
-}
-
-// Backslashes right before the closing quotation mark are doubled, so that a directory ending in one
-// ("C:\logs\") reaches the tool as itself instead of escaping the quotation mark and swallowing the
-// arguments after it.
-std::string Quoted(const std::string& text) {
-    std::string quoted = "\"" + text;
-    const std::size_t trailing = text.size() - (text.find_last_not_of('\\') + 1);
-    quoted.append(trailing, '\\');
-    return quoted + "\"";
 }
 
 } // namespace
@@ -119,38 +93,46 @@ std::optional<std::string> FindWorkerAccount(const MetabaseConnection& connectio
 void GrantDirectoryAccess(const std::string& installDirectory, const std::string& directory,
                           const std::optional<std::string>& account) {
     const std::string grantee = account && !account->empty() ? *account : std::string(kWorkerProcessGroup);
-    const std::string tool =
-        JoinPathAlways(installDirectory, kPathSeparator == '\\' ? "setacl.exe" : "setacl");
-    if (tool.size() > kMaxToolPath || !IsFile(tool) || !Exists(directory))
+    // Limits count the paths as stored; the tool is given the paths of this system.
+    const std::string tool = JoinPathAlways(installDirectory, std::string("setacl") + kProgramSuffix);
+    if (tool.size() > kMaxToolPath || !FileSystem::IsNonDirectory(tool) || !FileSystem::Exists(directory))
         return;
 
-    // A quotation mark inside a quoted argument would split it into other arguments for the tool: no Windows
-    // path or account holds one, so such a text is refused rather than handed on.
-    const std::string qualifier = OsVersion::IsIis6() ? AccountQualifier() : std::string();
-    for (const std::string* text : {&tool, &directory, &grantee, &qualifier}) {
-        if (text->find('"') != std::string::npos)
+    // IIS 6 names local accounts by the computer ("MACHINE\account"); one that names its domain already
+    // ("DOMAIN\account") is taken as it is.
+    const bool qualify = OsVersion::IsIis6() && grantee.find('\\') == std::string::npos;
+    const std::string name = qualify ? AccountQualifier() + "\\" + grantee : grantee;
+
+    // The command lines of one grant; nothing when a text cannot be quoted (a quotation mark on Windows, or
+    // in the program's path), rather than split into other arguments for the tool.
+    const auto commands = [&](const std::string& program, const std::string& target) {
+        std::vector<std::string> lines;
+        const std::optional<std::string> quotedProgram = Process::QuoteProgram(program);
+        const std::optional<std::string> quotedTarget = Process::QuoteArgument(target);
+        const std::optional<std::string> quotedName = Process::QuoteArgument(name);
+        if (!quotedProgram || !quotedTarget || !quotedName)
+            return lines;
+        const std::string head = *quotedProgram + " " + *quotedTarget + " /dir /grant ";
+        lines.push_back(head + *quotedName + " /read /silent");
+        lines.push_back(head + *quotedName + " /write /silent");
+        if (!OsVersion::IsIis6()) {
+            lines.push_back(head + "SYSTEM /read /silent");
+            lines.push_back(head + "SYSTEM /write /silent");
+        }
+        return lines;
+    };
+    // A cut command line could grant rights on another path: one too long, counted as stored, is not started.
+    const std::vector<std::string> stored = commands(tool, directory);
+    for (const std::string& line : stored) {
+        if (line.size() > kMaxCommandLine)
             return;
     }
-
     // Nobody waits for the tool: the commands run side by side with each other and with the caller.
-    const std::string head = Quoted(tool) + " " + Quoted(directory) + " /dir /grant ";
-    if (OsVersion::IsIis6()) {
-        const std::string qualified = Quoted(qualifier + "\\" + grantee);
-        Start(head + qualified + " /read /silent");
-        Start(head + qualified + " /write /silent");
-    } else {
-        Start(head + Quoted(grantee) + " /read /silent");
-        Start(head + Quoted(grantee) + " /write /silent");
-        Start(head + "SYSTEM /read /silent");
-        Start(head + "SYSTEM /write /silent");
+    if (!stored.empty()) {
+        for (const std::string& line :
+             commands(FileSystem::LocalPath(tool), FileSystem::LocalPath(directory)))
+            Start(line);
     }
-}
-
-void PrepareSiteDirectory(const std::string& installDirectory, const std::string& directory,
-                          const SiteSettings& record) {
-    if (!Exists(directory))
-        CreateDirectoryPath(directory);
-    GrantDirectoryAccess(installDirectory, directory, record.workerIdentity);
 }
 
 std::string AccountQualifier() {

@@ -9,16 +9,11 @@
 
 namespace qv {
 
-struct SiteSettings;
-
 std::optional<std::string> FindWorkerAccount(const MetabaseConnection& connection, std::uint32_t siteId);
 // Starts the permission tool (installDirectory/setacl) hidden, without waiting; nothing when the tool or the
-// directory is missing.
+// directory is missing. Both are stored paths (see FileSystem.h).
 void GrantDirectoryAccess(const std::string& installDirectory, const std::string& directory,
                           const std::optional<std::string>& account);
-// Creates the directory with its parents when nothing of that path exists, then grants the record's worker.
-void PrepareSiteDirectory(const std::string& installDirectory, const std::string& directory,
-                          const SiteSettings& record);
 
 // The text IIS 6 grant commands put before the account, "MACHINE\account": the computer's name, taken once.
 std::string AccountQualifier();

@@ -1,6 +1,5 @@
 #include "platform/MachineDirectory.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <mutex>
 
@@ -31,22 +30,6 @@ void MachineDirectory::Set(std::string path) {
     std::lock_guard lock(g_mutex);
     g_override = std::move(path);
     g_overridden = true;
-}
-
-std::string MachineDirectory::LocalPath(std::string_view windowsPath) {
-    // "E:\dir\x" or "E:/dir/x" -> <machine>/drive_e/dir/x, as Wine lays out its drives.
-    if (windowsPath.size() >= 2 && std::isalpha(static_cast<unsigned char>(windowsPath[0])) &&
-        windowsPath[1] == ':') {
-        std::string result = Path() + "/drive_";
-        result += static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0])));
-        std::string_view rest = windowsPath.substr(2);
-        if (!rest.empty() && rest.front() != '\\' && rest.front() != '/')
-            result += '/';
-        for (char c : rest)
-            result += (c == '\\') ? '/' : c;
-        return result;
-    }
-    return std::string(windowsPath);
 }
 
 } // namespace qv

@@ -3,8 +3,9 @@
 namespace qv {
 
 // Windows has a real registry and metabase: the machine directory plays no part there.
-std::string MachineDirectory::Path() { return std::string(); }
+std::string MachineDirectory::Path() {
+    return std::string();
+}
 void MachineDirectory::Set(std::string) {}
-std::string MachineDirectory::LocalPath(std::string_view windowsPath) { return std::string(windowsPath); }
 
 } // namespace qv

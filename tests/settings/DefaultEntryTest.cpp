@@ -1,6 +1,6 @@
 #include "CleanRegistryTest.h"
+#include "platform/FileSystem.h"
 #include "platform/MachineDirectory.h"
-#include "platform/NativePath.h"
 #include "platform/Paths.h"
 #include "settings/PathServices.h"
 #include "settings/SiteSettings.h"
@@ -19,7 +19,7 @@ const std::string sep(1, kPathSeparator);
 
 class PathServicesTest : public CleanRegistryTest {
 protected:
-    static bool IsDirectory(const std::string& path) { return fs::is_directory(NativePath(path)); }
+    static bool IsDirectory(const std::string& path) { return fs::is_directory(FileSystem::Native(path)); }
     std::string Base() { return m_machine.Str() + kPathSeparator; }
 };
 
@@ -110,28 +110,28 @@ TEST_F(PathServicesTest, TokensAreReplacedSiteFirstAndCutTo259) {
 
 TEST_F(PathServicesTest, CreatesEveryMissingDirectoryAndIgnoresFailures) {
     const std::string deep = Base() + "a" + sep + "b" + sep + "c";
-    CreateDirectoryPath(deep);
+    FileSystem::CreateDirectoryPath(deep);
     EXPECT_TRUE(IsDirectory(Base() + "a" + sep + "b"));
     EXPECT_TRUE(IsDirectory(deep));
     // A trailing separator, spaces, non-ASCII letters; "/" separates on both platforms.
     const std::string named = Base() + "Log Files" + sep + "W3SVC\xc3\xa9" + sep;
-    CreateDirectoryPath(named);
+    FileSystem::CreateDirectoryPath(named);
     EXPECT_TRUE(IsDirectory(named));
-    CreateDirectoryPath(Base() + "x/y/z");
+    FileSystem::CreateDirectoryPath(Base() + "x/y/z");
     EXPECT_TRUE(IsDirectory(Base() + "x" + sep + "y" + sep + "z"));
 
     // A file in the way is left alone, and nothing is made below it.
     const std::string file = Base() + "blocker";
-    std::ofstream(NativePath(file)) << "data";
-    CreateDirectoryPath(file);
-    CreateDirectoryPath(file + sep + "sub" + sep + "dir");
-    EXPECT_TRUE(fs::is_regular_file(NativePath(file)));
-    CreateDirectoryPath("");
+    std::ofstream(FileSystem::Native(file)) << "data";
+    FileSystem::CreateDirectoryPath(file);
+    FileSystem::CreateDirectoryPath(file + sep + "sub" + sep + "dir");
+    EXPECT_TRUE(fs::is_regular_file(FileSystem::Native(file)));
+    FileSystem::CreateDirectoryPath("");
 
     // Where drives are mapped into the machine directory, a drive path lands there.
-    if (MachineDirectory::LocalPath("D:\\") != "D:\\") {
+    if (FileSystem::LocalPath("D:\\") != "D:\\") {
         fs::create_directories(m_machine.Path() / "drive_d");
-        CreateDirectoryPath("D:\\a\\b\\c");
+        FileSystem::CreateDirectoryPath("D:\\a\\b\\c");
         EXPECT_TRUE(fs::is_directory(m_machine.Path() / "drive_d" / "a" / "b" / "c"));
     }
 }

@@ -1,4 +1,4 @@
-#include "platform/NativePath.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "settings/RulesReader.h"
 #include "settings/SiteSettings.h"
@@ -87,9 +87,9 @@ protected:
         // Spaces, quotes and a non-ASCII letter in the site root (Windows names hold no quotation mark).
         const std::string quote = kPathSeparator == '/' ? "\"" : "'";
         m_record.siteRoot = JoinPath(m_machine.Str(), "site " + quote + "one" + quote + " caf\xc3\xa9");
-        fs::create_directories(NativePath(m_record.siteRoot));
+        fs::create_directories(FileSystem::Native(m_record.siteRoot));
     }
-    fs::path File() const { return NativePath(m_record.siteRoot) / "rules.qv"; }
+    fs::path File() const { return FileSystem::Native(m_record.siteRoot) / "rules.qv"; }
     void Write(const std::string& content) {
         std::ofstream(File(), std::ios::binary | std::ios::trunc) << content;
     }
@@ -148,7 +148,7 @@ TEST_F(LoadRulesTest, LoggingQueuesRulesReloaded) {
 }
 
 TEST_F(LoadRulesTest, ReadsAnotherFileToItsEndPastNulBytes) {
-    std::ofstream(NativePath(m_record.siteRoot) / "other rules.txt", std::ios::binary)
+    std::ofstream(FileSystem::Native(m_record.siteRoot) / "other rules.txt", std::ios::binary)
         << "/x\t/y\0junk\n/z\t/w$P\n"s;
     EXPECT_EQ(LoadRules(&m_record, "other rules.txt"), 2u);
     EXPECT_EQ(m_record.rules[1].parts, (Parts{Literal("/w"), Token('P')}));

@@ -2,7 +2,7 @@
 // A fresh machine with an installation directory (templates and a permission tool that is never started),
 // a web server of our making and a recorder of the permission tool's command lines.
 #include "CleanRegistryTest.h"
-#include "platform/NativePath.h"
+#include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -58,8 +58,8 @@ protected:
     // A directory below the machine (or at an absolute path), created.
     std::string MakeDirectory(const std::string& relative) {
         const std::string path =
-            NativePath(relative).is_absolute() ? relative : JoinPath(m_machine.Str(), relative);
-        std::filesystem::create_directories(NativePath(path));
+            FileSystem::Native(relative).is_absolute() ? relative : JoinPath(m_machine.Str(), relative);
+        std::filesystem::create_directories(FileSystem::Native(path));
         return path;
     }
 
@@ -82,20 +82,20 @@ protected:
     }
 
     static void WriteFile(const std::string& path, const std::string& content) {
-        std::filesystem::create_directories(NativePath(path).parent_path());
-        std::ofstream(NativePath(path), std::ios::binary | std::ios::trunc) << content;
+        std::filesystem::create_directories(FileSystem::Native(path).parent_path());
+        std::ofstream(FileSystem::Native(path), std::ios::binary | std::ios::trunc) << content;
     }
     static std::optional<std::string> ReadFile(const std::string& path) {
-        std::ifstream in(NativePath(path), std::ios::binary);
+        std::ifstream in(FileSystem::Native(path), std::ios::binary);
         if (!in)
             return std::nullopt;
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    static bool Exists(const std::string& path) { return std::filesystem::exists(NativePath(path)); }
+    static bool Exists(const std::string& path) { return std::filesystem::exists(FileSystem::Native(path)); }
     // The names in a directory, sorted.
     static std::vector<std::string> Names(const std::string& directory) {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(NativePath(directory)))
+        for (const auto& entry : std::filesystem::directory_iterator(FileSystem::Native(directory)))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;

@@ -124,14 +124,14 @@ TEST_F(StoreTest, NewKeyDeploysTemplatesOnlyWhenEnabled) {
     EXPECT_EQ(ReadFile(JoinPath(second, "rules.qv")), "site two's rules"); // a site's own file stays
 
     // The keys exist now: a second load deploys nothing.
-    std::filesystem::remove(NativePath(InRoot("rules.qv")));
+    std::filesystem::remove(FileSystem::Native(InRoot("rules.qv")));
     ASSERT_TRUE(m_store->LoadAllSites(m_connection));
     EXPECT_FALSE(Exists(InRoot("rules.qv")));
 
     // A new key of a disabled default entry gets no files.
     RegistryKey::DeleteTree(SiteKey(1));
     StoreText(kSitesKey, value::EnableDisable, "0");
-    std::filesystem::remove_all(NativePath(InRoot("errors")));
+    std::filesystem::remove_all(FileSystem::Native(InRoot("errors")));
     MakeDirectory("site1/errors");
     ASSERT_TRUE(m_store->LoadAllSites(m_connection));
     EXPECT_EQ(StoredText(1, value::EnableDisable), "0");
@@ -178,7 +178,7 @@ TEST_F(StoreTest, SavingWritesTheKeyAndTheDefaultEntryItsOwn) {
     site.Logging = 1;
     site.LogDir = JoinPath(JoinPath(m_machine.Str(), "log files"), "W3SVC1") + kPathSeparator;
     EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(NativePath(site.LogDir)));
+    EXPECT_TRUE(std::filesystem::is_directory(FileSystem::Native(site.LogDir)));
     EXPECT_EQ(GrantsFor(site.LogDir), 2u);
 
     // The default entry's path still holds "[SITE]": no folder of that name is made.

@@ -1,5 +1,5 @@
 #include "SiteMachine.h"
-#include "settings/FileTransfer.h"
+#include "platform/FileSystem.h"
 #include "settings/SiteSettings.h"
 #include "settings/TemplateDeployment.h"
 
@@ -50,7 +50,7 @@ TEST_F(TemplateTest, NewSiteGetsRulesAndErrorFilesWithoutOverwriting) {
     // The rules template alone: never replaces, needs a root and a template.
     EXPECT_FALSE(CopyRulesTemplate(m_record, m_install));
     EXPECT_FALSE(CopyRulesTemplate(SiteSettings{}, m_install));
-    std::filesystem::remove(NativePath(Rules()));
+    std::filesystem::remove(FileSystem::Native(Rules()));
     EXPECT_TRUE(CopyRulesTemplate(m_record, m_install));
 }
 
@@ -64,8 +64,69 @@ TEST_F(TemplateTest, ExampleFilesCreateTheDirectoryAndReplaceFiles) {
     EXPECT_TRUE(CreateExampleFiles(m_record, m_install));
     EXPECT_EQ(ReadFile(JoinPath(ErrorDirectory(), "404.htm")), "template 404.htm");
     EXPECT_FALSE(Exists(Rules()));
-    std::filesystem::remove_all(NativePath(Templates()));
+    std::filesystem::remove_all(FileSystem::Native(Templates()));
     EXPECT_FALSE(CreateExampleFiles(m_record, m_install));
+}
+
+TEST_F(TemplateTest, RootsThatNameNothingNeverReachTheCurrentDirectory) {
+    // Run from an empty directory: a relative root, or one relative to a drive's current directory, is no
+    // root, and nothing lands where the program happens to stand.
+    const std::filesystem::path here = FileSystem::Native(MakeDirectory("current"));
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(here);
+    for (const char* root : {"wwwroot", "C:wwwroot", "\\wwwroot", ".", ""}) {
+        SCOPED_TRACE(root);
+        m_record.siteRoot = root;
+        DeployNewSiteTemplates(m_record, m_install);
+        EXPECT_FALSE(CopyRulesTemplate(m_record, m_install));
+        EXPECT_FALSE(CreateExampleFiles(m_record, m_install));
+        PrepareSiteDirectory(m_install, "logs", m_record);
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::is_empty(here));
+    EXPECT_TRUE(m_commands.empty());
+}
+
+TEST_F(TemplateTest, StoredWindowsPathsAreMappedForEveryUse) {
+    if (kPathSeparator != '/')
+        GTEST_SKIP() << "Windows paths are this system's own paths there";
+    // A UNC root, a Windows-form installation directory (as a .reg import leaves it) and log directory.
+    const std::string install = "C:\\Program Files\\Quorvane\\";
+    WriteFile(m_machine.Str() + "/drive_c/Program Files/Quorvane/setacl", "");
+    WriteFile(m_machine.Str() + "/drive_c/Program Files/Quorvane/Templates/rules.qv", "unc rules");
+    WriteFile(m_machine.Str() + "/drive_c/Program Files/Quorvane/Templates/404.htm", "unc 404");
+    MakeDirectory("unc/fileserver/web/farm");
+    m_record.siteRoot = "\\\\fileserver\\web\\farm";
+    m_record.Directory = "errors";
+    EXPECT_TRUE(CopyRulesTemplate(m_record, install));
+    EXPECT_EQ(ReadFile(m_machine.Str() + "/unc/fileserver/web/farm/rules.qv"), "unc rules");
+    EXPECT_TRUE(CreateExampleFiles(m_record, install));
+    EXPECT_EQ(ReadFile(m_machine.Str() + "/unc/fileserver/web/farm/errors/404.htm"), "unc 404");
+
+    m_commands.clear();
+    m_record.workerIdentity = "IIS_WPG";
+    PrepareSiteDirectory(install, "C:\\Logs\\W3SVC1", m_record);
+    const std::string logs = m_machine.Str() + "/drive_c/Logs/W3SVC1";
+    EXPECT_TRUE(std::filesystem::is_directory(logs));
+    ASSERT_EQ(m_commands.size(), 2u);
+    const std::vector<std::string> arguments = Process::SplitCommandLine(m_commands[1]);
+    ASSERT_EQ(arguments.size(), 7u);
+    EXPECT_EQ(arguments[0], m_machine.Str() + "/drive_c/Program Files/Quorvane/setacl");
+    EXPECT_EQ(arguments[1], logs);
+}
+
+TEST_F(TemplateTest, PrepareSiteDirectoryCreatesTheDirectoryThenGrantsTheRecordsWorker) {
+    m_record.workerIdentity = "IIS_WPG";
+    const std::string logs = JoinPath(m_machine.Str(), "W3SVC1");
+    PrepareSiteDirectory(m_install, logs, m_record);
+    EXPECT_TRUE(std::filesystem::is_directory(FileSystem::Native(logs)));
+    EXPECT_EQ(GrantsFor(logs), 2u);
+    // A file in the way is left alone, and the tool finds it and starts as usual.
+    const std::string file = JoinPath(m_machine.Str(), "a file");
+    WriteFile(file, "x");
+    PrepareSiteDirectory(m_install, file, m_record);
+    EXPECT_EQ(ReadFile(file), "x");
+    EXPECT_EQ(GrantsFor(file), 2u);
 }
 
 TEST_F(TemplateTest, CopyFolderFilesRefusesTheDriveRootAndFollowsTheRecursiveFlag) {
@@ -93,14 +154,14 @@ TEST_F(TemplateTest, MovesNeverReplaceAndNeverLoseAFile) {
     const auto move = [&](auto how, const char* name, const std::string& into) {
         return how(JoinPath(from, name), JoinPath(into, name));
     };
-    EXPECT_EQ(move(MoveFileNoOverwrite, "a.htm", to), MoveResult::Moved);
-    EXPECT_EQ(move(MoveFileNoOverwrite, "b.htm", to), MoveResult::TargetExists);
+    EXPECT_EQ(move(FileSystem::MoveNoOverwrite, "a.htm", to), MoveResult::Moved);
+    EXPECT_EQ(move(FileSystem::MoveNoOverwrite, "b.htm", to), MoveResult::TargetExists);
     // The step taken between file systems: copy, then remove the source.
-    EXPECT_EQ(move(MoveFileByCopy, "b.htm", to), MoveResult::TargetExists);
-    EXPECT_EQ(move(MoveFileByCopy, "c.htm", to), MoveResult::Moved);
+    EXPECT_EQ(move(FileSystem::MoveByCopy, "b.htm", to), MoveResult::TargetExists);
+    EXPECT_EQ(move(FileSystem::MoveByCopy, "c.htm", to), MoveResult::Moved);
     // A copy that cannot be made leaves the source as it was.
-    EXPECT_EQ(move(MoveFileByCopy, "b.htm", JoinPath(to, "missing")), MoveResult::Failed);
-    EXPECT_EQ(move(MoveFileByCopy, "gone.htm", to), MoveResult::Failed);
+    EXPECT_EQ(move(FileSystem::MoveByCopy, "b.htm", JoinPath(to, "missing")), MoveResult::Failed);
+    EXPECT_EQ(move(FileSystem::MoveByCopy, "gone.htm", to), MoveResult::Failed);
     EXPECT_EQ(Names(from), NameList{"b.htm"});
     EXPECT_EQ(ReadFile(JoinPath(from, "b.htm")), "from b.htm");
     EXPECT_EQ(Names(to), (NameList{"a.htm", "b.htm", "c.htm"}));
@@ -125,8 +186,9 @@ TEST_F(TemplateTest, MoveToAnotherFileSystemCopiesAndRemoves) {
     WriteFile(JoinPath(away, "y.htm"), "y away");
     const std::string to = MakeDirectory("to");
     WriteFile(JoinPath(to, "y.htm"), "y here");
-    EXPECT_EQ(MoveFileNoOverwrite(JoinPath(away, "x.htm"), JoinPath(to, "x.htm")), MoveResult::Moved);
-    EXPECT_EQ(MoveFileNoOverwrite(JoinPath(away, "y.htm"), JoinPath(to, "y.htm")), MoveResult::TargetExists);
+    EXPECT_EQ(FileSystem::MoveNoOverwrite(JoinPath(away, "x.htm"), JoinPath(to, "x.htm")), MoveResult::Moved);
+    EXPECT_EQ(FileSystem::MoveNoOverwrite(JoinPath(away, "y.htm"), JoinPath(to, "y.htm")),
+              MoveResult::TargetExists);
     EXPECT_EQ(Names(away), NameList{"y.htm"});
     EXPECT_EQ(ReadFile(JoinPath(to, "x.htm")), "x");
     EXPECT_EQ(ReadFile(JoinPath(to, "y.htm")), "y here");

@@ -90,6 +90,26 @@ TEST_F(QvSitesTest, AnOlderServerGivesEverySiteTheServicesAccount) {
                          "/drive_d/Intranet\t\n");
 }
 
+TEST_F(QvSitesTest, RootsAreMappedAfterTheirStoredLengthIsCounted) {
+    // A drive root of 259 stored characters stays, however long the machine directory makes it here; a UNC
+    // root lands below unc/; a relative root or one relative to a drive names nothing.
+    const std::string longRoot = "C:\\" + std::string(256, 'r');
+    std::string xml =
+        "<?xml version =\"1.0\"?>\n<configuration xmlns=\"urn:microsoft-catalog:XML_Metabase_V64_0\">"
+        "\n<MBProperty>\n";
+    const std::pair<const char*, std::string> roots[] = {
+        {"1", longRoot}, {"2", "\\\\fileserver\\web\\farm"}, {"3", "wwwroot"}, {"4", "C:wwwroot"}};
+    for (const auto& [id, root] : roots)
+        xml += std::string("<IIsWebServer Location =\"/LM/W3SVC/") + id + "\">\n</IIsWebServer>\n" +
+               "<IIsWebVirtualDir Location =\"/LM/W3SVC/" + id + "/ROOT\" Path=\"" + root +
+               "\">\n</IIsWebVirtualDir>\n";
+    std::ofstream(m_file) << xml << "</MBProperty>\n</configuration>\n";
+    const std::string m = m_machine.Str();
+    EXPECT_EQ(Run(), "1\t\t" + m + "/drive_c/" + std::string(256, 'r') + "\t\n2\t\t" + m +
+                         "/unc/fileserver/web/farm\t\n3\t\t\t\n4\t\t\t\n");
+    EXPECT_EQ(m_err, "");
+}
+
 TEST_F(QvSitesTest, NoSitesWithoutAServerOrWithAMalformedFileWhichIsNamedInOneLine) {
     EXPECT_EQ(Run(), "");
     EXPECT_EQ(m_err, "");

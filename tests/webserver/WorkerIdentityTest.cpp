@@ -1,9 +1,9 @@
 #include "support/TempMachine.h"
 
+#include "platform/FileSystem.h"
 #include "platform/OsVersion.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
-#include "settings/SiteSettings.h"
 #include "webserver/ModelAdminBase.h"
 #include "webserver/WorkerIdentity.h"
 
@@ -114,16 +114,7 @@ protected:
         SetAccountQualifier(std::nullopt);
         OsVersion::Set(5, 2);
     }
-    std::string Tool() const { return JoinPath(m_install, kPathSeparator == '\\' ? "setacl.exe" : "setacl"); }
-    // The command lines of one grant for each account, read then write.
-    std::vector<std::string> Expected(std::initializer_list<std::string> accounts) const {
-        std::vector<std::string> lines;
-        for (const std::string& account : accounts)
-            for (const char* right : {"/read", "/write"})
-                lines.push_back("\"" + Tool() + "\" \"" + m_directory + "\" /dir /grant " + account + " " +
-                                right + " /silent");
-        return lines;
-    }
+    std::string Tool() const { return JoinPath(m_install, std::string("setacl") + kProgramSuffix); }
 
     TempMachine m_machine;
     std::string m_install = m_machine.Str() + kPathSeparator + "install";
@@ -131,65 +122,74 @@ protected:
     std::vector<std::string> m_started;
 };
 
-TEST_F(Grants, Iis6GrantsTheQualifiedAccountAndOlderServersTheAccountThenSystem) {
-    GrantDirectoryAccess(m_install, m_directory, std::string("CONTOSO_web"));
-    EXPECT_EQ(m_started, Expected({"\"WEBHOST\\CONTOSO_web\""}));
-    m_started.clear();
-    GrantDirectoryAccess(m_install, m_directory, std::nullopt);
-    EXPECT_EQ(m_started, Expected({"\"WEBHOST\\IIS_WPG\""}));
-    OsVersion::Set(5, 1);
-    m_started.clear();
-    GrantDirectoryAccess(m_install, m_directory, std::string("IWAM_WEB"));
-    EXPECT_EQ(m_started, Expected({"\"IWAM_WEB\"", "SYSTEM"}));
+TEST_F(Grants, AccountsAreQualifiedOnIis6OnlyWhenTheyNameNoDomain) {
+    // The account as the tool reads it from the Windows command line, read and write each.
+    struct Case {
+        int minor;
+        std::optional<std::string> account;
+        std::vector<std::string> granted;
+    };
+    const Case cases[] = {
+        {2, "CONTOSO_web", {"WEBHOST\\CONTOSO_web"}},
+        {2, std::nullopt, {"WEBHOST\\IIS_WPG"}},
+        {2, "FENWICKHALE\\svc-intranet", {"FENWICKHALE\\svc-intranet"}},
+        {1, "IWAM_WEB", {"IWAM_WEB", "SYSTEM"}},
+        {1, "OLDBOX\\IWAM_WEB", {"OLDBOX\\IWAM_WEB", "SYSTEM"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.account.value_or("(none)"));
+        OsVersion::Set(5, c.minor);
+        m_started.clear();
+        GrantDirectoryAccess(m_install, m_directory, c.account);
+        std::vector<std::string> granted;
+        for (std::size_t i = 0; i < m_started.size(); ++i) {
+            const std::vector<std::string> arguments = Process::SplitCommandLine(m_started[i]);
+            ASSERT_EQ(arguments.size(), 7u) << m_started[i];
+            EXPECT_EQ(arguments[0], Tool());
+            EXPECT_EQ(arguments[1], m_directory);
+            EXPECT_EQ(arguments[5], i % 2 == 0 ? "/read" : "/write");
+            if (i % 2 == 0)
+                granted.push_back(arguments[4]);
+        }
+        EXPECT_EQ(granted, c.granted);
+    }
 }
 
-TEST_F(Grants, PathsGoIntoTheCommandAsTheToolWillReadThem) {
-    // An installation directory with its final separator doubles it before the tool's name. A directory
-    // ending in a backslash gets it doubled before its closing quotation mark, so the Windows split gives
-    // the directory back whole; a directory ending in "/" stays as it is.
-    const std::string install = m_install + kPathSeparator;
-    const std::string directory = m_directory + kPathSeparator;
-    GrantDirectoryAccess(install, directory, std::string("user"));
-    ASSERT_EQ(m_started.size(), 2u);
-    const std::string quotedDirectory = kPathSeparator == '\\' ? directory + "\\" : directory;
-    EXPECT_EQ(m_started[0], "\"" + install + kPathSeparator +
-                                (kPathSeparator == '\\' ? "setacl.exe" : "setacl") + "\" \"" +
-                                quotedDirectory + "\" /dir /grant \"WEBHOST\\user\" /read /silent");
-    const std::vector<std::string> arguments = Process::SplitCommandLine(m_started[0]);
-    ASSERT_EQ(arguments.size(), 7u);
-    EXPECT_EQ(arguments[1], directory);
-    EXPECT_EQ(arguments[4], "WEBHOST\\user");
+TEST_F(Grants, PathsReachTheToolWholeWhateverTheyEndInOrHold) {
+    // A final separator on either path, and on POSIX a quotation mark in a directory name (legal there):
+    // the Windows split gives each path back whole. Windows names hold no quotation mark.
+    std::vector<std::string> directories = {m_directory + kPathSeparator, m_directory + "\\"};
+    if (kPathSeparator == '/')
+        directories.push_back(m_machine.Str() + "/say \"hi\\\" /grant \"Everyone\\");
+    for (const std::string& directory : directories) {
+        SCOPED_TRACE(directory);
+        std::filesystem::create_directories(FileSystem::Native(directory));
+        m_started.clear();
+        GrantDirectoryAccess(m_install + kPathSeparator, directory, std::string("user"));
+        ASSERT_EQ(m_started.size(), 2u);
+        const std::vector<std::string> arguments = Process::SplitCommandLine(m_started[0]);
+        ASSERT_EQ(arguments.size(), 7u) << m_started[0];
+        EXPECT_EQ(arguments[0], m_install + kPathSeparator + kPathSeparator + "setacl" + kProgramSuffix);
+        EXPECT_EQ(arguments[1], directory);
+        EXPECT_EQ(arguments[4], "WEBHOST\\user");
+    }
 }
 
 TEST_F(Grants, NothingStartsWithoutToolOrDirectoryOrForTextThatCannotBeQuoted) {
     GrantDirectoryAccess(m_install, m_directory + kPathSeparator + "missing", std::string("user"));
     GrantDirectoryAccess(m_machine.Str(), m_directory, std::string("user")); // no tool there
+    GrantDirectoryAccess(m_install, "errors dir", std::string("user"));      // relative: names nothing
     GrantDirectoryAccess(m_install, m_directory, std::string(480, 'u'));
-    GrantDirectoryAccess(m_install, m_directory, std::string("user\" /grant \"Everyone"));
-    SetAccountQualifier(std::string("WEB\"HOST"));
-    GrantDirectoryAccess(m_install, m_directory, std::string("user"));
-    SetAccountQualifier(std::string("WEBHOST"));
+    if (kPathSeparator == '\\') {
+        GrantDirectoryAccess(m_install, m_directory, std::string("user\" /grant \"Everyone"));
+        SetAccountQualifier(std::string("WEB\"HOST"));
+        GrantDirectoryAccess(m_install, m_directory, std::string("user"));
+        SetAccountQualifier(std::string("WEBHOST"));
+    }
     std::filesystem::remove(Tool());
     std::filesystem::create_directories(Tool()); // a folder of the tool's name is no tool
     GrantDirectoryAccess(m_install, m_directory, std::string("user"));
     EXPECT_TRUE(m_started.empty());
-}
-
-TEST_F(Grants, PrepareSiteDirectoryCreatesTheDirectoryThenGrantsTheRecordsWorker) {
-    SiteSettings record;
-    record.workerIdentity = "IIS_WPG";
-    const std::string logs = JoinPath(m_machine.Str(), "W3SVC1");
-    PrepareSiteDirectory(m_install, logs, record);
-    EXPECT_TRUE(std::filesystem::is_directory(logs));
-    ASSERT_EQ(m_started.size(), 2u);
-    EXPECT_NE(m_started[1].find("\"" + logs + "\" /dir /grant \"WEBHOST\\IIS_WPG\" /write"),
-              std::string::npos);
-    // A file in the way is left alone, and the tool finds it and starts as usual.
-    const std::string file = JoinPath(m_machine.Str(), "a file");
-    std::ofstream(file) << "x";
-    PrepareSiteDirectory(m_install, file, record);
-    EXPECT_TRUE(std::filesystem::is_regular_file(file));
-    EXPECT_EQ(m_started.size(), 4u);
 }
 
 } // namespace

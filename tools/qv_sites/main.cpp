@@ -1,5 +1,6 @@
 // qv_sites: what the suite reads from the web server, one site a line in the metabase's order:
 // site number, description, root directory and worker account, separated by tabs.
+#include "platform/FileSystem.h"
 #include "platform/MachineDirectory.h"
 #include "platform/OsVersion.h"
 #include "webserver/MetabaseConnection.h"
@@ -60,7 +61,10 @@ int main(int argc, char** argv) {
     for (std::uint32_t siteId : siteIds) {
         const std::optional<std::string> worker = qv::FindWorkerAccount(connection, siteId);
         const std::optional<std::string> description = qv::ReadSiteDescription(connection, siteId);
-        const std::optional<std::string> root = qv::ReadSiteRoot(connection, siteId);
+        // The root as this system reaches it: a drive or UNC path lands in the machine directory.
+        const std::optional<std::string> stored = qv::ReadSiteRoot(connection, siteId);
+        const std::optional<std::string> root =
+            stored ? std::optional<std::string>(qv::FileSystem::LocalPath(*stored)) : std::nullopt;
         std::printf("%u\t%s\t%s\t%s\n", static_cast<unsigned>(siteId), Field(description).c_str(),
                     Field(root).c_str(), Field(worker).c_str());
     }

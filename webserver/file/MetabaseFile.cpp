@@ -1,7 +1,7 @@
 #include "MetabaseFile.h"
 
+#include "platform/FileSystem.h"
 #include "platform/MachineDirectory.h"
-#include "platform/NativePath.h"
 #include "platform/Paths.h"
 #include "platform/TextCodec.h"
 #include "webserver/AdminBase.h"
@@ -332,11 +332,7 @@ private:
             return MetabaseProperty::Text(identifier, userType, ParseMultiString(value), attributes,
                                           dataType);
         default:
-            // Windows paths of the server land in the machine directory.
-            if (identifier == kMdVrPath)
-                return MetabaseProperty::Text(identifier, userType,
-                                              TextCodec::ToUtf16(MachineDirectory::LocalPath(value)),
-                                              attributes, dataType);
+            // Paths stay as the server stores them: the suite maps them where it touches the files.
             return MetabaseProperty::Text(identifier, userType, TextCodec::ToUtf16(value), attributes,
                                           dataType);
         }
@@ -357,10 +353,10 @@ bool MetabaseFile::Load(const std::string& path, MetabaseModel& model, std::stri
     if (error)
         error->clear();
     std::error_code status;
-    const std::filesystem::file_status type = std::filesystem::status(NativePath(path), status);
+    const std::filesystem::file_status type = std::filesystem::status(FileSystem::Native(path), status);
     if (type.type() == std::filesystem::file_type::not_found)
         return false;
-    std::ifstream file(NativePath(path), std::ios::binary);
+    std::ifstream file(FileSystem::Native(path), std::ios::binary);
     if (!file || std::filesystem::is_directory(type)) {
         if (error)
             *error = path + ":1:1: cannot be read";
