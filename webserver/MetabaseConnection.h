@@ -19,9 +19,9 @@ public:
     MetabaseConnection(const MetabaseConnection&) = delete;
     MetabaseConnection& operator=(const MetabaseConnection&) = delete;
 
-    // OpenMetabaseConnection: true when the admin base object was had.
+    // True when the admin base object was had.
     bool Open();
-    // CloseMetabaseConnection: releases the object; afterwards the connection is empty.
+    // Releases the object; afterwards the connection is empty.
     void Close();
     // Tests: use this admin base instead of the system's.
     void Attach(std::unique_ptr<AdminBase> adminBase);
