@@ -1,11 +1,11 @@
 // Runs the built setacl.exe as the suite starts it: hidden, side by side, with the suite's command lines.
+#include "DaclText.h"
 #include "platform/ComputerName.h"
+#include "win32/DirectoryAcl.h"
 
 #include <windows.h>
 
-#include <aclapi.h>
-#include <sddl.h>
-
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+namespace qv::setacl {
 namespace {
 
 namespace fs = std::filesystem;
@@ -27,100 +28,104 @@ protected:
         fs::remove_all(m_root, error);
     }
 
-    // Starts the tool hidden with the arguments after its name, its error output in a file.
-    PROCESS_INFORMATION Start(const std::string& arguments) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        const std::string errors = (m_root / ("err" + std::to_string(++m_runs))).string();
-        HANDLE file =
-            CreateFileA(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-        startup.wShowWindow = SW_HIDE;
-        startup.hStdError = startup.hStdOutput = file;
-        std::string line = "\"" QV_SETACL "\" " + arguments;
-        PROCESS_INFORMATION process{};
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                            &process))
-            ADD_FAILURE() << "cannot start " << line;
-        CloseHandle(file);
-        m_errors.push_back(errors);
-        return process;
-    }
-    // The exit code and what the tool wrote, joined by '|'.
-    std::string Wait(const PROCESS_INFORMATION& process) {
-        DWORD code = 99;
-        WaitForSingleObject(process.hProcess, INFINITE);
-        GetExitCodeProcess(process.hProcess, &code);
-        CloseHandle(process.hProcess);
-        CloseHandle(process.hThread);
-        std::ifstream in(m_errors.front());
-        m_errors.erase(m_errors.begin());
-        return std::to_string(code) + "|" +
-               std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::string Run(const std::string& arguments) { return Wait(Start(arguments)); }
-    std::string Dacl() const {
-        PSECURITY_DESCRIPTOR descriptor = nullptr;
-        char* text = nullptr;
-        if (GetNamedSecurityInfoA(m_dir.string().c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                  nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS)
-            ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
-                                                                 DACL_SECURITY_INFORMATION, &text, nullptr);
-        std::string result(text ? text : "unreadable");
-        LocalFree(text);
-        LocalFree(descriptor);
-        return result;
+    // Starts the tool hidden once for each line of arguments, all at once; for each the exit code and what
+    // it wrote, joined by '|'.
+    std::vector<std::string> RunTogether(const std::vector<std::string>& argumentLines) const {
+        std::vector<std::pair<PROCESS_INFORMATION, std::string>> started;
+        for (const std::string& arguments : argumentLines) {
+            const std::string output = (m_root / ("out" + std::to_string(started.size()))).string();
+            SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+            STARTUPINFOA startup{};
+            startup.cb = sizeof startup;
+            startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+            startup.wShowWindow = SW_HIDE;
+            startup.hStdError = startup.hStdOutput = CreateFileA(
+                output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+            std::string line = "\"" QV_SETACL "\" " + arguments;
+            PROCESS_INFORMATION process{};
+            EXPECT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                       &startup, &process));
+            CloseHandle(startup.hStdError);
+            started.emplace_back(process, output);
+        }
+        std::vector<std::string> results;
+        for (const auto& [process, output] : started) {
+            DWORD code = 99;
+            WaitForSingleObject(process.hProcess, INFINITE);
+            GetExitCodeProcess(process.hProcess, &code);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+            std::ifstream in(output);
+            results.push_back(
+                std::to_string(code) + "|" +
+                std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+        }
+        return results;
     }
 
     const fs::path m_root =
         fs::temp_directory_path() / ("qv-setacl-" + std::to_string(std::random_device()()));
     const fs::path m_dir = m_root / "errors dir";
     const std::string m_quoted = "\"" + m_dir.string() + "\"";
-    int m_runs = 0;
-    std::vector<std::string> m_errors;
 };
 
 TEST_F(Setacl, GrantsTheSuitesCommandLinesSideBySideAndKeepsWhatWasThere) {
-    const std::string before = Dacl();
+    const std::string before = DaclText(m_dir.string(), SE_FILE_OBJECT);
     ASSERT_NE(before, "unreadable");
     // IIS 6: the account qualified with the computer's name, the directory ending in a backslash as log
-    // directories do. Older servers: the account as it is, then SYSTEM. All started at once, as the suite
-    // does.
-    const std::string qualified = "\"" + qv::ComputerName::Get() + "\\Users\"";
+    // directories do. Older servers: the account as it is, then SYSTEM.
+    const std::string qualified = "\"" + ComputerName::Get() + "\\Users\"";
     const std::string trailing = "\"" + m_dir.string() + "\\\"";
-    std::vector<PROCESS_INFORMATION> running;
-    for (const std::string& arguments : {
-             trailing + " /dir /grant " + qualified + " /read /silent",
-             trailing + " /dir /grant " + qualified + " /write /silent",
-             m_quoted + " /dir /grant \"Users\" /read /silent",
-             m_quoted + " /dir /grant \"Users\" /write /silent",
-             m_quoted + " /dir /grant SYSTEM /read /silent",
-             m_quoted + " /dir /grant SYSTEM /write /silent",
-         })
-        running.push_back(Start(arguments));
-    for (const PROCESS_INFORMATION& process : running)
-        EXPECT_EQ(Wait(process), "0|");
-    // Wine makes a directory's DACL from its Unix mode and keeps no other entry; what it shows must survive.
-    EXPECT_EQ(Dacl(), before);
+    const std::vector<std::string> results = RunTogether({
+        trailing + " /dir /grant " + qualified + " /read /silent",
+        trailing + " /dir /grant " + qualified + " /write /silent",
+        m_quoted + " /dir /grant \"Users\" /read /silent",
+        m_quoted + " /dir /grant \"Users\" /write /silent",
+        m_quoted + " /dir /grant SYSTEM /read /silent",
+        m_quoted + " /dir /grant SYSTEM /write /silent",
+    });
+    EXPECT_EQ(results, std::vector<std::string>(6, "0|"));
+    // Every entry that was there stays. (Wine makes a directory's DACL from its Unix mode and keeps no other
+    // entry, so the new ones cannot be read back here: WindowsAclTest checks them as they are made.)
+    const std::string after = DaclText(m_dir.string(), SE_FILE_OBJECT);
+    EXPECT_EQ(LostEntries(before, after), "") << after;
 }
 
 TEST_F(Setacl, FailuresExitWithOneAndSaySoUnlessSilent) {
     std::ofstream((m_root / "file").string()) << "x";
-    const std::pair<std::string, const char*> cases[] = {
-        {"\"" + (m_root / "missing").string() + "\" /dir /grant SYSTEM /read", "cannot open"},
-        {"\"" + (m_root / "file").string() + "\" /dir /grant SYSTEM /read", "not a directory"},
-        {m_quoted + " /dir /grant \"ANOTHER-DOMAIN\\SYSTEM\" /write", "unknown account"},
-        {m_quoted + " /dir /grant SYSTEM", "neither /read nor /write"},
-        {m_quoted + " /dir /grant nobody-qv /read /silent", ""},
-    };
-    for (const auto& [arguments, reason] : cases) {
-        const std::string result = Run(arguments);
-        EXPECT_TRUE(result.starts_with("1|setacl: ") || result == "1|") << result;
-        EXPECT_TRUE(*reason ? result.find(reason) != std::string::npos : result == "1|") << result;
+    const std::vector<std::string> results = RunTogether({
+        "\"" + (m_root / "missing").string() + "\" /dir /grant SYSTEM /read",
+        "\"" + (m_root / "file").string() + "\" /dir /grant SYSTEM /read",
+        m_quoted + " /dir /grant \"ANOTHER-DOMAIN\\SYSTEM\" /write",
+        m_quoted + " /dir /grant SYSTEM",
+        m_quoted + " /dir /grant nobody-qv /read /silent",
+        m_quoted + " /dir /grant SYSTEM /read",
+    });
+    const char* const reasons[] = {"cannot open", "not a directory", "unknown account",
+                                   "neither /read nor /write"};
+    for (std::size_t i = 0; i < std::size(reasons); ++i) {
+        EXPECT_TRUE(results[i].starts_with("1|setacl: ") && results[i].find(reasons[i]) != std::string::npos)
+            << results[i];
     }
-    EXPECT_EQ(Run(m_quoted + " /dir /grant SYSTEM /read"),
+    EXPECT_EQ(results[4], "1|");
+    EXPECT_EQ(results[5],
               "0|setacl: read and execute on \"" + m_dir.string() + "\" for NT AUTHORITY\\SYSTEM\n");
 }
 
+TEST_F(Setacl, EverySpellingOfADirectoryTakesTheSameLock) {
+    std::string error;
+    const std::optional<std::string> key = DirectoryAcl::LockKey(m_dir.string(), &error);
+    ASSERT_TRUE(key) << error;
+    for (std::string other :
+         {m_dir.string() + "\\", m_dir.string() + "\\.\\", m_dir.string() + "\\..\\Errors Dir"}) {
+        EXPECT_EQ(DirectoryAcl::LockKey(other, &error), key) << other;
+        for (char& c : other)
+            c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(DirectoryAcl::LockKey(other, &error), key) << other;
+    }
+    fs::create_directory(m_root / "other");
+    EXPECT_NE(DirectoryAcl::LockKey((m_root / "other").string(), &error), key);
+}
+
 } // namespace
+} // namespace qv::setacl
