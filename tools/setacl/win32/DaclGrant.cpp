@@ -37,7 +37,7 @@ DaclGrant::Outcome DaclGrant::Add(const ACL* dacl, PSID sid, ACCESS_MASK rights,
         used += ace->AceSize;
         if ((ace->AceFlags & INHERITED_ACE) && insertAt == dacl->AceCount)
             insertAt = i;
-        if (merged == dacl->AceCount && !(ace->AceFlags & INHERITED_ACE) && IsGrantOf(ace, sid)) {
+        if (merged == dacl->AceCount && IsGrantOf(ace, sid)) { // never an inherited entry
             if ((reinterpret_cast<const ACCESS_ALLOWED_ACE*>(ace)->Mask & rights) == rights)
                 return Outcome::Unchanged;
             merged = i;
