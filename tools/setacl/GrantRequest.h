@@ -14,9 +14,10 @@ struct GrantRequest {
     bool help = false;
 };
 
-// The arguments after the program name. Options compare without letter case, as Windows tools do; the
-// directory is always the first argument, since a POSIX path starts with the option character.
-// False with the reason in *error.
-bool ParseGrantRequest(const std::vector<std::string>& args, GrantRequest* request, std::string* error);
+// The arguments after the program name, as the Windows rules split the command line. Options compare without
+// letter case, as Windows tools do; the directory is always the first argument, since a POSIX path starts
+// with the option character. A directory quoted with a backslash before its closing quote ("C:\logs\") comes
+// back whole. False with the reason in *error.
+bool ParseGrantRequest(const std::vector<std::string>& given, GrantRequest* request, std::string* error);
 
 } // namespace qv::setacl

@@ -1,103 +1,34 @@
-// setacl: gives a user or group read or write rights on a directory through POSIX ACLs, for the command
-// lines the suite starts: setacl "DIR" /dir /grant "ACCOUNT" /read|/write /silent
-#include "AccountMap.h"
-#include "DirectoryAcl.h"
+// setacl: gives a user or group read or write rights on a directory, for the command lines the suite starts:
+// setacl "DIR" /dir /grant "ACCOUNT" /read|/write /silent
+// On Windows it is a program without a console, so that nothing flashes up when the suite starts it.
+#include "DirectoryGrant.h"
 #include "GrantRequest.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <string>
-#include <system_error>
 #include <vector>
-
-namespace {
-
-const char* const kHelp = R"(Usage: setacl DIRECTORY /dir /grant ACCOUNT /read|/write [/silent]
-
-Gives ACCOUNT read (r-x) or write (rwx) rights on DIRECTORY: an entry of the directory's POSIX access
-control list, and the same entry in its default list so that files and directories made in it later
-inherit the rights. Rights are only added, never taken away. Options compare without letter case.
-
-ACCOUNT is a Windows account name; a qualifier before a backslash is dropped ("MACHINE\IIS_WPG" and
-"\IIS_WPG" both name IIS_WPG). The name is then looked up in the account map, and the local name found
-there (or the name itself) is taken as a user or, failing that, as a group.
-
-Account map: the file setacl.conf beside this program, or the file named by the environment variable
-QUORVANE_SETACL_CONF. Lines of the form
-    NAME = user:LOCALNAME      a local user
-    NAME = group:LOCALNAME     a local group
-    NAME = LOCALNAME           a user of that name, else a group
-with NAME compared without letter case; "#" starts a comment. Built in, unless the file says otherwise:
-    IIS_WPG = group:www-data   (the web server's group)
-    SYSTEM  = user:root
-
-/silent prints nothing. Exit status 0 when the rights were given, 1 otherwise (the reason on standard
-error): a missing directory, an unknown account, bad arguments, or a file system without ACLs, in which
-case nothing is changed.
-)";
-
-bool SameOption(const std::string& arg, const char* option) {
-    return std::equal(arg.begin(), arg.end(), option, option + std::char_traits<char>::length(option),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
-std::filesystem::path MapFile(const char* argv0, bool* mustExist) {
-    if (const char* named = std::getenv("QUORVANE_SETACL_CONF"); named && *named) {
-        *mustExist = true;
-        return named;
-    }
-    *mustExist = false;
-    std::error_code error;
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        program = std::filesystem::absolute(argv0, error);
-    return program.parent_path() / "setacl.conf";
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     using namespace qv::setacl;
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    // Known before the arguments are checked, so that a bad command line stays silent too.
-    const bool silent = std::any_of(args.begin() + (args.empty() ? 0 : 1), args.end(),
-                                    [](const std::string& arg) { return SameOption(arg, "/silent"); });
-    const auto fail = [silent](const std::string& reason) {
-        if (!silent)
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    GrantRequest request;
+    std::string error;
+    const bool parsed = ParseGrantRequest(args, &request, &error);
+    const auto fail = [&request](const std::string& reason) {
+        if (!request.silent)
             std::cerr << "setacl: " << reason << '\n';
         return 1;
     };
-
-    GrantRequest request;
-    std::string error;
-    if (!ParseGrantRequest(args, &request, &error))
+    if (!parsed)
         return fail(error + " (setacl --help tells more)");
     if (request.help) {
-        std::cout << kHelp;
+        std::cout << DirectoryGrant::Help();
         return 0;
     }
-
-    AccountMap accounts;
-    bool mustExist = false;
-    const std::filesystem::path mapFile = MapFile(argc > 0 ? argv[0] : "setacl", &mustExist);
-    if (!accounts.Load(mapFile, mustExist, &error))
+    std::string done;
+    if (!DirectoryGrant::Apply(request, argc > 0 ? argv[0] : "setacl", &done, &error))
         return fail(error);
-    const std::optional<LocalAccount> account = accounts.Resolve(request.account, &error);
-    if (!account)
-        return fail(error);
-
-    const DirectoryAcl::Rights rights =
-        request.write ? DirectoryAcl::Rights::Write : DirectoryAcl::Rights::Read;
-    if (!DirectoryAcl::Grant(request.directory, *account, rights, &error))
-        return fail(error);
-    if (!silent) {
-        std::cout << "setacl: " << (rights == DirectoryAcl::Rights::Write ? "write (rwx)" : "read (r-x)")
-                  << " on \"" << request.directory << "\" for "
-                  << (account->kind == LocalAccount::Kind::User ? "user " : "group ") << account->name
-                  << '\n';
-    }
+    if (!request.silent)
+        std::cout << "setacl: " << done << '\n';
     return 0;
 }

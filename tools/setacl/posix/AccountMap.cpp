@@ -1,7 +1,7 @@
 #include "AccountMap.h"
 
-#include <algorithm>
-#include <cctype>
+#include "AsciiLower.h"
+
 #include <fstream>
 #include <grp.h>
 #include <pwd.h>
@@ -9,13 +9,6 @@
 namespace qv::setacl {
 
 namespace {
-
-std::string Upper(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return result;
-}
 
 std::string_view Trim(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
@@ -41,8 +34,8 @@ std::optional<LocalAccount> FindGroup(const std::string& name) {
 } // namespace
 
 AccountMap::AccountMap() {
-    m_targets["IIS_WPG"] = "group:www-data";
-    m_targets["SYSTEM"] = "user:root";
+    m_targets["iis_wpg"] = "group:www-data";
+    m_targets["system"] = "user:root";
 }
 
 bool AccountMap::Load(const std::filesystem::path& file, bool mustExist, std::string* error) {
@@ -69,7 +62,7 @@ bool AccountMap::Load(const std::filesystem::path& file, bool mustExist, std::st
                 file.string() + ":" + std::to_string(number) + ": expected NAME = [user:|group:]LOCALNAME";
             return false;
         }
-        m_targets[Upper(Unqualified(name))] = std::string(target);
+        m_targets[AsciiLower(Unqualified(name))] = std::string(target);
     }
     return true;
 }
@@ -81,7 +74,7 @@ std::optional<LocalAccount> AccountMap::Resolve(std::string_view windowsAccount,
         return std::nullopt;
     }
     std::string target(name);
-    if (const auto mapped = m_targets.find(Upper(name)); mapped != m_targets.end())
+    if (const auto mapped = m_targets.find(AsciiLower(name)); mapped != m_targets.end())
         target = mapped->second;
 
     std::optional<LocalAccount> account;

@@ -36,7 +36,7 @@ public:
     static std::string_view Unqualified(std::string_view windowsAccount);
 
 private:
-    std::map<std::string, std::string> m_targets; // by the name in upper case
+    std::map<std::string, std::string> m_targets; // by the name in lower case
 };
 
 } // namespace qv::setacl
