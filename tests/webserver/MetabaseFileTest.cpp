@@ -1,8 +1,6 @@
-#include "TestData.h"
-
+#include "webserver/file/MetabaseFile.h"
 #include "webserver/AdminBase.h"
 #include "webserver/MetabaseModel.h"
-#include "webserver/file/MetabaseFile.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +8,6 @@
 
 namespace qv::test {
 namespace {
-
-const std::string kData = std::string(QV_TEST_DATA_DIR) + "/metabase";
 
 std::u16string Text(const MetabaseProperty& property) {
     std::u16string text(property.bytes.size() / 2, u'\0');
@@ -47,21 +43,8 @@ protected:
     MetabaseModel m_model;
 };
 
-TEST_F(MetabaseFileTest, AnIis6FileGivesEveryKeyInDocumentOrder) {
-    // What its sites read is qv_sites' test; here what no site shows.
-    std::string error;
-    ASSERT_TRUE(MetabaseFile::Load(kData + "/iis6/MetaBase.xml", m_model, &error)) << error;
-    const auto service = m_model.Find(u"/LM/W3SVC");
-    ASSERT_TRUE(service);
-    std::u16string children;
-    for (std::size_t i = 0; i < m_model.ChildCount(*service); ++i)
-        children += m_model.Name(m_model.Child(*service, i)) + u" ";
-    EXPECT_EQ(children, u"Filters AppPools Info 1 0 2 3 4 5 6 7 07 8 9 12abc 10 ");
-    // IIS_Global is no key; IIS_ROOT is the root itself.
-    EXPECT_EQ(m_model.ChildCount(MetabaseModel::kRoot), 1u);
-    EXPECT_EQ(Property(kMdGlobalStandardAppModeEnabled).attributes, kMetadataNoAttributes);
-}
-
+// Whole files, their sites in document order and a malformed one: QvSitesTest. Here values in every form
+// IIS writes them and what it would refuse.
 TEST_F(MetabaseFileTest, ValuesAreReadAsIisWritesThem) {
     std::string error;
     ASSERT_TRUE(
@@ -94,8 +77,7 @@ TEST_F(MetabaseFileTest, ValuesAreReadAsIisWritesThem) {
     EXPECT_EQ(Number(Property(9998)), 0xFFFFFFFFu);
 }
 
-// A malformed file, as loaded and named in one line: QvSitesTest. Here values and elements IIS would refuse,
-// each named at its element.
+// Each named at its element.
 TEST_F(MetabaseFileTest, RefusedValuesAndElementsAreNamedWithLineAndColumn) {
     std::string error;
     EXPECT_FALSE(Parse("<IIsWebServer Location=\"/LM/W3SVC/1\"\n AppPoolIdentityType=\"two\"/>\n", &error));

@@ -61,7 +61,7 @@ bool ComInitialized(DWORD model) {
     return result == S_FALSE || result == RPC_E_CHANGED_MODE;
 }
 
-TEST(ComMetabase, OpenCreatesTheObjectTheReadsGoThroughItAndCloseReleasesIt) {
+TEST(ComMetabase, OpenGoesThroughTheRegisteredObjectOnlyAndCloseReleasesIt) {
     const long live = ModelComServer::LiveCount();
     MetabaseConnection connection;
     ASSERT_TRUE(connection.Open());
@@ -79,11 +79,9 @@ TEST(ComMetabase, OpenCreatesTheObjectTheReadsGoThroughItAndCloseReleasesIt) {
     EXPECT_FALSE(connection.IsOpen());
     EXPECT_EQ(ModelComServer::LiveCount(), live);
     EXPECT_TRUE(ComInitialized(COINIT_MULTITHREADED)); // the environment's own initialisation stays
-}
 
-TEST(ComMetabase, WithoutTheObjectNothingOpensAndNothingIsRead) {
+    // Without a registered object nothing opens and nothing is read.
     ModelComServer::Revoke(g_cookie);
-    MetabaseConnection connection;
     const bool opened = connection.Open() || connection.IsOpen() || EnumSiteKey(connection, 0);
     connection.Close();
     g_cookie = ModelComServer::Register(SharedContractModel());
