@@ -96,9 +96,7 @@ HRESULT WINAPI ModelComServer::CloseKey(METADATA_HANDLE hMDHandle) {
 
 HRESULT WINAPI ModelComServer::EnumKeys(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, LPWSTR pszMDName,
                                         DWORD dwMDEnumObjectIndex) {
-    if (!pszMDName)
-        return E_INVALIDARG;
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_mutex); // the model refuses a null name itself
     return m_adminBase.EnumKeys(hMDHandle, Utf16(pszMDPath), reinterpret_cast<char16_t*>(pszMDName),
                                 dwMDEnumObjectIndex);
 }
