@@ -10,10 +10,6 @@
 namespace qv::test {
 namespace {
 
-void Connect(MetabaseConnection& connection, const MetabaseModel& model) {
-    connection.Attach(std::make_unique<ModelAdminBase>(std::make_shared<const MetabaseModel>(model)));
-}
-
 std::vector<std::uint32_t> Walk(const MetabaseConnection& connection, std::size_t stopAfter = 0) {
     std::vector<std::uint32_t> ids;
     EnumerateSiteIds(connection, [&](std::uint32_t id) {
@@ -32,7 +28,8 @@ TEST(SiteEnumeration, WalksNumberedChildrenInTheMetabasesOrder) {
     model.SetText(u"/LM/W3SVC/AppPools/DefaultAppPool", kMdServerComment, kIisMdUtServer, u"not a site",
                   kMetadataInherit);
     MetabaseConnection connection;
-    Connect(connection, model);
+    connection.Attach(
+        std::make_unique<ModelAdminBase>(std::make_shared<const MetabaseModel>(std::move(model))));
     EXPECT_EQ(Walk(connection), (std::vector<std::uint32_t>{10, 2, 12, 7, 7, 1}));
     EXPECT_EQ(Walk(connection, 2), (std::vector<std::uint32_t>{10, 2}));
     EXPECT_EQ(EnumSiteKey(connection, 2), TextCodec::FromUtf16(u"Caf\u00e9")); // the narrow code page's
