@@ -26,14 +26,7 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::string Kinds(const RedirectRule& rule) {
-    std::string kinds;
-    for (const RulePart& part : rule.parts)
-        kinds += part.kind == 0 ? '.' : static_cast<char>(part.kind);
-    return kinds;
-}
-
-TEST(RulesTemplate, EveryExampleLineIsARuleOfItsIntendedForm) {
+TEST(RulesTemplate, EveryExampleLineIsARuleForNoRealSite) {
     const std::string text = ReadFile(kInstall + "/Templates/rules.qv");
     // Every line that is neither blank nor a comment must come out as a rule: an editor that turned its TABs
     // into spaces would make the reader drop it without a word.
@@ -44,20 +37,11 @@ TEST(RulesTemplate, EveryExampleLineIsARuleOfItsIntendedForm) {
         ruleLines += first != std::string::npos && line[first] != '#';
     }
     const std::vector<RedirectRule> rules = ParseRules(text);
-    ASSERT_EQ(rules.size(), 6u);
+    ASSERT_FALSE(rules.empty());
     EXPECT_EQ(ruleLines, rules.size());
-
-    const int permanent[] = {1, 0, 1, 0, 0, 0};
-    const char* const kinds[] = {".", ".", ".Q", ".P", ".U.R", "."};
-    for (std::size_t i = 0; i < rules.size(); ++i) {
-        SCOPED_TRACE(rules[i].source);
-        // The examples answer only requests that no real site has.
-        EXPECT_EQ(rules[i].source.rfind("/qv-examples/", 0), 0u);
-        EXPECT_EQ(rules[i].permanent, permanent[i]);
-        EXPECT_EQ(Kinds(rules[i]), kinds[i]);
-    }
-    // The escaped dollar sign stays literal text, backslash included, for the handler to unescape.
-    EXPECT_EQ(rules[5].parts[0].text, "/qv-examples/prices.htm?currency=\\$US");
+    // The examples answer only requests that no real site has.
+    for (const RedirectRule& rule : rules)
+        EXPECT_EQ(rule.source.rfind("/qv-examples/", 0), 0u) << rule.source;
     // CR LF, so that notepad shows one rule a line.
     EXPECT_NE(text.find("\r\n"), std::string::npos);
     EXPECT_EQ(text.find("\r\n\n"), std::string::npos);
@@ -68,43 +52,29 @@ TEST(Image404, IsAGif89aOfSensibleSize) {
     ASSERT_GT(gif.size(), 13u);
     EXPECT_EQ(gif.substr(0, 6), "GIF89a");
     const unsigned width = static_cast<unsigned char>(gif[6]) | (static_cast<unsigned char>(gif[7]) << 8);
-    EXPECT_TRUE(width >= 100 && width <= 600) << width;
-    EXPECT_EQ(gif.back(), ';') << "no trailer";
+    EXPECT_TRUE(width >= 100 && width <= 600 && gif.back() == ';') << width; // no trailer: cut short
 }
 
 const char* const kPages[] = {
     "Documentation.htm", "TechSupport.htm",   "Templates/403.htm",  "Templates/404.htm", "Templates/500.htm",
     "Templates/503.htm", "Templates/404.asp", "Templates/404.aspx", "Templates/404.php", "Templates/404.cfm"};
 
-std::string StyleOf(const std::string& page) {
-    const std::size_t begin = page.find("<style>");
-    const std::size_t end = page.find("</style>");
-    if (begin == std::string::npos || end == std::string::npos || end < begin)
-        return {};
-    return page.substr(begin, end - begin);
-}
-
-TEST(Pages, ShareOneStyleAndNeedNothingFromOutside) {
-    const std::string style = StyleOf(ReadFile(kInstall + "/Documentation.htm"));
-    ASSERT_FALSE(style.empty());
+// Error pages show when a site is in trouble: they load nothing from outside, and no script runs in the
+// browser (the ASP.NET page's block runs on the server).
+TEST(Pages, NeedNothingFromOutsideAndRunNoScriptInTheBrowser) {
     const std::regex external(R"((src|href|action)\s*=\s*["']?\s*(https?:|//|javascript:))",
                               std::regex::icase);
+    const std::string serverBlock = "<script runat=\"server\">";
     for (const char* name : kPages) {
         SCOPED_TRACE(name);
         const std::string page = ReadFile(kInstall + "/" + name);
-        for (const char* needed : {"<!DOCTYPE html>", "<meta charset=\"utf-8\">", "<title>"})
-            EXPECT_NE(page.find(needed), std::string::npos) << needed;
+        EXPECT_NE(page.find("<meta charset=\"utf-8\">"), std::string::npos);
+        EXPECT_FALSE(std::regex_search(page, external));
         for (const char* outside : {"<link", "@import"})
             EXPECT_EQ(page.find(outside), std::string::npos) << outside;
-        EXPECT_EQ(StyleOf(page), style);
-        EXPECT_FALSE(std::regex_search(page, external));
-        // No script runs in the browser; the ASP.NET page's block runs on the server.
-        std::size_t at = 0;
-        while ((at = page.find("<script", at)) != std::string::npos) {
-            const std::string serverBlock = "<script runat=\"server\">";
+        for (std::size_t at = page.find("<script"); at != std::string::npos;
+             at = page.find("<script", at + 1))
             EXPECT_EQ(page.compare(at, serverBlock.size(), serverBlock), 0);
-            ++at;
-        }
     }
 }
 

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 namespace qv::test {
 namespace {
 
@@ -46,6 +49,32 @@ TEST(FileSystemTest, StoredPathsMapIntoTheMachineAndNothingElseMaps) {
             EXPECT_FALSE(FileSystem::List(c.stored));
             EXPECT_FALSE(FileSystem::SameLocation(c.stored, c.stored));
         }
+    }
+}
+
+TEST(FileSystemTest, CreatesEveryMissingDirectoryAndIgnoresFailures) {
+    TempMachine machine;
+    const std::string base = machine.Str() + kPathSeparator;
+    const std::string sep(1, kPathSeparator);
+    const auto isDirectory = [](const std::string& path) {
+        return std::filesystem::is_directory(FileSystem::Native(path));
+    };
+    // Nested, with a trailing separator, spaces and non-ASCII letters; "/" separates on both platforms.
+    for (const std::string& path :
+         {base + "a" + sep + "b" + sep + "c", base + "Log Files" + sep + "W3SVC\xc3\xa9" + sep, base + "x/y/z"}) {
+        FileSystem::CreateDirectoryPath(path);
+        EXPECT_TRUE(isDirectory(path)) << path;
+    }
+    // A file in the way is left alone, and nothing is made below it.
+    const std::string file = base + "blocker";
+    std::ofstream(FileSystem::Native(file)) << "data";
+    FileSystem::CreateDirectoryPath(file);
+    FileSystem::CreateDirectoryPath(file + sep + "sub" + sep + "dir");
+    EXPECT_TRUE(std::filesystem::is_regular_file(FileSystem::Native(file)));
+    // Where drives are mapped into the machine directory, a drive path lands there.
+    if (kPathSeparator == '/') {
+        FileSystem::CreateDirectoryPath("D:\\a\\b\\c");
+        EXPECT_TRUE(isDirectory(machine.Str() + "/drive_d/a/b/c"));
     }
 }
 

@@ -10,26 +10,31 @@ namespace {
 constexpr std::uint32_t kMdBinarySample = 9998;
 constexpr std::uint32_t kMdHidden = 9999;
 
-std::u16string TextOf(const std::vector<unsigned char>& bytes, std::uint32_t length) {
-    std::u16string text(length / 2, u'\0');
-    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(char16_t));
-    if (!text.empty() && text.back() == u'\0')
-        text.pop_back();
-    return text;
-}
-
-std::uint32_t DwordOf(const std::vector<unsigned char>& bytes) {
-    std::uint32_t value = 0;
-    std::memcpy(&value, bytes.data(), sizeof value);
-    return value;
-}
-
 struct Answer {
     std::int32_t result = 0;
     MetadataRecord record;
     std::uint32_t required = 0;
     std::vector<unsigned char> data;
 };
+
+// One GetData from the master root handle into a buffer of size bytes; a type of 0 asks for any.
+Answer Get(AdminBase& admin, const char16_t* path, std::uint32_t identifier, std::uint32_t attributes,
+           std::uint32_t userType, std::uint32_t dataType, std::uint32_t size = 5048) {
+    Answer answer;
+    answer.data.assign(size + 1, 0);
+    answer.record = {identifier, attributes, userType, dataType, size, answer.data.data(), 0};
+    answer.result = admin.GetData(kMetadataMasterRootHandle, path, &answer.record, &answer.required);
+    return answer;
+}
+
+// The text read, without its terminator.
+std::u16string Text(const Answer& answer) {
+    std::u16string text(answer.record.dataLen / 2, u'\0');
+    std::memcpy(text.data(), answer.data.data(), text.size() * sizeof(char16_t));
+    if (!text.empty() && text.back() == u'\0')
+        text.pop_back();
+    return text;
+}
 
 } // namespace
 
@@ -71,24 +76,6 @@ void AdminBaseContract::SetUp() {
     m_admin = GetParam().make();
     ASSERT_NE(m_admin, nullptr) << "no admin base from " << GetParam().name;
 }
-
-namespace {
-
-// One GetData from the master root handle into a buffer of size bytes; a type of 0 asks for any.
-Answer Get(AdminBase& admin, const char16_t* path, std::uint32_t identifier, std::uint32_t attributes,
-           std::uint32_t userType, std::uint32_t dataType, std::uint32_t size = 5048) {
-    Answer answer;
-    answer.data.assign(size + 1, 0);
-    answer.record = {identifier, attributes, userType, dataType, size, answer.data.data(), 0};
-    answer.result = admin.GetData(kMetadataMasterRootHandle, path, &answer.record, &answer.required);
-    return answer;
-}
-
-std::u16string Text(const Answer& answer) {
-    return TextOf(answer.data, answer.record.dataLen);
-}
-
-} // namespace
 
 TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLastWhateverTheCaseOfThePath) {
     MetadataHandle lm = 0;
@@ -184,8 +171,10 @@ TEST_P(AdminBaseContract, InheritsFromTheNearestAncestorOnlyWhatItHandsDown) {
         SCOPED_TRACE(c.identifier);
         const Answer answer = Get(*m_admin, c.path, c.identifier, kMetadataInherit, 0, 0);
         EXPECT_EQ(answer.result, c.expected ? kS_OK : kErrDataNotFound);
+        std::uint32_t value = 0;
+        std::memcpy(&value, answer.data.data(), sizeof value);
         if (c.expected) {
-            EXPECT_EQ(DwordOf(answer.data), c.expected);
+            EXPECT_EQ(value, c.expected);
         }
     }
 

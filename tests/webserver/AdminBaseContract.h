@@ -26,20 +26,9 @@ inline void PrintTo(const AdminBaseFactory& factory, std::ostream* os) {
     *os << factory.name;
 }
 
-// The metabase every implementation serves for the contract:
-//   /LM/W3SVC                 ServerComment "Service" (INHERIT), WAMUserName "IWAM_SVC" (FILE, INHERIT),
-//                             IIs5IsolationModeEnabled 1 (DWORD, no attributes), Custom 9999 "hidden" (no
-//                             attributes)
-//   /LM/W3SVC/1               ServerComment "Default Web Site", AppPoolId "DefaultAppPool"
-//   /LM/W3SVC/1/ROOT          Path "c:\inetpub\wwwroot" (FILE, INHERIT)
-//   /LM/W3SVC/1/ROOT/images   (no properties)
-//   /LM/W3SVC/AppPools        AppPoolIdentityType 2 (DWORD, INHERIT)
-//   /LM/W3SVC/AppPools/Pool3  AppPoolIdentityType 3, WAMUserName "poolUser"
-//   /LM/W3SVC/AppPools/Plain  (no properties)
-//   /LM/W3SVC/Filters         (exists only because /LM/W3SVC/Filters/Compression names it)
-//   /LM/W3SVC/Filters/Compression
-//   /LM/W3SVC/2               ServerComment of 1298 characters, Binary 9998 of three bytes
-// Children of /LM/W3SVC in this order: 1, AppPools, Filters, 2.
+// The metabase every implementation serves for the contract: a service with sites 1 and 2, application pools
+// and a key (Filters) that exists only because a deeper key names it; the children of /LM/W3SVC come in the
+// order 1, AppPools, Filters, 2.
 MetabaseModel ContractModel();
 // The text of the long ServerComment of site 2.
 std::u16string ContractLongComment();

@@ -1,10 +1,14 @@
 #include "platform/TextCodec.h"
 #include "webserver/MetabaseConnection.h"
 #include "webserver/ModelAdminBase.h"
+#include "webserver/SiteEnumeration.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
+#include <string>
+#include <tuple>
 
 namespace qv::test {
 namespace {
@@ -14,6 +18,9 @@ std::u16string Units(std::size_t count, char16_t unit = u'a') {
 }
 std::string Chars(std::size_t count, char c = 'a') {
     return std::string(count, c);
+}
+std::u16string Site(std::uint32_t site) {
+    return u"/LM/W3SVC/" + TextCodec::ToUtf16(std::to_string(site));
 }
 
 class MetabaseReads : public ::testing::Test {
@@ -27,52 +34,40 @@ protected:
             EXPECT_EQ(static_cast<ModelAdminBase*>(m_connection.Get())->OpenHandleCount(), 0u);
         }
     }
-    std::optional<std::string> Comment(std::uint32_t site) {
-        return ReadSiteValue(m_connection, site, kMdServerComment, kIisMdUtServer, kMetadataInherit);
-    }
 
     MetabaseModel m_model;
     MetabaseConnection m_connection;
 };
 
-TEST_F(MetabaseReads, ReadSiteValueGrowsItsBufferUpTo1298Characters) {
-    const std::u16string values[] = {
-        Units(129),           Units(1298, u'b'), Units(1299), u"", std::u16string(u"Caf\u00e9\0tail", 9),
-        u"\u65e5\u672c\u8a9e"};
-    for (std::size_t i = 0; i < std::size(values); ++i)
-        m_model.SetText(u"/LM/W3SVC/" + std::u16string(1, static_cast<char16_t>(u'1' + i)), kMdServerComment,
-                        kIisMdUtServer, values[i], kMetadataInherit);
-    m_model.SetText(u"/LM/W3SVC/3000000000", kMdServerComment, kIisMdUtServer, u"high", kMetadataInherit);
+// Description lengths of 129 and 1298 and roots of 129, 130, 259 and 260 characters: QvSitesTest.
+TEST_F(MetabaseReads, SiteValuesAreReadWholeOrNotAtAll) {
+    const std::pair<std::uint32_t, std::u16string> comments[] = {{1, Units(1298)},
+                                                                 {2, Units(1299)},
+                                                                 {3, u""},
+                                                                 {4, std::u16string(u"Caf\u00e9\0tail", 9)},
+                                                                 {5, u"\u65e5\u672c\u8a9e"},
+                                                                 {3000000000u, u"high"}};
+    for (const auto& [site, text] : comments)
+        m_model.SetText(Site(site), kMdServerComment, kIisMdUtServer, text, kMetadataInherit);
+    m_model.SetText(Site(1) + u"/ROOT", kMdVrPath, kIisMdUtFile, u"/" + Units(258), kMetadataInherit);
+    m_model.SetText(Site(2) + u"/Root", kMdVrPath, kIisMdUtFile, u"/" + Units(259), kMetadataInherit);
+    m_model.SetText(Site(3) + u"/Root", kMdVrPath, kIisMdUtFile, u"", kMetadataInherit);
     Connect();
 
-    EXPECT_EQ(Comment(1), Chars(129));
-    EXPECT_EQ(Comment(2), Chars(1298, 'b'));
-    EXPECT_FALSE(Comment(3)); // never a cut value
-    EXPECT_FALSE(Comment(4));
-    EXPECT_EQ(Comment(5), TextCodec::FromUtf16(u"Caf\u00e9")); // text ends at its first zero unit
-    // Narrow text may take more bytes than the UTF-16 value did; it is never cut for that.
-    EXPECT_EQ(Comment(6), TextCodec::FromUtf16(u"\u65e5\u672c\u8a9e"));
-    EXPECT_FALSE(Comment(9));
-    EXPECT_EQ(Comment(3000000000u), "high"); // the site's number is unsigned
-}
-
-TEST_F(MetabaseReads, ReadSiteRootValueReadsPathsUpTo259Characters) {
-    const std::uint32_t lengths[] = {129, 130, 259, 260};
-    for (std::uint32_t site = 1; site <= 4; ++site)
-        m_model.SetText(u"/LM/W3SVC/" + std::u16string(1, static_cast<char16_t>(u'0' + site)) + u"/ROOT",
-                        kMdVrPath, kIisMdUtFile, u"/" + Units(lengths[site - 1] - 1), kMetadataInherit);
-    m_model.AddKey(u"/LM/W3SVC/5"); // no Root
-    m_model.SetText(u"/LM/W3SVC/6/Root", kMdVrPath, kIisMdUtFile, u"", kMetadataInherit);
-    Connect();
-    const std::pair<std::uint32_t, std::optional<std::string>> cases[] = {{1, "/" + Chars(128)},
-                                                                          {2, "/" + Chars(129)},
-                                                                          {3, "/" + Chars(258)},
-                                                                          {4, {}},
-                                                                          {5, {}},
-                                                                          {9, {}},
-                                                                          {6, ""}};
-    for (const auto& [site, root] : cases)
-        EXPECT_EQ(ReadSiteRootValue(m_connection, site, kMdVrPath), root) << site;
+    using Value = std::optional<std::string>;
+    const std::tuple<std::uint32_t, Value, Value> cases[] = {
+        {1, Chars(1298), "/" + Chars(258)},
+        {2, {}, {}},                                 // never a cut value
+        {3, {}, ""},                                 // an empty description is none, an empty root is a root
+        {4, TextCodec::FromUtf16(u"Caf\u00e9"), {}}, // text ends at its first zero unit; no Root key
+        // Narrow text may take more bytes than the UTF-16 value did; it is never cut for that.
+        {5, TextCodec::FromUtf16(u"\u65e5\u672c\u8a9e"), {}},
+        {9, {}, {}},
+        {3000000000u, "high", {}}}; // the site's number is unsigned
+    for (const auto& [site, comment, root] : cases) {
+        EXPECT_EQ(ReadSiteDescription(m_connection, site), comment) << site;
+        EXPECT_EQ(ReadSiteRoot(m_connection, site), root) << site;
+    }
 }
 
 TEST_F(MetabaseReads, ReadServiceValueGivesNumbersAsFiveBytesAndTextOfAnyLength) {
@@ -87,23 +82,20 @@ TEST_F(MetabaseReads, ReadServiceValueGivesNumbersAsFiveBytesAndTextOfAnyLength)
         return ReadServiceValue(m_connection, path, id, userType, dataType, kMetadataInherit, length);
     };
 
+    // A number is its four bytes in machine order and a zero byte.
+    std::string number(5, '\0');
+    const std::uint32_t value = 0x01020304;
+    std::memcpy(number.data(), &value, 4);
     std::uint32_t length = 0;
-    const auto number =
-        read("/W3SVC/AppPools/P", kMdAppPoolIdentityType, kIisMdUtServer, kDwordMetadata, &length);
-    ASSERT_TRUE(number);
-    ASSERT_EQ(number->size(), 5u);
-    std::uint32_t value = 0;
-    std::memcpy(&value, number->data(), 4);
-    EXPECT_EQ(value, 0x01020304u);
-    EXPECT_EQ((*number)[4], '\0');
+    EXPECT_EQ(read("/W3SVC/AppPools/P", kMdAppPoolIdentityType, kIisMdUtServer, kDwordMetadata, &length),
+              number);
     EXPECT_EQ(length, 4u);
     EXPECT_EQ(read("/W3SVC/AppPools/P", kMdWamUserName, kIisMdUtFile, kStringMetadata, &length),
               Chars(3000, 'u'));
     EXPECT_EQ(length, 3000u);
 
-    // An empty text is a value; a number asked as text is none.
+    // An empty text is a value.
     EXPECT_EQ(read("/W3SVC", kMdWamUserName, kIisMdUtFile, kStringMetadata, &length), "");
-    EXPECT_FALSE(read("/W3SVC/AppPools/P", kMdAppPoolIdentityType, kIisMdUtServer, kStringMetadata, &length));
     EXPECT_FALSE(
         read("/W3SVC/AppPools/Missing", kMdAppPoolIdentityType, kIisMdUtServer, kDwordMetadata, &length));
     // A path that does not fit the call's buffer is never sent.

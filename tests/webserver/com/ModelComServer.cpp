@@ -14,12 +14,28 @@ const char16_t* Utf16(LPCWSTR text) {
 
 } // namespace
 
-ModelComServer::ModelComServer(std::shared_ptr<const MetabaseModel> model) : m_adminBase(std::move(model)) {
+ModelComServer::ModelComServer(std::shared_ptr<const MetabaseModel> model)
+    : m_model(model), m_adminBase(std::move(model)) {
     ++g_live;
 }
 
 ModelComServer::~ModelComServer() {
     --g_live;
+}
+
+DWORD ModelComServer::Register(std::shared_ptr<const MetabaseModel> model) {
+    IClassFactory* classObject = new ModelComServer(std::move(model));
+    DWORD cookie = 0;
+    if (FAILED(CoRegisterClassObject(CLSID_MSAdminBase, classObject, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                     &cookie)))
+        cookie = 0;
+    classObject->Release(); // COM holds its own reference while registered
+    return cookie;
+}
+
+void ModelComServer::Revoke(DWORD cookie) {
+    if (cookie)
+        CoRevokeClassObject(cookie);
 }
 
 long ModelComServer::LiveCount() {
@@ -31,11 +47,14 @@ HRESULT WINAPI ModelComServer::QueryInterface(REFIID riid, void** object) {
         return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMSAdminBase_W)) {
         *object = static_cast<IMSAdminBaseW*>(this);
-        AddRef();
-        return S_OK;
+    } else if (IsEqualIID(riid, IID_IClassFactory)) {
+        *object = static_cast<IClassFactory*>(this);
+    } else {
+        *object = nullptr;
+        return E_NOINTERFACE;
     }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
 }
 
 ULONG WINAPI ModelComServer::Release() {
@@ -43,6 +62,18 @@ ULONG WINAPI ModelComServer::Release() {
     if (left == 0)
         delete this;
     return left;
+}
+
+HRESULT WINAPI ModelComServer::CreateInstance(IUnknown* outer, REFIID riid, void** object) {
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (outer)
+        return CLASS_E_NOAGGREGATION;
+    ModelComServer* server = new ModelComServer(m_model);
+    const HRESULT result = server->QueryInterface(riid, object);
+    server->Release();
+    return result;
 }
 
 HRESULT WINAPI ModelComServer::OpenKey(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath,
@@ -65,9 +96,7 @@ HRESULT WINAPI ModelComServer::CloseKey(METADATA_HANDLE hMDHandle) {
 
 HRESULT WINAPI ModelComServer::EnumKeys(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, LPWSTR pszMDName,
                                         DWORD dwMDEnumObjectIndex) {
-    if (!pszMDName)
-        return E_INVALIDARG;
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_mutex); // the model refuses a null name itself
     return m_adminBase.EnumKeys(hMDHandle, Utf16(pszMDPath), reinterpret_cast<char16_t*>(pszMDName),
                                 dwMDEnumObjectIndex);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // A stand-in IIS Admin Base Object for the tests: IMSAdminBase over an in-memory metabase. OpenKey,
 // CloseKey, EnumKeys and GetData answer as IIS does (through ModelAdminBase); every other method gives
-// E_NOTIMPL. Free-threaded: calls may come from any thread of the multithreaded apartment.
+// E_NOTIMPL. Free-threaded: calls may come from any thread of the multithreaded apartment. It is its own
+// class object too: the one registered under CLSID_MSAdminBase makes a fresh object over the same metabase
+// for each CoCreateInstance, as COM would find IIS's.
 #include "webserver/MetabaseModel.h"
 #include "webserver/ModelAdminBase.h"
 
@@ -17,17 +19,20 @@
 
 namespace qv::test {
 
-class ModelComServer final : public IMSAdminBaseW {
+class ModelComServer final : public IMSAdminBaseW, public IClassFactory {
 public:
-    // Starts with one reference, which the creator owns.
-    explicit ModelComServer(std::shared_ptr<const MetabaseModel> model);
-
-    // Objects alive now, in this process.
+    // Registers a class object over model in the calling thread's apartment: its cookie, 0 when COM refused.
+    static DWORD Register(std::shared_ptr<const MetabaseModel> model);
+    static void Revoke(DWORD cookie);
+    // Objects alive now in this process, class objects included.
     static long LiveCount();
 
     HRESULT WINAPI QueryInterface(REFIID riid, void** object) override;
     ULONG WINAPI AddRef() override { return ++m_references; }
     ULONG WINAPI Release() override;
+
+    HRESULT WINAPI CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
+    HRESULT WINAPI LockServer(BOOL) override { return S_OK; }
 
     HRESULT WINAPI OpenKey(METADATA_HANDLE hMDHandle, LPCWSTR pszMDPath, DWORD dwMDAccessRequested,
                            DWORD dwMDTimeOut, PMETADATA_HANDLE phMDNewHandle) override;
@@ -83,9 +88,12 @@ public:
     HRESULT WINAPI GetServerGuid() override { return E_NOTIMPL; }
 
 private:
+    // Starts with one reference, which the creator owns.
+    explicit ModelComServer(std::shared_ptr<const MetabaseModel> model);
     ~ModelComServer();
 
     std::atomic<ULONG> m_references{1};
+    std::shared_ptr<const MetabaseModel> m_model;
     std::mutex m_mutex;
     ModelAdminBase m_adminBase;
 };
