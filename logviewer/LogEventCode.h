@@ -1,5 +1,7 @@
 #pragma once
 // The event code of a handler log line (its sixth field). 0 marks a line that gives no row.
+#include "settings/RulesReader.h"
+
 #include <cstdint>
 
 namespace qv {
@@ -9,7 +11,7 @@ enum class LogEventCode : std::int32_t {
     StaticFile = 2,
     ImageFile = 3,
     DynamicFile = 4,
-    RulesReloaded = 9, // rules.qv was read again; the seventh field is the rule count
+    RulesReloaded = kRulesReloadedEvent, // rules.qv was read again; the seventh field is the rule count
 };
 
 } // namespace qv

@@ -4,6 +4,7 @@
 #include "platform/WinError.h"
 
 #include <cstring>
+#include <string>
 
 namespace qv {
 
@@ -14,11 +15,10 @@ constexpr const char* kColumnsValue = "cols";
 
 // The value's bytes when it has exactly the size asked for.
 template <std::size_t N> bool ReadExactly(const RegistryKey& key, const char* name, std::int32_t (&out)[N]) {
-    std::uint32_t size = sizeof(out);
-    std::int32_t data[N] = {};
-    if (key.QueryValue(name, nullptr, data, &size) != kErrorSuccess || size != sizeof(out))
+    std::string data;
+    if (key.ReadValue(name, nullptr, data, sizeof(out)) != kErrorSuccess || data.size() != sizeof(out))
         return false;
-    std::memcpy(out, data, sizeof(out));
+    std::memcpy(out, data.data(), sizeof(out));
     return true;
 }
 

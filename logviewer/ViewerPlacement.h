@@ -1,7 +1,9 @@
 #pragma once
-// The viewer's window place and column widths, kept under SOFTWARE\Helmark\Quorvane\Dlg\Log: "win", the
+// The viewer's window place and column widths, kept in the key Log below the dialog key: "win", the
 // window's screen rectangle (left, top, right, bottom), and "cols", the widths of the eight columns, both
 // REG_BINARY of 32-bit signed integers. A value that cannot be read, or has another size, keeps the default.
+#include "settings/ProductKeys.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -17,7 +19,8 @@ struct WindowRect {
 
 class ViewerPlacement {
 public:
-    static constexpr const char* kKey = "SOFTWARE\\Helmark\\Quorvane\\Dlg\\Log";
+    static constexpr auto kKeyPath = KeyBelow(kDialogKeyPath, "Log");
+    static constexpr const char* kKey = kKeyPath.data();
     static constexpr std::array<std::int32_t, 8> kDefaultColumns = {70, 60, 100, 100, 200, 200, 100, 100};
 
     // defaultColumns: the widths that stand where "cols" cannot be read.

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -58,6 +59,22 @@ public:
     // Enumeration by index from 0; kErrorNoMoreItems past the end.
     long EnumSubKey(std::uint32_t index, std::string& name) const;
     long EnumValue(std::uint32_t index, std::string& name) const;
+
+    // The reads below are written once for both backends on the calls above.
+    // The whole value: its size is asked first; a value that grows before it is read is asked again. data is
+    // empty on failure. type may be null.
+    long ReadValue(std::string_view name, std::uint32_t* type, std::string& data) const;
+    // At most maxBytes in one call: a longer value gives kErrorMoreData.
+    long ReadValue(std::string_view name, std::uint32_t* type, std::string& data,
+                   std::uint32_t maxBytes) const;
+    // A value of any type read as text of at most maxChars characters: its bytes up to the first zero byte.
+    // A value longer than maxChars + 1 bytes, or as long without a zero, does not fit (kErrorMoreData).
+    long ReadText(std::string_view name, std::uint32_t maxChars, std::string& text,
+                  std::uint32_t* type = nullptr) const;
+    // Every subkey or value name, in enumeration order. An error other than the end is returned, with the
+    // names read before it.
+    long SubKeyNames(std::vector<std::string>& names) const;
+    long ValueNames(std::vector<std::string>& names) const;
 
     void Close();
     bool IsOpen() const { return m_open; }

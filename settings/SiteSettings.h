@@ -2,6 +2,7 @@
 // All settings of the error handler for one web site, or for the default entry (siteId 0). The stored values
 // keep the names of their registry values. A new record is entirely zero.
 #include "PendingLogEntry.h"
+#include "ProductKeys.h"
 #include "RedirectRule.h"
 #include "ValueList.h"
 #include "platform/TimedLock.h"
@@ -56,10 +57,6 @@ inline constexpr const char* DynExtList = "DynExtList";
 inline constexpr const char* ImgFilters = "ImgFilters";
 inline constexpr const char* ImgExts = "ImgExts";
 } // namespace value
-
-inline constexpr const char* kProductKey = "SOFTWARE\\Helmark\\Quorvane";
-inline constexpr const char* kSitesKey = "SOFTWARE\\Helmark\\Quorvane\\Value\\Sites";
-inline constexpr const char* kDialogKey = "SOFTWARE\\Helmark\\Quorvane\\Dlg";
 
 // Fills record with the default entry: built-in defaults, replaced by what the Sites key holds.
 // installDirectory is FindInstallDirectory's answer.

@@ -5,12 +5,10 @@
 // invalid.
 //
 // A handle carries the key's row id, the generation of the store connection it came from and whether it
-// may read and write.
-//
-// While batches are alive (RegistryBatch.h) the writes share one transaction, begun by the first write
-// and committed by the last batch to end, by a write that finds it older than 50 ms, by a switch to
-// another store and at exit.
-#include <chrono>
+// may read and write. The file is KeyStoreFile's, the transactions KeyStoreTransactions'.
+#include "platform/posix/KeyStoreTransactions.h"
+#include "platform/posix/StatementCache.h"
+
 #include <cstdint>
 #include <mutex>
 #include <set>
@@ -18,7 +16,6 @@
 #include <string_view>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace qv {
 
@@ -56,54 +53,31 @@ private:
         kEnumSubKey,
         kEnumValue,
         kDeleteKey,
-        kBegin,
-        kCommit,
-        kRollback,
-        kSavepoint,
-        kRelease,
-        kRollbackToSavepoint,
         kStatementCount
     };
 
-    KeyStore() = default;
+    KeyStore();
     void CloseAtExit();
 
     void LeaveParentConnection();
     long Ensure();
     long OpenStore();
-    long Verify();
-    long PrepareSchema(bool readOnly);
     void CloseStore();
-    sqlite3_stmt* Get(Statement which);
     long EnumName(Statement which, std::uintptr_t handle, std::uint32_t index, std::string& name);
-    long Step(Statement which);
     long KeyId(std::uintptr_t handle, std::int64_t* id) const;
     long EnsureKey(std::uintptr_t handle, std::int64_t* id);
     long ResolvePath(std::string_view path, bool create, std::int64_t* id, bool* created);
     long MissingOrDeleted(std::int64_t id, long missing);
-    template <class Operation> long Retry(Operation operation);
-    template <class Operation> long Write(bool severalStatements, Operation operation);
-    long BatchTransaction();
-    long CommitBatch();
-    bool BatchLost(long* result);
 
     std::mutex m_mutex;
     sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_statements[kStatementCount] = {};
+    StatementCache m_statements;
+    KeyStoreTransactions m_transactions;
     std::string m_path;
     bool m_readOnly = false;
     std::uint32_t m_generation = 0;
     // Stores that passed the quick check in this process: path, device and inode.
     std::set<std::string> m_verified;
-
-    // Batches alive in the process; whether their transaction is open on m_db, and since when.
-    int m_batches = 0;
-    bool m_batchOpen = false;
-    std::chrono::steady_clock::time_point m_batchBegun;
-    // The first error that lost writes of the batches, given to the last one when it ends.
-    long m_batchError = 0;
-    // In a forked child: the stores its parents were writing when they forked.
-    std::set<std::string> m_lockedByParent;
 };
 
 } // namespace qv

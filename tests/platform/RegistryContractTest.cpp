@@ -9,9 +9,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <atomic>
 #include <random>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace std::string_literals;
@@ -54,14 +56,10 @@ protected:
     static long Set(RegistryKey& key, const std::string& name, std::uint32_t type, const std::string& bytes) {
         return key.SetValue(name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     }
+    // Every name up to kErrorNoMoreItems, which the helpers take for the end.
     static std::vector<std::string> Names(const RegistryKey& key, bool subkeys) {
         std::vector<std::string> names;
-        std::string name;
-        long result = kErrorSuccess;
-        for (std::uint32_t i = 0;
-             (result = subkeys ? key.EnumSubKey(i, name) : key.EnumValue(i, name)) == kErrorSuccess; ++i)
-            names.push_back(name);
-        EXPECT_EQ(result, kErrorNoMoreItems);
+        EXPECT_EQ(subkeys ? key.SubKeyNames(names) : key.ValueNames(names), kErrorSuccess);
         return names;
     }
 
@@ -87,10 +85,7 @@ TEST_F(RegistryContractTest, OpenAndCreateFindMakeAndNameKeysWithoutLetterCase) 
         ASSERT_EQ(key.Create(Path(path), RegAccess::ReadWrite, &created), kErrorSuccess) << path;
         EXPECT_EQ(created, isNew) << path;
     }
-    std::string upper = Path("a\\d");
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
-    EXPECT_EQ(key.Open(upper, RegAccess::ReadWrite), kErrorSuccess);
+    EXPECT_EQ(key.Open(Path("a\\d").replace(0, 8, "software"), RegAccess::ReadWrite), kErrorSuccess);
 
     // Value names too.
     ASSERT_EQ(Set(key, "ValueName", kRegSz, "one\0"s), kErrorSuccess);
@@ -139,6 +134,54 @@ TEST_F(RegistryContractTest, EveryTypeRoundTripsByteForByteEmptyValuesIncluded) 
     EXPECT_EQ(size, 19u);
     EXPECT_EQ(type, kRegSz);
     EXPECT_EQ(key.QueryValue("Sz", &type, nullptr, nullptr), kErrorSuccess);
+}
+
+// The reads written once on QueryValue: whole values however they change meanwhile, bounded ones, text.
+TEST_F(RegistryContractTest, ReadHelpersTakeWholeBoundedAndTextValues) {
+    RegistryKey key = Make("Read");
+    const std::string big(70000, 'b');
+    ASSERT_EQ(Set(key, "Big", kRegBinary, big), kErrorSuccess);
+    ASSERT_EQ(Set(key, "Text", kRegSz, "abc\0def\0"s), kErrorSuccess);
+    ASSERT_EQ(Set(key, "Bare", kRegBinary, "abcd"), kErrorSuccess);
+    std::string data = "stale";
+    std::uint32_t type = 0;
+    EXPECT_EQ(key.ReadValue("Big", &type, data), kErrorSuccess);
+    EXPECT_TRUE(data == big && type == kRegBinary);
+    EXPECT_EQ(key.ReadValue("Missing", nullptr, data), kErrorFileNotFound);
+    EXPECT_EQ(key.ReadValue("Big", nullptr, data, 16), kErrorMoreData);
+    EXPECT_TRUE(data.empty());
+    EXPECT_EQ(key.ReadValue("Bare", nullptr, data, 4), kErrorSuccess);
+    EXPECT_EQ(data, "abcd");
+
+    // Text ends at its first zero; the whole value, and one without a zero its terminator, must fit.
+    const std::tuple<const char*, std::uint32_t, long, const char*> texts[] = {
+        {"Text", 6, kErrorMoreData, ""}, {"Text", 7, kErrorSuccess, "abc"},
+        {"Text", 2, kErrorMoreData, ""}, {"Bare", 4, kErrorSuccess, "abcd"},
+        {"Bare", 3, kErrorMoreData, ""}, {"None", 9, kErrorFileNotFound, ""}};
+    for (const auto& [name, limit, result, text] : texts) {
+        EXPECT_EQ(key.ReadText(name, limit, data, &type), result) << name << limit;
+        EXPECT_EQ(data, text) << name << limit;
+    }
+
+    // A value that changes size between the size asked and the read is read whole all the same.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        RegistryKey mine; // no assertions here: the Windows lane's test framework is not thread-safe
+        mine.Create(Path("Read"), RegAccess::Write);
+        for (int i = 0; i < 200; ++i)
+            Set(mine, "Moving", kRegBinary, std::string(i % 2 ? 5000 : 5, static_cast<char>('a' + i % 2)));
+        done = true;
+    });
+    while (!done) {
+        const long result = key.ReadValue("Moving", nullptr, data);
+        if (result != kErrorFileNotFound && result != kErrorSuccess) {
+            ADD_FAILURE() << "error " << result;
+            break;
+        }
+        EXPECT_TRUE(result != kErrorSuccess || data == std::string(5, 'a') || data == std::string(5000, 'b'))
+            << data.size();
+    }
+    writer.join();
 }
 
 TEST_F(RegistryContractTest, AccessModesAreEnforced) {

@@ -62,13 +62,10 @@ inline long Set(RegistryKey& key, const std::string& name, std::uint32_t type, c
 
 // The value's bytes, or nothing when it cannot be read.
 inline std::optional<std::string> Get(const RegistryKey& key, const std::string& name) {
-    std::uint32_t size = 0;
-    if (key.QueryValue(name, nullptr, nullptr, &size) != kErrorSuccess)
+    std::string bytes;
+    if (key.ReadValue(name, nullptr, bytes) != kErrorSuccess)
         return std::nullopt;
-    std::string bytes(size, '\0');
-    if (key.QueryValue(name, nullptr, bytes.data(), &size) != kErrorSuccess)
-        return std::nullopt;
-    return bytes.substr(0, size);
+    return bytes;
 }
 
 inline std::string ReadWholeFile(const std::filesystem::path& path) {

@@ -87,12 +87,11 @@ int main(int argc, char** argv) {
     if (mode != "read" || argc != 5)
         return 2;
     RegistryKey key;
-    std::uint32_t size = 0;
+    std::string bytes;
     long result = key.Open(argv[3], RegAccess::Read);
     if (result == kErrorSuccess)
-        result = key.QueryValue(argv[4], nullptr, nullptr, &size);
+        result = key.ReadValue(argv[4], nullptr, bytes);
     if (result != kErrorSuccess)
         return result == kErrorFileNotFound ? 3 : 1;
-    const auto bytes = test::Get(key, argv[4]);
-    return bytes && std::fwrite(bytes->data(), 1, bytes->size(), stdout) == bytes->size() ? 0 : 1;
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() ? 0 : 1;
 }

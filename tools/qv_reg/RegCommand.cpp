@@ -3,11 +3,11 @@
 #include "RegFileParser.h"
 #include "RegValueText.h"
 
+#include "platform/AsciiText.h"
 #include "platform/RegistryKey.h"
 #include "platform/WinError.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -21,47 +21,25 @@ constexpr const char* kSuccess = "The operation completed successfully.";
 constexpr const char* kNotFound = "The system was unable to find the specified registry key or value.";
 constexpr const char* kDefaultName = "(Default)";
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 std::string ShownName(const std::string& name) {
     return name.empty() ? kDefaultName : name;
 }
 
-// The whole value, however large: the first call asks the size, a value that grows in between is asked again.
 long ReadValue(const RegistryKey& key, const std::string& name, RegValue& value) {
     value.name = name;
-    std::uint32_t size = 0;
-    long result = key.QueryValue(name, &value.type, nullptr, &size);
-    for (int attempt = 0; result == kErrorSuccess || result == kErrorMoreData; ++attempt) {
-        value.data.assign(size, '\0');
-        result = key.QueryValue(name, &value.type, value.data.data(), &size);
-        if (result == kErrorSuccess) {
-            value.data.resize(size);
-            return kErrorSuccess;
-        }
-        if (attempt == 8)
-            break;
-    }
-    return result;
+    return key.ReadValue(name, &value.type, value.data);
 }
 
+// A listing shows what could be enumerated before an error.
 std::vector<std::string> ValueNames(const RegistryKey& key) {
     std::vector<std::string> names;
-    std::string name;
-    for (std::uint32_t index = 0; key.EnumValue(index, name) == kErrorSuccess; ++index)
-        names.push_back(name);
+    key.ValueNames(names);
     return names;
 }
 
 std::vector<std::string> SubKeyNames(const RegistryKey& key) {
     std::vector<std::string> names;
-    std::string name;
-    for (std::uint32_t index = 0; key.EnumSubKey(index, name) == kErrorSuccess; ++index)
-        names.push_back(name);
+    key.SubKeyNames(names);
     return names;
 }
 
@@ -95,7 +73,7 @@ RegCommand::RegCommand(std::istream& in, std::ostream& out, std::ostream& err,
 int RegCommand::Run(const std::vector<std::string>& args) {
     if (args.empty())
         return Usage(std::string());
-    m_verb = Lower(args.front());
+    m_verb = AsciiText::Lower(args.front());
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (m_verb == "/?" || m_verb == "-?")
         return Usage(std::string());
@@ -123,7 +101,7 @@ bool RegCommand::ParseOptions(const std::vector<std::string>& args, std::size_t 
         const std::string& arg = args[i];
         std::string name;
         if (arg.size() >= 2 && (arg[0] == '/' || arg[0] == '-')) {
-            name = Lower(arg);
+            name = AsciiText::Lower(arg);
             name[0] = '/';
         }
         const bool flag = std::find(flags.begin(), flags.end(), name) != flags.end();
@@ -464,7 +442,7 @@ bool RegCommand::Confirm(const std::string& question) {
         const std::size_t first = answer.find_first_not_of(" \t\r");
         if (first == std::string::npos)
             continue;
-        const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(answer[first])));
+        const char c = AsciiText::Lower(answer[first]);
         if (c == 'y')
             return true;
         if (c == 'n')

@@ -4,6 +4,7 @@
 #include "RegKeyPath.h"
 #include "Utf8.h"
 
+#include "platform/AsciiText.h"
 #include "platform/RegistryKey.h"
 
 #include <algorithm>
@@ -43,16 +44,6 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
                auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; };
                return lower(a) == lower(b);
            });
-}
-
-int HexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
 }
 
 int LineOfOffset(std::string_view bytes, std::size_t offset) {
@@ -305,8 +296,8 @@ bool RegFileParser::ParseValue(const std::vector<std::u16string_view>& lines, st
         std::u16string_view digits = rest.substr(6);
         std::size_t count = 0;
         std::uint32_t number32 = 0;
-        while (count < digits.size() && HexValue(digits[count]) >= 0) {
-            number32 = number32 * 16 + static_cast<std::uint32_t>(HexValue(digits[count]));
+        while (count < digits.size() && AsciiText::HexDigit(digits[count]) >= 0) {
+            number32 = number32 * 16 + static_cast<std::uint32_t>(AsciiText::HexDigit(digits[count]));
             ++count;
         }
         if (count == 0 || count > 8 || !IsLineEnd(digits.substr(count)))
@@ -327,9 +318,9 @@ bool RegFileParser::ParseValue(const std::vector<std::u16string_view>& lines, st
             return Fail(number, "hex( must be followed by a hexadecimal type number and \"):\"");
         type = 0;
         for (std::size_t i = 4; i < close; ++i) {
-            if (HexValue(rest[i]) < 0)
+            if (AsciiText::HexDigit(rest[i]) < 0)
                 return Fail(number, "hex( must be followed by a hexadecimal type number and \"):\"");
-            type = type * 16 + static_cast<std::uint32_t>(HexValue(rest[i]));
+            type = type * 16 + static_cast<std::uint32_t>(AsciiText::HexDigit(rest[i]));
         }
         rest.remove_prefix(close + 2);
     } else {
@@ -390,13 +381,13 @@ bool RegFileParser::ParseHex(std::u16string_view text, std::string& bytes, int n
                 token = TrimRight(token.substr(0, semicolon));
         }
         if (token.empty() || token.size() > 2 ||
-            !std::all_of(token.begin(), token.end(), [](char16_t c) { return HexValue(c) >= 0; }))
+            !std::all_of(token.begin(), token.end(), [](char16_t c) { return AsciiText::HexDigit(c) >= 0; }))
             return Fail(number, "bad hex byte \"" + Ascii(token) +
                                     "\": bytes are 1 or 2 hexadecimal digits "
                                     "separated by ','");
         int byte = 0;
         for (char16_t c : token)
-            byte = byte * 16 + HexValue(c);
+            byte = byte * 16 + AsciiText::HexDigit(c);
         bytes += static_cast<char>(byte);
         if (comma == std::u16string_view::npos)
             return true;

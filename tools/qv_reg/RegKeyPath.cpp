@@ -1,8 +1,9 @@
 #include "RegKeyPath.h"
 
+#include "platform/AsciiText.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace qv {
 
@@ -10,19 +11,12 @@ namespace {
 
 constexpr std::string_view kRootName = "HKEY_LOCAL_MACHINE";
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 bool IsOtherRoot(std::string_view root) {
     static constexpr std::array<std::string_view, 10> others = {
         "HKCU", "HKEY_CURRENT_USER",   "HKCR", "HKEY_CLASSES_ROOT",    "HKU", "HKEY_USERS",
         "HKCC", "HKEY_CURRENT_CONFIG", "HKPD", "HKEY_PERFORMANCE_DATA"};
     return std::any_of(others.begin(), others.end(),
-                       [root](std::string_view name) { return EqualsNoCase(root, name); });
+                       [root](std::string_view name) { return AsciiText::EqualNoCase(root, name); });
 }
 
 } // namespace
@@ -39,7 +33,7 @@ std::optional<RegKeyPath> RegKeyPath::Parse(std::string_view text, std::string* 
         text.remove_suffix(1);
     const std::size_t separator = text.find('\\');
     const std::string_view root = text.substr(0, separator);
-    if (!EqualsNoCase(root, "HKLM") && !EqualsNoCase(root, kRootName)) {
+    if (!AsciiText::EqualNoCase(root, "HKLM") && !AsciiText::EqualNoCase(root, kRootName)) {
         if (IsOtherRoot(root))
             return fail("Only HKEY_LOCAL_MACHINE (HKLM) is supported.");
         return fail("Invalid key name.");

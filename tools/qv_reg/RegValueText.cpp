@@ -1,12 +1,10 @@
 #include "RegValueText.h"
 
+#include "platform/AsciiText.h"
 #include "platform/RegistryKey.h"
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <cstdio>
-#include <cstring>
+#include <limits>
 
 namespace qv {
 
@@ -32,13 +30,6 @@ constexpr TypeEntry kTypes[] = {
     {10, "REG_RESOURCE_REQUIREMENTS_LIST", false},
     {kRegQword, "REG_QWORD", true},
 };
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
 
 std::string HexDigits(std::string_view bytes) {
     static constexpr char digits[] = "0123456789ABCDEF";
@@ -68,25 +59,11 @@ template <typename T> std::string LittleEndianBytes(T value) {
 
 // reg.exe takes numbers in decimal or, after 0x, in hexadecimal.
 template <typename T> bool ParseNumber(std::string_view text, T& value) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    if (text.empty())
+    std::uint64_t parsed = 0;
+    if (!AsciiText::ParseUnsigned(text, std::numeric_limits<T>::max(), parsed))
         return false;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    return error == std::errc() && end == text.data() + text.size();
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    value = static_cast<T>(parsed);
+    return true;
 }
 
 } // namespace
@@ -103,7 +80,7 @@ std::string RegValueText::TypeName(std::uint32_t type) {
 
 std::optional<std::uint32_t> RegValueText::ParseTypeName(std::string_view name) {
     for (const TypeEntry& entry : kTypes) {
-        if (entry.addable && EqualsNoCase(entry.name, name))
+        if (entry.addable && AsciiText::EqualNoCase(entry.name, name))
             return entry.type;
     }
     return std::nullopt;
@@ -205,13 +182,10 @@ bool RegValueText::FromCommandLine(std::uint32_t type, std::string_view text, st
         return true;
     }
     case kRegBinary:
-        if (text.size() % 2 != 0 ||
-            std::any_of(text.begin(), text.end(), [](char c) { return HexValue(c) < 0; })) {
+        if (!AsciiText::ParseHex(text, data)) {
             error = "REG_BINARY data must be an even number of hexadecimal digits.";
             return false;
         }
-        for (std::size_t i = 0; i < text.size(); i += 2)
-            data += static_cast<char>(HexValue(text[i]) * 16 + HexValue(text[i + 1]));
         return true;
     default:
         error = "Invalid type: " + TypeName(type) + ".";
