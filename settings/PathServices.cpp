@@ -16,8 +16,6 @@ namespace {
 
 constexpr const char* kProductName = "Quorvane";
 constexpr const char* kInstallValue = "ProgFiles";
-// The caller's buffer of 260 characters: 259 and the terminator.
-constexpr std::uint32_t kInstallBytes = 260;
 constexpr std::size_t kMaxPath = 259;
 
 bool EndsWithSeparator(const std::string& path) {
@@ -45,25 +43,16 @@ std::string DefaultInstallDirectory() {
 }
 
 std::string FindInstallDirectory() {
-    std::string directory = DefaultInstallDirectory();
     RegistryKey key;
-    if (key.Open(kProductKey, RegAccess::Read) != kErrorSuccess)
-        return directory;
-    std::array<char, kInstallBytes> buffer{};
-    std::uint32_t size = kInstallBytes;
-    if (key.QueryValue(kInstallValue, nullptr, buffer.data(), &size) == kErrorSuccess &&
-        size <= kInstallBytes) {
-        const auto end = std::find(buffer.data(), buffer.data() + size, '\0');
-        const std::string stored(buffer.data(), end);
-        // A text that leaves no room for its terminator does not fit; an empty one names no directory.
-        if (!stored.empty() && stored.size() <= kMaxPath) {
-            directory = stored;
-            // Names are appended to the directory directly ("Logs", "Templates"): it must end in a separator.
-            if (!EndsWithSeparator(directory))
-                directory += kPathSeparator;
-        }
-    }
-    return directory;
+    std::string stored;
+    // A text that leaves no room for its terminator does not fit; an empty one names no directory.
+    if (key.Open(kProductKey, RegAccess::Read) != kErrorSuccess ||
+        key.ReadText(kInstallValue, kMaxPath, stored) != kErrorSuccess || stored.empty())
+        return DefaultInstallDirectory();
+    // Names are appended to the directory directly ("Logs", "Templates"): it must end in a separator.
+    if (!EndsWithSeparator(stored))
+        stored += kPathSeparator;
+    return stored;
 }
 
 void ExpandPathTokens(std::string& path, std::int32_t siteId, const std::string& installDirectory) {

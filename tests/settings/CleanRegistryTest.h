@@ -38,13 +38,9 @@ protected:
         RegistryKey key;
         if (key.Open(path, RegAccess::Read) != kErrorSuccess)
             return std::nullopt;
-        std::uint32_t size = 0;
-        if (key.QueryValue(name, type, nullptr, &size) != kErrorSuccess)
+        std::string bytes;
+        if (key.ReadValue(name, type, bytes) != kErrorSuccess)
             return std::nullopt;
-        std::string bytes(size, '\0');
-        if (key.QueryValue(name, type, bytes.data(), &size) != kErrorSuccess)
-            return std::nullopt;
-        bytes.resize(size);
         return bytes;
     }
 

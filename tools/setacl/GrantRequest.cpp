@@ -1,6 +1,6 @@
 #include "GrantRequest.h"
 
-#include "AsciiLower.h"
+#include "platform/AsciiText.h"
 
 #include <sstream>
 
@@ -9,12 +9,12 @@ namespace qv::setacl {
 namespace {
 
 bool IsHelp(const std::string& arg) {
-    const std::string lower = AsciiLower(arg);
+    const std::string lower = AsciiText::Lower(arg);
     return lower == "/?" || lower == "-h" || lower == "--help" || lower == "/help";
 }
 
 bool IsOption(const std::string& word) {
-    const std::string lower = AsciiLower(word);
+    const std::string lower = AsciiText::Lower(word);
     return lower == "/dir" || lower == "/grant" || lower == "/read" || lower == "/write" ||
            lower == "/silent";
 }
@@ -34,7 +34,7 @@ std::vector<std::string> Rejoined(const std::vector<std::string>& args) {
     std::vector<std::string> words;
     for (std::string word; rest >> word;)
         words.push_back(word);
-    if (words.empty() || AsciiLower(words[0]) != "/dir")
+    if (words.empty() || AsciiText::Lower(words[0]) != "/dir")
         return args; // a name with a quotation mark in it, handed on as it is
     std::vector<std::string> rejoined = {line.substr(0, quote) + '\\'};
     bool afterGrant = false;
@@ -46,7 +46,7 @@ std::vector<std::string> Rejoined(const std::vector<std::string>& args) {
         }
         rejoined.push_back(word);
         inAccount = afterGrant && !IsOption(word);
-        afterGrant = AsciiLower(word) == "/grant";
+        afterGrant = AsciiText::Lower(word) == "/grant";
     }
     return rejoined;
 }
@@ -58,7 +58,7 @@ bool ParseGrantRequest(const std::vector<std::string>& given, GrantRequest* requ
     const std::vector<std::string> args = Rejoined(given);
     // Known before the arguments are checked, so that a bad command line stays silent too.
     for (std::size_t i = 1; i < args.size(); ++i)
-        request->silent = request->silent || AsciiLower(args[i]) == "/silent";
+        request->silent = request->silent || AsciiText::Lower(args[i]) == "/silent";
     if (args.size() == 1 && IsHelp(args[0])) {
         request->help = true;
         return true;
@@ -75,7 +75,7 @@ bool ParseGrantRequest(const std::vector<std::string>& given, GrantRequest* requ
     bool isDirectory = false;
     bool haveAccount = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string option = AsciiLower(args[i]);
+        const std::string option = AsciiText::Lower(args[i]);
         if (option == "/dir") {
             isDirectory = true;
         } else if (option == "/grant") {

@@ -1,5 +1,6 @@
 #include "MetabaseFile.h"
 
+#include "platform/AsciiText.h"
 #include "platform/FileSystem.h"
 #include "platform/MachineDirectory.h"
 #include "platform/Paths.h"
@@ -57,21 +58,6 @@ constexpr Token kAttributeFlags[] = {{"NO_ATTRIBUTES", 0}, {"INHERIT", 1},      
                                      {"SECURE", 4},        {"REFERENCE", 8},    {"VOLATILE", 16},
                                      {"ISINHERITED", 32},  {"INSERT_PATH", 64}, {"LOCAL_MACHINE_ONLY", 128}};
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 std::string_view Trim(std::string_view text) {
     const char* space = " \t\r\n";
     const std::size_t first = text.find_first_not_of(space);
@@ -90,37 +76,18 @@ std::string_view LocalName(const pugi::xml_node& node) {
 // Decimal, 0x-hexadecimal, a negative decimal taken modulo 2^32, or TRUE / FALSE.
 std::optional<std::uint32_t> ParseNumber(std::string_view text) {
     text = Trim(text);
-    if (EqualsNoCase(text, "TRUE"))
+    if (AsciiText::EqualNoCase(text, "TRUE"))
         return 1;
-    if (EqualsNoCase(text, "FALSE"))
+    if (AsciiText::EqualNoCase(text, "FALSE"))
         return 0;
     bool negative = false;
     if (!text.empty() && text.front() == '-') {
         negative = true;
         text.remove_prefix(1);
     }
-    unsigned base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty())
-        return std::nullopt;
     std::uint64_t value = 0;
-    for (char c : text) {
-        unsigned digit;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        else
-            return std::nullopt;
-        value = value * base + digit;
-        if (value > 0xFFFFFFFFull)
-            return std::nullopt;
-    }
+    if (!AsciiText::ParseUnsigned(text, 0xFFFFFFFFull, value))
+        return std::nullopt;
     if (negative && value > 0x80000000ull)
         return std::nullopt;
     const auto result = static_cast<std::uint32_t>(value);
@@ -131,7 +98,7 @@ std::optional<std::uint32_t> ParseNumber(std::string_view text) {
 std::optional<std::uint32_t> ParseToken(std::string_view text, const Token* begin, const Token* end) {
     text = Trim(text);
     for (const Token* token = begin; token != end; ++token) {
-        if (EqualsNoCase(text, token->name))
+        if (AsciiText::EqualNoCase(text, token->name))
             return token->value;
     }
     return ParseNumber(text);
@@ -153,31 +120,17 @@ std::optional<std::uint32_t> ParseAttributes(std::string_view text) {
     }
 }
 
+// Hexadecimal digits two to a byte; white space between them is allowed.
 std::optional<std::vector<unsigned char>> ParseHex(std::string_view text) {
-    std::vector<unsigned char> bytes;
-    int high = -1;
+    std::string digits;
     for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
-            continue;
-        else
-            return std::nullopt;
-        if (high < 0) {
-            high = digit;
-        } else {
-            bytes.push_back(static_cast<unsigned char>(high * 16 + digit));
-            high = -1;
-        }
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            digits += c;
     }
-    if (high >= 0)
+    std::string bytes;
+    if (!AsciiText::ParseHex(digits, bytes))
         return std::nullopt;
-    return bytes;
+    return std::vector<unsigned char>(bytes.begin(), bytes.end());
 }
 
 // A multi-string is written one item a line, each indented.

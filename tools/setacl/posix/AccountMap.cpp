@@ -1,6 +1,6 @@
 #include "AccountMap.h"
 
-#include "AsciiLower.h"
+#include "platform/AsciiText.h"
 
 #include <fstream>
 #include <grp.h>
@@ -62,7 +62,7 @@ bool AccountMap::Load(const std::filesystem::path& file, bool mustExist, std::st
                 file.string() + ":" + std::to_string(number) + ": expected NAME = [user:|group:]LOCALNAME";
             return false;
         }
-        m_targets[AsciiLower(Unqualified(name))] = std::string(target);
+        m_targets[AsciiText::Lower(Unqualified(name))] = std::string(target);
     }
     return true;
 }
@@ -74,7 +74,7 @@ std::optional<LocalAccount> AccountMap::Resolve(std::string_view windowsAccount,
         return std::nullopt;
     }
     std::string target(name);
-    if (const auto mapped = m_targets.find(AsciiLower(name)); mapped != m_targets.end())
+    if (const auto mapped = m_targets.find(AsciiText::Lower(name)); mapped != m_targets.end())
         target = mapped->second;
 
     std::optional<LocalAccount> account;

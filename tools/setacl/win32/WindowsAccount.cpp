@@ -1,7 +1,7 @@
 #include "WindowsAccount.h"
 
-#include "AsciiLower.h"
 #include "SystemMessage.h"
+#include "platform/AsciiText.h"
 #include "platform/ComputerName.h"
 
 #include <sddl.h>
@@ -40,7 +40,7 @@ std::optional<WindowsAccount> WindowsAccount::Find(std::string_view name, std::s
         const std::size_t slash = tried.find('\\');
         const std::string qualifier = tried.substr(0, slash);
         if (slash != std::string::npos && slash + 1 < tried.size() &&
-            (qualifier.empty() || AsciiLower(qualifier) == AsciiLower(ComputerName::Get()))) {
+            (qualifier.empty() || AsciiText::EqualNoCase(qualifier, ComputerName::Get()))) {
             tried.erase(0, slash + 1);
             status = Lookup(tried, &account.m_sid, &domain);
         }
