@@ -29,14 +29,3 @@ target_compile_definitions(qv_qt_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_C
                                                    QT_NO_CAST_FROM_BYTEARRAY QT_NO_URL_CAST_FROM_STRING
                                                    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_NO_KEYWORDS
                                                    QT_DISABLE_DEPRECATED_UP_TO=0x060000)
-
-# qv_sources(<var> <dir>): the portable sources of a folder plus those of its posix/ or win32/ backend.
-function(qv_platform_sources var dir)
-    file(GLOB common CONFIGURE_DEPENDS ${dir}/*.cpp)
-    if(WIN32)
-        file(GLOB backend CONFIGURE_DEPENDS ${dir}/win32/*.cpp)
-    else()
-        file(GLOB backend CONFIGURE_DEPENDS ${dir}/posix/*.cpp)
-    endif()
-    set(${var} ${common} ${backend} PARENT_SCOPE)
-endfunction()
