@@ -1,11 +1,10 @@
 #pragma once
-// Writes rows of a log file as CSV on a worker thread: the header row, then the given rows in order.
-#include "LogFile.h"
+// Writes rows of a log file as CSV off the window's thread: the header row, then the given rows in order.
+#include "logviewer/parse/LogFile.h"
 
+#include <QFutureWatcher>
 #include <QObject>
-#include <QThreadPool>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,12 +12,12 @@
 
 namespace qv {
 
-class LogExporter : public QObject {
+class ViewerExportTask : public QObject {
     Q_OBJECT
 public:
-    explicit LogExporter(QObject* parent = nullptr);
+    explicit ViewerExportTask(QObject* parent = nullptr);
     // A write in flight is stopped and its file removed.
-    ~LogExporter() override;
+    ~ViewerExportTask() override;
 
     void Start(const std::string& path, std::shared_ptr<const LogFile> file, std::vector<std::uint32_t> rows);
     bool Running() const { return m_running; }
@@ -28,8 +27,8 @@ Q_SIGNALS:
     void finished(bool ok, quint64 rows);
 
 private:
-    QThreadPool m_pool;
-    std::shared_ptr<std::atomic<bool>> m_stop;
+    QFutureWatcher<bool> m_watcher;
+    quint64 m_total = 0;
     bool m_running = false;
 };
 

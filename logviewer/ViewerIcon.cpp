@@ -1,4 +1,4 @@
-#include "LogViewerIcon.h"
+#include "ViewerIcon.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -29,7 +29,7 @@ QPixmap Page(int size) {
 
 } // namespace
 
-QIcon LogViewerIcon::Make() {
+QIcon ViewerIcon::Make() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64})
         icon.addPixmap(Page(size));

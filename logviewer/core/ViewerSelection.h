@@ -1,7 +1,7 @@
 #pragma once
 // Which site and which log file the viewer shows, and what a site choice, a file choice or Refresh select.
-#include "LogFileEntry.h"
-#include "LogViewerSite.h"
+#include "ViewerSite.h"
+#include "logviewer/parse/LogFileEntry.h"
 
 #include <cstdint>
 #include <string>
@@ -9,12 +9,12 @@
 
 namespace qv {
 
-class LogViewerSelection {
+class ViewerSelection {
 public:
     // The site with the requested number is selected; the first site when none has it (0 included).
-    LogViewerSelection(std::vector<LogViewerSite> sites, std::uint32_t requestedSite);
+    ViewerSelection(std::vector<ViewerSite> sites, std::uint32_t requestedSite);
 
-    const std::vector<LogViewerSite>& Sites() const { return m_sites; }
+    const std::vector<ViewerSite>& Sites() const { return m_sites; }
     int SiteIndex() const { return m_siteIndex; } // -1 without sites
     void ChooseSite(int index);
     // The selected site's log directory; empty without sites.
@@ -30,7 +30,7 @@ public:
     const LogFileEntry* SelectedFile() const;
 
 private:
-    std::vector<LogViewerSite> m_sites;
+    std::vector<ViewerSite> m_sites;
     int m_siteIndex = -1;
     std::vector<LogFileEntry> m_files;
     int m_fileIndex = -1;

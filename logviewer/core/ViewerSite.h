@@ -5,7 +5,7 @@
 
 namespace qv {
 
-struct LogViewerSite {
+struct ViewerSite {
     std::uint32_t siteId = 0;
     std::string description;
     std::string logDirectory;

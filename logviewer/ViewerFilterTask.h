@@ -1,12 +1,12 @@
 #pragma once
-// Runs the find filter over a file's rows on a worker thread, a piece at a time, and hands the matching
-// rows over in file order. It follows a file that is still being read: Extend adds the rows read since.
-#include "LogFile.h"
+// Runs the find filter over a file's rows off the window's thread, a piece at a time, and hands the
+// matching rows over in file order. It follows a file that is still being read: Extend adds the rows read
+// since.
+#include "logviewer/parse/LogFile.h"
 
+#include <QFutureWatcher>
 #include <QObject>
-#include <QThreadPool>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,13 +14,14 @@
 
 namespace qv {
 
-class LogFilterRunner : public QObject {
+class ViewerFilterTask : public QObject {
     Q_OBJECT
 public:
     static constexpr std::size_t kPieceRows = 64 * 1024;
 
-    explicit LogFilterRunner(QObject* parent = nullptr);
-    ~LogFilterRunner() override;
+    explicit ViewerFilterTask(QObject* parent = nullptr);
+    // Drops the piece in flight and waits for it.
+    ~ViewerFilterTask() override;
 
     // Filters rows [0, availableRows) of the file by the text; a run in flight is stopped.
     void Start(std::shared_ptr<const LogFile> file, std::string text, std::size_t availableRows);
@@ -37,13 +38,13 @@ Q_SIGNALS:
 
 private:
     void Launch();
+    void OnPieceDone();
 
-    QThreadPool m_pool;
+    QFutureWatcher<std::vector<std::uint32_t>> m_watcher;
     std::shared_ptr<const LogFile> m_file;
     std::string m_text;
-    std::shared_ptr<std::atomic<bool>> m_stop;
-    std::uint64_t m_generation = 0;
     std::size_t m_next = 0;
+    std::size_t m_pieceEnd = 0;
     std::size_t m_available = 0;
     bool m_running = false;
 };

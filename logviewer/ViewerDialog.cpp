@@ -1,14 +1,14 @@
-#include "LogViewerDialog.h"
+#include "ViewerDialog.h"
 
-#include "LogExporter.h"
-#include "LogFilterRunner.h"
-#include "LogLoader.h"
-#include "LogParser.h"
 #include "LogTableModel.h"
-#include "LogViewerIcon.h"
-#include "ViewerLayout.h"
-#include "ViewerTemplate.h"
-#include "ui_LogViewerDialog.h"
+#include "ViewerExportTask.h"
+#include "ViewerFilterTask.h"
+#include "ViewerIcon.h"
+#include "ViewerLoadTask.h"
+#include "logviewer/core/ViewerLayout.h"
+#include "logviewer/core/ViewerTemplate.h"
+#include "logviewer/parse/LogParser.h"
+#include "ui_ViewerDialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -21,8 +21,6 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
-
-#include <cmath>
 
 namespace qv {
 
@@ -42,17 +40,21 @@ QString SuggestedExportName(const LogFileEntry* entry) {
     return directory + QLatin1Char('/') + base + QStringLiteral(".csv");
 }
 
+QRect ToQRect(const ViewerRect& rect) {
+    return QRect(rect.left, rect.top, rect.width, rect.height);
+}
+
 } // namespace
 
-LogViewerDialog::LogViewerDialog(std::vector<LogViewerSite> sites, std::uint32_t requestedSite,
-                                 QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::LogViewerDialog>()),
+ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requestedSite, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::ViewerDialog>()),
       m_selection(std::move(sites), requestedSite), m_model(new LogTableModel(this)),
-      m_loader(new LogLoader(this)), m_filter(new LogFilterRunner(this)), m_exporter(new LogExporter(this)) {
+      m_loader(new ViewerLoadTask(this)), m_filter(new ViewerFilterTask(this)),
+      m_exporter(new ViewerExportTask(this)) {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowIcon(LogViewerIcon::Make());
+    setWindowIcon(ViewerIcon::Make());
     setMinimumSize(ViewerLayout::kMinimumWidth, ViewerLayout::kMinimumHeight);
     m_chooseExportFile = [](QWidget* owner, const QString& suggested) {
         return QFileDialog::getSaveFileName(owner, QStringLiteral("Export Rows"), suggested,
@@ -65,8 +67,8 @@ LogViewerDialog::LogViewerDialog(std::vector<LogViewerSite> sites, std::uint32_t
     m_findTimer.setInterval(kFindDelay);
     m_statusTimer.setSingleShot(true);
     m_statusTimer.setInterval(kStatusTime);
-    connect(&m_rowTimer, &QTimer::timeout, this, &LogViewerDialog::ShowPendingRows);
-    connect(&m_findTimer, &QTimer::timeout, this, &LogViewerDialog::ApplyFilter);
+    connect(&m_rowTimer, &QTimer::timeout, this, &ViewerDialog::ShowPendingRows);
+    connect(&m_findTimer, &QTimer::timeout, this, &ViewerDialog::ApplyFilter);
     connect(&m_statusTimer, &QTimer::timeout, this, [this] {
         m_status.clear();
         UpdateCount();
@@ -76,7 +78,7 @@ LogViewerDialog::LogViewerDialog(std::vector<LogViewerSite> sites, std::uint32_t
     m_placement.Load();
     SetUpList();
 
-    connect(m_loader, &LogLoader::opened, this, [this](std::shared_ptr<const LogFile> file) {
+    connect(m_loader, &ViewerLoadTask::opened, this, [this](std::shared_ptr<const LogFile> file) {
         m_model->SetFile(file);
         const QString text = m_ui->editFind->text();
         if (!text.isEmpty()) {
@@ -85,7 +87,7 @@ LogViewerDialog::LogViewerDialog(std::vector<LogViewerSite> sites, std::uint32_t
         }
         UpdateCount();
     });
-    connect(m_loader, &LogLoader::progressed, this, [this](quint64 read, quint64 length, quint64 rows) {
+    connect(m_loader, &ViewerLoadTask::progressed, this, [this](quint64 read, quint64 length, quint64 rows) {
         m_bytesRead = read;
         m_length = length;
         m_pendingRows = rows;
@@ -96,20 +98,20 @@ LogViewerDialog::LogViewerDialog(std::vector<LogViewerSite> sites, std::uint32_t
             m_rowTimer.start();
         UpdateProgress();
     });
-    connect(m_loader, &LogLoader::finished, this, [this](bool) {
+    connect(m_loader, &ViewerLoadTask::finished, this, [this] {
         m_rowTimer.stop();
         ShowPendingRows();
         UpdateProgress();
     });
-    connect(m_filter, &LogFilterRunner::matched, m_model, &LogTableModel::AppendShown);
-    connect(m_filter, &LogFilterRunner::idle, this, &LogViewerDialog::UpdateCount);
-    connect(m_model, &LogTableModel::countsChanged, this, &LogViewerDialog::UpdateCount);
-    connect(m_exporter, &LogExporter::progressed, this, [this](quint64 written, quint64 total) {
+    connect(m_filter, &ViewerFilterTask::matched, m_model, &LogTableModel::AppendShown);
+    connect(m_filter, &ViewerFilterTask::idle, this, &ViewerDialog::UpdateCount);
+    connect(m_model, &LogTableModel::countsChanged, this, &ViewerDialog::UpdateCount);
+    connect(m_exporter, &ViewerExportTask::progressed, this, [this](quint64 written, quint64 total) {
         m_exported = written;
         m_exportTotal = total;
         UpdateProgress();
     });
-    connect(m_exporter, &LogExporter::finished, this, [this](bool ok, quint64 rows) {
+    connect(m_exporter, &ViewerExportTask::finished, this, [this](bool ok, quint64 rows) {
         m_exported = m_exportTotal = 0;
         UpdateProgress();
         ShowStatus(ok ? QStringLiteral("%1 rows exported").arg(QLocale().toString(rows))
@@ -118,11 +120,11 @@ LogViewerDialog::LogViewerDialog(std::vector<LogViewerSite> sites, std::uint32_t
         Q_EMIT exportFinished(ok);
     });
 
-    connect(m_ui->comboSites, &QComboBox::currentIndexChanged, this, &LogViewerDialog::OnSiteChosen);
-    connect(m_ui->comboFiles, &QComboBox::currentIndexChanged, this, &LogViewerDialog::OnFileChosen);
+    connect(m_ui->comboSites, &QComboBox::currentIndexChanged, this, &ViewerDialog::OnSiteChosen);
+    connect(m_ui->comboFiles, &QComboBox::currentIndexChanged, this, &ViewerDialog::OnFileChosen);
     connect(m_ui->buttonRefresh, &QPushButton::clicked, this, [this] { RebuildFiles(false); });
     connect(m_ui->buttonOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_ui->buttonExport, &QPushButton::clicked, this, &LogViewerDialog::OnExport);
+    connect(m_ui->buttonExport, &QPushButton::clicked, this, &ViewerDialog::OnExport);
     connect(m_ui->editFind, &QLineEdit::textChanged, this, [this] { m_findTimer.start(); });
     m_ui->editFind->installEventFilter(this);
     auto* find = new QShortcut(QKeySequence::Find, this);
@@ -134,7 +136,7 @@ LogViewerDialog::LogViewerDialog(std::vector<LogViewerSite> sites, std::uint32_t
     const bool haveSites = !m_selection.Sites().empty();
     if (haveSites) {
         const QSignalBlocker block(m_ui->comboSites);
-        for (const LogViewerSite& site : m_selection.Sites())
+        for (const ViewerSite& site : m_selection.Sites())
             m_ui->comboSites->addItem(QString::fromLocal8Bit(site.description));
         m_ui->comboSites->setCurrentIndex(m_selection.SiteIndex());
     }
@@ -148,29 +150,25 @@ LogViewerDialog::LogViewerDialog(std::vector<LogViewerSite> sites, std::uint32_t
         OnSiteChosen(m_selection.SiteIndex());
 }
 
-LogViewerDialog::~LogViewerDialog() = default;
+ViewerDialog::~ViewerDialog() = default;
 
-void LogViewerDialog::PlaceTemplateControls() {
+void ViewerDialog::PlaceTemplateControls() {
     const QFontMetrics metrics(font());
     const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const QSize base((metrics.horizontalAdvance(alphabet) / 26 + 1) / 2, metrics.height());
-    const ViewerTemplate places =
-        ViewerTemplate::ForFont(base, metrics.horizontalAdvance(m_ui->labelSites->text()) + 2,
-                                metrics.horizontalAdvance(m_ui->labelFiles->text()) + 2);
-    m_ui->labelSites->setGeometry(places.siteLabel);
-    m_ui->comboSites->setGeometry(places.siteList);
-    m_ui->labelFiles->setGeometry(places.fileLabel);
-    m_ui->comboFiles->setGeometry(places.fileList);
-    m_ui->buttonRefresh->setGeometry(places.refresh);
-    resize(places.client.expandedTo(minimumSize()));
-    // The default widths were made for the template's font.
-    std::array<std::int32_t, 8> columns = ViewerPlacement::kDefaultColumns;
-    for (std::int32_t& width : columns)
-        width = static_cast<std::int32_t>(std::lround(width * places.scale));
-    m_placement = ViewerPlacement(columns);
+    const ViewerTemplate places = ViewerTemplate::ForFont(
+        base.width(), base.height(), metrics.horizontalAdvance(m_ui->labelSites->text()) + 2,
+        metrics.horizontalAdvance(m_ui->labelFiles->text()) + 2);
+    m_ui->labelSites->setGeometry(ToQRect(places.siteLabel));
+    m_ui->comboSites->setGeometry(ToQRect(places.siteList));
+    m_ui->labelFiles->setGeometry(ToQRect(places.fileLabel));
+    m_ui->comboFiles->setGeometry(ToQRect(places.fileList));
+    m_ui->buttonRefresh->setGeometry(ToQRect(places.refresh));
+    resize(QSize(places.clientWidth, places.clientHeight).expandedTo(minimumSize()));
+    m_placement = ViewerPlacement(places.columns);
 }
 
-void LogViewerDialog::SetUpList() {
+void ViewerDialog::SetUpList() {
     QTableView* list = m_ui->tableLog;
     list->setModel(m_model);
     QHeaderView* header = list->horizontalHeader();
@@ -199,7 +197,7 @@ void LogViewerDialog::SetUpList() {
     list->setTextElideMode(Qt::ElideRight);
 }
 
-QWidget* LogViewerDialog::Control(int id) const {
+QWidget* ViewerDialog::Control(int id) const {
     switch (id) {
     case kControlOk:
         return m_ui->buttonOk;
@@ -216,14 +214,14 @@ QWidget* LogViewerDialog::Control(int id) const {
     }
 }
 
-void LogViewerDialog::OnSiteChosen(int index) {
+void ViewerDialog::OnSiteChosen(int index) {
     if (index < 0)
         return;
     m_selection.ChooseSite(index);
     RebuildFiles(true);
 }
 
-void LogViewerDialog::OnFileChosen(int index) {
+void ViewerDialog::OnFileChosen(int index) {
     // "None" is no file.
     if (index < 0 || m_selection.Files().empty())
         return;
@@ -231,7 +229,7 @@ void LogViewerDialog::OnFileChosen(int index) {
     ReadSelectedFile();
 }
 
-void LogViewerDialog::RebuildFiles(bool chooseNewest) {
+void ViewerDialog::RebuildFiles(bool chooseNewest) {
     m_selection.RebuildFiles(ListLogFiles(m_selection.LogDirectory()), chooseNewest);
     {
         const QSignalBlocker block(m_ui->comboFiles);
@@ -250,7 +248,7 @@ void LogViewerDialog::RebuildFiles(bool chooseNewest) {
     ReadSelectedFile();
 }
 
-void LogViewerDialog::ReadSelectedFile() {
+void ViewerDialog::ReadSelectedFile() {
     m_loader->Cancel();
     m_filter->Cancel();
     m_rowTimer.stop();
@@ -262,13 +260,13 @@ void LogViewerDialog::ReadSelectedFile() {
     UpdateCount();
 }
 
-void LogViewerDialog::ShowPendingRows() {
+void ViewerDialog::ShowPendingRows() {
     m_model->SetAvailableRows(m_pendingRows);
     if (m_filter->Active())
         m_filter->Extend(m_pendingRows);
 }
 
-void LogViewerDialog::ApplyFilter() {
+void ViewerDialog::ApplyFilter() {
     m_findTimer.stop();
     const std::string text = m_ui->editFind->text().toLocal8Bit().toStdString();
     if (text.empty()) {
@@ -281,7 +279,7 @@ void LogViewerDialog::ApplyFilter() {
     UpdateCount();
 }
 
-void LogViewerDialog::OnExport() {
+void ViewerDialog::OnExport() {
     if (!m_model->File() || m_exporter->Running())
         return;
     const QString path = m_chooseExportFile(this, SuggestedExportName(m_selection.SelectedFile()));
@@ -289,7 +287,7 @@ void LogViewerDialog::OnExport() {
         ExportTo(path);
 }
 
-void LogViewerDialog::ExportTo(const QString& path) {
+void ViewerDialog::ExportTo(const QString& path) {
     if (!m_model->File() || m_exporter->Running())
         return;
     m_ui->buttonExport->setEnabled(false);
@@ -299,35 +297,34 @@ void LogViewerDialog::ExportTo(const QString& path) {
     UpdateProgress();
 }
 
-void LogViewerDialog::SetExportFileChooser(std::function<QString(QWidget*, const QString&)> chooser) {
+void ViewerDialog::SetExportFileChooser(std::function<QString(QWidget*, const QString&)> chooser) {
     m_chooseExportFile = std::move(chooser);
 }
 
-bool LogViewerDialog::Busy() const {
+bool ViewerDialog::Busy() const {
     return m_loader->Running() || m_rowTimer.isActive() || m_findTimer.isActive() ||
            (m_filter->Active() && !m_filter->Idle()) || m_exporter->Running();
 }
 
-void LogViewerDialog::resizeEvent(QResizeEvent* event) {
+void ViewerDialog::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     ApplyLayout();
 }
 
-void LogViewerDialog::ApplyLayout() {
+void ViewerDialog::ApplyLayout() {
     if (!m_started)
         return;
-    const ViewerLayout layout = ViewerLayout::ForClient(size());
-    m_ui->tableLog->setGeometry(layout.list);
-    m_ui->buttonOk->setGeometry(layout.ok);
-    m_ui->editFind->setGeometry(layout.find);
-    m_ui->labelCount->setGeometry(layout.count);
-    m_ui->progressRead->setGeometry(layout.progress);
-    m_ui->buttonExport->setGeometry(layout.exportButton);
+    const ViewerLayout layout = ViewerLayout::ForClient(width(), height());
+    m_ui->tableLog->setGeometry(ToQRect(layout.list));
+    m_ui->buttonOk->setGeometry(ToQRect(layout.ok));
+    m_ui->editFind->setGeometry(ToQRect(layout.find));
+    m_ui->labelCount->setGeometry(ToQRect(layout.count));
+    m_ui->progressRead->setGeometry(ToQRect(layout.progress));
+    m_ui->buttonExport->setGeometry(ToQRect(layout.exportButton));
 }
 
-void LogViewerDialog::RestoreWindow(const WindowRect& rect) {
-    QRect place(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    place.setSize(place.size().expandedTo(minimumSize()));
+void ViewerDialog::RestoreWindow(const WindowRect& rect) {
+    const QRect place = ToQRect(ViewerLayout::RestoredWindow(rect));
     // A place that no screen shows any more (a monitor removed) keeps only the size.
     if (QGuiApplication::screenAt(place.center()))
         setGeometry(place);
@@ -335,7 +332,7 @@ void LogViewerDialog::RestoreWindow(const WindowRect& rect) {
         resize(place.size());
 }
 
-void LogViewerDialog::SaveLayout() {
+void ViewerDialog::SaveLayout() {
     std::array<std::int32_t, 8> columns{};
     for (std::size_t i = 0; i < columns.size(); ++i)
         columns[i] = m_ui->tableLog->horizontalHeader()->sectionSize(static_cast<int>(i));
@@ -346,12 +343,12 @@ void LogViewerDialog::SaveLayout() {
     m_placement.Save();
 }
 
-void LogViewerDialog::done(int result) {
+void ViewerDialog::done(int result) {
     SaveLayout();
     QDialog::done(result);
 }
 
-bool LogViewerDialog::eventFilter(QObject* watched, QEvent* event) {
+bool ViewerDialog::eventFilter(QObject* watched, QEvent* event) {
     // Return in the find box filters at once instead of pressing OK.
     if (watched == m_ui->editFind && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -363,7 +360,7 @@ bool LogViewerDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void LogViewerDialog::UpdateCount() {
+void ViewerDialog::UpdateCount() {
     if (!m_status.isEmpty()) {
         m_ui->labelCount->setText(m_status);
         return;
@@ -378,7 +375,7 @@ void LogViewerDialog::UpdateCount() {
                                        locale.toString(static_cast<qulonglong>(m_model->TotalRows()))));
 }
 
-void LogViewerDialog::UpdateProgress() {
+void ViewerDialog::UpdateProgress() {
     QProgressBar* bar = m_ui->progressRead;
     const bool exporting = m_exporter->Running();
     const bool reading = m_loader->Running();
@@ -393,7 +390,7 @@ void LogViewerDialog::UpdateProgress() {
     m_ui->labelCount->setVisible(!(exporting || reading));
 }
 
-void LogViewerDialog::ShowStatus(const QString& text) {
+void ViewerDialog::ShowStatus(const QString& text) {
     m_status = text;
     m_statusTimer.start();
     UpdateCount();

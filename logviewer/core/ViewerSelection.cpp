@@ -1,10 +1,10 @@
-#include "LogViewerSelection.h"
+#include "ViewerSelection.h"
 
 #include <utility>
 
 namespace qv {
 
-LogViewerSelection::LogViewerSelection(std::vector<LogViewerSite> sites, std::uint32_t requestedSite)
+ViewerSelection::ViewerSelection(std::vector<ViewerSite> sites, std::uint32_t requestedSite)
     : m_sites(std::move(sites)) {
     if (m_sites.empty())
         return;
@@ -17,17 +17,17 @@ LogViewerSelection::LogViewerSelection(std::vector<LogViewerSite> sites, std::ui
     }
 }
 
-void LogViewerSelection::ChooseSite(int index) {
+void ViewerSelection::ChooseSite(int index) {
     if (index >= 0 && index < static_cast<int>(m_sites.size()))
         m_siteIndex = index;
 }
 
-const std::string& LogViewerSelection::LogDirectory() const {
+const std::string& ViewerSelection::LogDirectory() const {
     static const std::string none;
     return m_siteIndex < 0 ? none : m_sites[static_cast<std::size_t>(m_siteIndex)].logDirectory;
 }
 
-void LogViewerSelection::RebuildFiles(std::vector<LogFileEntry> files, bool chooseNewest) {
+void ViewerSelection::RebuildFiles(std::vector<LogFileEntry> files, bool chooseNewest) {
     m_files = std::move(files);
     if (m_files.empty())
         m_fileIndex = -1;
@@ -35,7 +35,7 @@ void LogViewerSelection::RebuildFiles(std::vector<LogFileEntry> files, bool choo
         m_fileIndex = static_cast<int>(m_files.size()) - 1;
 }
 
-const LogFileEntry* LogViewerSelection::SelectedFile() const {
+const LogFileEntry* ViewerSelection::SelectedFile() const {
     if (m_fileIndex < 0 || m_fileIndex >= static_cast<int>(m_files.size()))
         return nullptr;
     return &m_files[static_cast<std::size_t>(m_fileIndex)];

@@ -1,10 +1,13 @@
-#include "logviewer/LogRowFilter.h"
-#include "LogTestFiles.h"
-#include "logviewer/LogCsvWriter.h"
-#include "logviewer/LogParser.h"
+#include "logviewer/LogTestFiles.h"
+#include "logviewer/parse/LogCsvWriter.h"
+#include "logviewer/parse/LogParser.h"
+#include "logviewer/parse/LogRowFilter.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -63,4 +66,34 @@ TEST(LogCsvWriter, QuotesOnlyWhatNeedsIt) {
     std::string field;
     LogCsvWriter::AppendField(field, "a\r\nb");
     EXPECT_EQ(field, "\"a\r\nb\"");
+}
+
+TEST(LogCsvWriter, WritesTheRowsOrRemovesWhatItBegan) {
+    test::LogTestDirectory dir;
+    const LogFile file = SampleFile(dir);
+    std::vector<std::uint32_t> rows(3 * LogCsvWriter::kStepRows, 3);
+    rows[0] = 0;
+    std::vector<std::size_t> asked;
+    const auto goOnUntil = [&](std::size_t stop) {
+        return [&asked, stop](std::size_t written) {
+            asked.push_back(written);
+            return written < stop;
+        };
+    };
+    const std::string path = dir.File("rows.csv").string();
+    ASSERT_TRUE(LogCsvWriter::WriteFile(path, file, rows, goOnUntil(rows.size() + 1)));
+    EXPECT_EQ(asked, (std::vector<std::size_t>{4096, 8192, 12288}));
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    std::string expected =
+        "Date,Time,Type,Description,Path,Query String,Client IP,Server IP\r\n"
+        "2006-03-15,10:00:01,Quorvane File,Static,/Missing.htm,-,192.168.1.10,10.0.0.1\r\n";
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        expected += "2006-03-15,10:00:04,Rules.qv Reloaded,7 Rules Read,/rules.qv,-,-,-\r\n";
+    EXPECT_EQ(text.str(), expected);
+
+    // Stopped, the file begun is removed; a place that cannot be written fails.
+    EXPECT_FALSE(LogCsvWriter::WriteFile(path, file, rows, goOnUntil(LogCsvWriter::kStepRows)));
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(LogCsvWriter::WriteFile(dir.File("missing/rows.csv").string(), file, rows, goOnUntil(1)));
 }

@@ -2,10 +2,9 @@
 // The Log Viewer's window: a site, one of its daily log files, and that file's rows in eight columns. Files
 // are read off the window's thread and show their first rows while the rest is read; a find box narrows the
 // rows and Export writes the shown rows as CSV.
-#include "LogFileEntry.h"
-#include "LogViewerSelection.h"
-#include "LogViewerSite.h"
-#include "ViewerPlacement.h"
+#include "logviewer/core/ViewerPlacement.h"
+#include "logviewer/core/ViewerSelection.h"
+#include "logviewer/core/ViewerSite.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -16,18 +15,18 @@
 #include <vector>
 
 namespace Ui {
-class LogViewerDialog;
+class ViewerDialog;
 }
 
 namespace qv {
 
-class LogExporter;
-class LogFilterRunner;
-class LogLoader;
 class LogTableModel;
+class ViewerExportTask;
+class ViewerFilterTask;
+class ViewerLoadTask;
 
 // The numeric ids of the window's controls.
-enum LogViewerControlId : int {
+enum ViewerControlId : int {
     kControlOk = 1,
     kControlSiteList = 150,
     kControlFileList = 151,
@@ -35,15 +34,15 @@ enum LogViewerControlId : int {
     kControlRefresh = 1000,
 };
 
-class LogViewerDialog : public QDialog {
+class ViewerDialog : public QDialog {
     Q_OBJECT
 public:
     // sites in ascending site number; requestedSite from the command line (0 for none).
-    LogViewerDialog(std::vector<LogViewerSite> sites, std::uint32_t requestedSite, QWidget* parent = nullptr);
-    ~LogViewerDialog() override;
+    ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requestedSite, QWidget* parent = nullptr);
+    ~ViewerDialog() override;
 
     QWidget* Control(int id) const;
-    const LogViewerSelection& Selection() const { return m_selection; }
+    const ViewerSelection& Selection() const { return m_selection; }
     LogTableModel* Model() const { return m_model; }
 
     // Writes the shown rows to path as CSV, off the window's thread; exportFinished tells how it went.
@@ -78,13 +77,13 @@ private:
     void UpdateProgress();
     void ShowStatus(const QString& text);
 
-    std::unique_ptr<Ui::LogViewerDialog> m_ui;
-    LogViewerSelection m_selection;
+    std::unique_ptr<Ui::ViewerDialog> m_ui;
+    ViewerSelection m_selection;
     ViewerPlacement m_placement;
     LogTableModel* m_model = nullptr;
-    LogLoader* m_loader = nullptr;
-    LogFilterRunner* m_filter = nullptr;
-    LogExporter* m_exporter = nullptr;
+    ViewerLoadTask* m_loader = nullptr;
+    ViewerFilterTask* m_filter = nullptr;
+    ViewerExportTask* m_exporter = nullptr;
     std::function<QString(QWidget*, const QString&)> m_chooseExportFile;
     QTimer m_rowTimer;    // rows read are handed to the list at most this often
     QTimer m_findTimer;   // typing settles before the rows are filtered

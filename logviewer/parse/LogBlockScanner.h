@@ -85,7 +85,6 @@ public:
     }
 
     static void Prefetch(const char* p) { ByteMasks::Prefetch(p); }
-    static Masks PortableMasks(const char* bytes) { return ByteMasks::Portable(bytes); }
     static Masks FastMasks(const char* bytes) { return ByteMasks::Fast(bytes); }
 
 private:

@@ -4,7 +4,7 @@
 
 namespace qv {
 
-class LogViewerIcon {
+class ViewerIcon {
 public:
     static QIcon Make();
 };
