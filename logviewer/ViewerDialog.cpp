@@ -21,6 +21,9 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
+#include <QThreadPool>
+
+#include <algorithm>
 
 namespace qv {
 
@@ -60,6 +63,10 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
         return QFileDialog::getSaveFileName(owner, QStringLiteral("Export Rows"), suggested,
                                             QStringLiteral("CSV files (*.csv);;All files (*)"));
     };
+
+    // Reading, filtering and exporting may all run at once, however few the cores.
+    QThreadPool* pool = QThreadPool::globalInstance();
+    pool->setMaxThreadCount(std::max(pool->maxThreadCount(), 3));
 
     m_rowTimer.setSingleShot(true);
     m_rowTimer.setInterval(kRowInterval);
