@@ -2,6 +2,7 @@
 
 #include "logviewer/parse/LogRowFilter.h"
 
+#include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -9,8 +10,8 @@
 namespace qv {
 
 ViewerFilterTask::ViewerFilterTask(QObject* parent) : QObject(parent) {
-    connect(&m_watcher, &QFutureWatcher<std::vector<std::uint32_t>>::finished, this,
-            &ViewerFilterTask::OnPieceDone);
+    connect(&m_watcher, &QFutureWatcher<Piece>::resultsReadyAt, this, &ViewerFilterTask::OnPieces);
+    connect(&m_watcher, &QFutureWatcher<Piece>::finished, this, &ViewerFilterTask::OnFinished);
 }
 
 ViewerFilterTask::~ViewerFilterTask() {
@@ -43,8 +44,6 @@ void ViewerFilterTask::Cancel() {
     m_next = m_available = 0;
 }
 
-// One piece per run: the window takes its rows before the next begins, so that a stopped filter hands
-// over nothing more and the future keeps no more than one piece's rows besides the list's own.
 void ViewerFilterTask::Launch() {
     if (m_next >= m_available) {
         m_running = false;
@@ -52,23 +51,37 @@ void ViewerFilterTask::Launch() {
         return;
     }
     m_running = true;
-    m_pieceEnd = std::min(m_available, m_next + kPieceRows);
-    m_watcher.setFuture(
-        QtConcurrent::run([file = m_file, filter = LogRowFilter(m_text), begin = m_next, end = m_pieceEnd] {
-            std::vector<std::uint32_t> rows;
-            filter.Collect(*file, begin, end, rows);
-            return rows;
-        }));
+    m_watcher.setFuture(QtConcurrent::run(
+        [](QPromise<Piece>& promise, const std::shared_ptr<const LogFile>& file, const LogRowFilter& filter,
+           std::size_t begin, std::size_t end) {
+            for (std::size_t from = begin; from < end && !promise.isCanceled(); from += kPieceRows) {
+                const std::size_t to = std::min(end, from + kPieceRows);
+                auto rows = std::make_shared<std::vector<std::uint32_t>>();
+                filter.Collect(*file, from, to, *rows);
+                promise.addResult(Piece{to, std::move(rows)});
+            }
+        },
+        m_file, LogRowFilter(m_text), m_next, m_available));
 }
 
-void ViewerFilterTask::OnPieceDone() {
+void ViewerFilterTask::OnPieces(int begin, int end) {
     if (m_watcher.isCanceled() || !m_running)
         return;
-    // A copy: taking the result would leave the future neither finished nor running to wait for.
-    const std::vector<std::uint32_t> rows = m_watcher.result();
-    m_next = m_pieceEnd;
-    if (!rows.empty())
-        Q_EMIT matched(rows);
+    for (int i = begin; i < end; ++i) {
+        const Piece piece = m_watcher.resultAt(i);
+        m_next = piece.end;
+        if (!piece.rows->empty()) {
+            std::vector<std::uint32_t> rows;
+            rows.swap(*piece.rows);
+            Q_EMIT matched(rows);
+        }
+    }
+}
+
+// The rows read while the run went on are filtered next.
+void ViewerFilterTask::OnFinished() {
+    if (m_watcher.isCanceled() || !m_running)
+        return;
     Launch();
 }
 

@@ -19,8 +19,15 @@ class ViewerFilterTask : public QObject {
 public:
     static constexpr std::size_t kPieceRows = 64 * 1024;
 
+    // One piece of a run: the matching rows among the file's rows up to end. They are moved out on the
+    // window's thread, so that the future keeps no second copy of them.
+    struct Piece {
+        std::size_t end = 0;
+        std::shared_ptr<std::vector<std::uint32_t>> rows;
+    };
+
     explicit ViewerFilterTask(QObject* parent = nullptr);
-    // Drops the piece in flight and waits for it.
+    // Stops the run in flight and waits for it.
     ~ViewerFilterTask() override;
 
     // Filters rows [0, availableRows) of the file by the text; a run in flight is stopped.
@@ -38,13 +45,13 @@ Q_SIGNALS:
 
 private:
     void Launch();
-    void OnPieceDone();
+    void OnPieces(int begin, int end);
+    void OnFinished();
 
-    QFutureWatcher<std::vector<std::uint32_t>> m_watcher;
+    QFutureWatcher<Piece> m_watcher;
     std::shared_ptr<const LogFile> m_file;
     std::string m_text;
     std::size_t m_next = 0;
-    std::size_t m_pieceEnd = 0;
     std::size_t m_available = 0;
     bool m_running = false;
 };
