@@ -63,6 +63,9 @@ bool LogCsvWriter::WriteFile(const std::string& path, const LogFile& file,
         if ((i + 1) % kStepRows == 0)
             stopped = !goOn(i + 1);
     }
+    // A stop that comes after the last step still removes the file: whoever stopped it wants none.
+    if (!stopped && out)
+        stopped = !goOn(rows.size());
     out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     out.close();
     const bool ok = out.good() && !stopped;

@@ -21,8 +21,9 @@ public:
     static void AppendRecord(std::string& out, const LogRecord& record);
 
     // Writes the header and the given rows of the file to path. goOn(written) is asked every kStepRows
-    // rows whether to go on. False when the file could not be written whole or was stopped: a file of ours
-    // is then removed, one that could not be opened is left alone, as it may be someone else's.
+    // rows, and once at the end, whether to go on. False when the file could not be written whole or was
+    // stopped: a file of ours is then removed, one that could not be opened is left alone, as it may be
+    // someone else's.
     static constexpr std::size_t kStepRows = 4096;
     static bool WriteFile(const std::string& path, const LogFile& file,
                           const std::vector<std::uint32_t>& rows,

@@ -76,8 +76,10 @@ TEST(LogCsvWriter, WritesTheRowsOrRemovesWhatItBegan) {
     LogCsvWriter::AppendField(field, "a\r\nb");
     EXPECT_EQ(field, "\"a\r\nb\"");
 
-    // Stopped, the file begun is removed; a place that cannot be written fails.
-    EXPECT_FALSE(LogCsvWriter::WriteFile(path, file, rows, goOnUntil(LogCsvWriter::kStepRows)));
-    EXPECT_FALSE(std::filesystem::exists(path));
+    // Stopped, midway or at the end, the file begun is removed; a place that cannot be written fails.
+    for (const std::vector<std::uint32_t>& some : {rows, std::vector<std::uint32_t>{0}}) {
+        EXPECT_FALSE(LogCsvWriter::WriteFile(path, file, some, goOnUntil(1)));
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
     EXPECT_FALSE(LogCsvWriter::WriteFile(dir.File("missing/rows.csv").string(), file, rows, goOnUntil(1)));
 }
