@@ -1,9 +1,9 @@
 // ReadLogFile on a 1 GB handler log against `wc -l` on the same file, and the memory it takes: the file
 // itself plus the row index. The file is made once in $QV_BENCH_DIR (default: the temporary directory).
 #include "LogBenchData.h"
-#include "logviewer/LogFileReader.h"
-#include "logviewer/LogParser.h"
-#include "logviewer/LogRowFilter.h"
+#include "logviewer/parse/LogFileReader.h"
+#include "logviewer/parse/LogParser.h"
+#include "logviewer/parse/LogRowFilter.h"
 
 #include <benchmark/benchmark.h>
 

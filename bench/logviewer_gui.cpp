@@ -3,7 +3,7 @@
 // while the file was read.
 #include "LogBenchData.h"
 #include "logviewer/LogTableModel.h"
-#include "logviewer/LogViewerDialog.h"
+#include "logviewer/ViewerDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -41,7 +41,7 @@ void BM_FirstRowsOfOneGigabyte(benchmark::State& state) {
         return;
     }
 
-    qv::LogViewerDialog dialog({{1, "Bench Site", dir}}, 1);
+    qv::ViewerDialog dialog({{1, "Bench Site", dir}}, 1);
     dialog.show();
     auto* files = static_cast<QComboBox*>(dialog.Control(qv::kControlFileList));
     auto* list = static_cast<QTableView*>(dialog.Control(qv::kControlLogList));
@@ -108,7 +108,7 @@ void BM_FindOnOneGigabyte(benchmark::State& state) {
         state.SkipWithError("the benchmark log cannot be written");
         return;
     }
-    qv::LogViewerDialog dialog({{1, "Bench Site", dir}}, 1);
+    qv::ViewerDialog dialog({{1, "Bench Site", dir}}, 1);
     dialog.show();
     auto* find = dialog.findChild<QLineEdit*>(QStringLiteral("editFind"));
     const auto settle = [&] {

@@ -1,6 +1,6 @@
 #include "LogTableModel.h"
 
-#include "LogRecord.h"
+#include "logviewer/parse/LogRecord.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 // The rows of one log file for the eight-column list. Rows are cut from the file's buffer when the view
 // asks for them; the model holds no text of its own. While the file is read its rows grow; under a find
 // text only the rows the filter handed over are shown, in file order.
-#include "LogFile.h"
+#include "logviewer/parse/LogFile.h"
 
 #include <QAbstractTableModel>
 

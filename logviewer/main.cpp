@@ -1,7 +1,7 @@
 // qv_logviewer: a site's daily handler log files. "/N" on the command line selects site N.
-#include "LogViewerDialog.h"
-#include "LogViewerSite.h"
-#include "ViewerCommandLine.h"
+#include "ViewerDialog.h"
+#include "logviewer/core/ViewerCommandLine.h"
+#include "logviewer/core/ViewerSite.h"
 #include "platform/FileSystem.h"
 #include "platform/MachineDirectory.h"
 #include "platform/OsVersion.h"
@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     const std::uint32_t requested =
         qv::ViewerCommandLine::RequestedSite(qv::ViewerCommandLine::Join(arguments));
 
-    std::vector<qv::LogViewerSite> sites;
+    std::vector<qv::ViewerSite> sites;
     {
         // The records are read once; the store and its lock go before the window opens.
         qv::OsVersion::Record();
@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
         store.ReleaseAllSites();
     }
 
-    qv::LogViewerDialog dialog(std::move(sites), requested);
+    qv::ViewerDialog dialog(std::move(sites), requested);
     dialog.show();
     return app.exec();
 }

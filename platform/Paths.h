@@ -10,10 +10,13 @@ inline constexpr char kPathSeparator = '\\';
 // Where installations go unless told otherwise, and what a program's file name ends in.
 inline constexpr const char* kProgramsDirectory = "C:\\Program Files";
 inline constexpr const char* kProgramSuffix = ".exe";
+// Whether the file system compares names without letter case (see FileNamesEqual).
+inline constexpr bool kFileNamesIgnoreCase = true;
 #else
 inline constexpr char kPathSeparator = '/';
 inline constexpr const char* kProgramsDirectory = "/opt";
 inline constexpr const char* kProgramSuffix = "";
+inline constexpr bool kFileNamesIgnoreCase = false;
 #endif
 
 // dir, a separator unless dir already ends in one, and name.

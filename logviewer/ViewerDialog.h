@@ -1,0 +1,100 @@
+#pragma once
+// The Log Viewer's window: a site, one of its daily log files, and that file's rows in eight columns. Files
+// are read off the window's thread and show their first rows while the rest is read; a find box narrows the
+// rows and Export writes the shown rows as CSV.
+#include "logviewer/core/ViewerPlacement.h"
+#include "logviewer/core/ViewerSelection.h"
+#include "logviewer/core/ViewerSite.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace Ui {
+class ViewerDialog;
+}
+
+namespace qv {
+
+class LogTableModel;
+class ViewerExportTask;
+class ViewerFilterTask;
+class ViewerLoadTask;
+
+// The numeric ids of the window's controls.
+enum ViewerControlId : int {
+    kControlOk = 1,
+    kControlSiteList = 150,
+    kControlFileList = 151,
+    kControlLogList = 152,
+    kControlRefresh = 1000,
+};
+
+class ViewerDialog : public QDialog {
+    Q_OBJECT
+public:
+    // sites in ascending site number; requestedSite from the command line (0 for none).
+    ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requestedSite, QWidget* parent = nullptr);
+    ~ViewerDialog() override;
+
+    QWidget* Control(int id) const;
+    const ViewerSelection& Selection() const { return m_selection; }
+    LogTableModel* Model() const { return m_model; }
+
+    // Writes the shown rows to path as CSV, off the window's thread; exportFinished tells how it went.
+    void ExportTo(const QString& path);
+    // What Export... asks for the file name; QFileDialog unless replaced.
+    void SetExportFileChooser(std::function<QString(QWidget*, const QString& suggested)> chooser);
+    // A file is being read, filtered or exported, or rows wait to be shown.
+    bool Busy() const;
+
+Q_SIGNALS:
+    void exportFinished(bool ok);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void PlaceTemplateControls();
+    void SetUpList();
+    void OnSiteChosen(int index);
+    void OnFileChosen(int index);
+    void RebuildFiles(bool chooseNewest);
+    void ReadSelectedFile();
+    void ShowPendingRows();
+    void ApplyFilter();
+    void OnExport();
+    void ApplyLayout();
+    void RestoreWindow(const WindowRect& rect);
+    void SaveLayout();
+    void UpdateCount();
+    void UpdateProgress();
+    void ShowStatus(const QString& text);
+
+    std::unique_ptr<Ui::ViewerDialog> m_ui;
+    ViewerSelection m_selection;
+    ViewerPlacement m_placement;
+    LogTableModel* m_model = nullptr;
+    ViewerLoadTask* m_loader = nullptr;
+    ViewerFilterTask* m_filter = nullptr;
+    ViewerExportTask* m_exporter = nullptr;
+    std::function<QString(QWidget*, const QString&)> m_chooseExportFile;
+    QTimer m_rowTimer;    // rows read are handed to the list at most this often
+    QTimer m_findTimer;   // typing settles before the rows are filtered
+    QTimer m_statusTimer; // how long an export's outcome stands in place of the count
+    std::uint64_t m_pendingRows = 0;
+    std::uint64_t m_bytesRead = 0;
+    std::uint64_t m_length = 0;
+    std::uint64_t m_exported = 0;
+    std::uint64_t m_exportTotal = 0;
+    QString m_status;
+    bool m_started = false;
+};
+
+} // namespace qv

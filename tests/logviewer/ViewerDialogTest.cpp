@@ -1,0 +1,285 @@
+#include "logviewer/ViewerDialog.h"
+#include "TestData.h"
+#include "logviewer/LogTestFiles.h"
+#include "logviewer/core/ViewerLayout.h"
+#include "support/TempMachine.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace qv;
+
+namespace {
+
+std::string Line(const char* time, const std::string& path, int code) {
+    return std::string(time) + " 192.0.2.1 198.51.100.5 " + path + " - " + std::to_string(code) + "\n";
+}
+
+QRect Place(const ViewerRect& rect) {
+    return QRect(rect.left, rect.top, rect.width, rect.height);
+}
+
+class Viewer {
+public:
+    Viewer(std::vector<ViewerSite> sites, std::uint32_t requested)
+        : dialog(std::make_unique<ViewerDialog>(std::move(sites), requested)) {}
+
+    QComboBox* Sites() const { return static_cast<QComboBox*>(dialog->Control(kControlSiteList)); }
+    QComboBox* Files() const { return static_cast<QComboBox*>(dialog->Control(kControlFileList)); }
+    QTableView* List() const { return static_cast<QTableView*>(dialog->Control(kControlLogList)); }
+    QPushButton* Ok() const { return static_cast<QPushButton*>(dialog->Control(kControlOk)); }
+    QPushButton* Refresh() const { return static_cast<QPushButton*>(dialog->Control(kControlRefresh)); }
+    QLineEdit* Find() const { return dialog->findChild<QLineEdit*>(QStringLiteral("editFind")); }
+    QString Count() const { return dialog->findChild<QLabel*>(QStringLiteral("labelCount"))->text(); }
+    QString Cell(int row, int column) const { return List()->model()->index(row, column).data().toString(); }
+    int Rows() const { return List()->model()->rowCount(); }
+    bool Settle() const {
+        return QTest::qWaitFor([this] { return !dialog->Busy(); }, 10000);
+    }
+
+    std::unique_ptr<ViewerDialog> dialog;
+};
+
+} // namespace
+
+class ViewerDialogTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<test::TempMachine> m_machine;
+    std::unique_ptr<test::LogTestDirectory> m_one;
+    std::unique_ptr<test::LogTestDirectory> m_three;
+    std::vector<ViewerSite> m_sites;
+
+private Q_SLOTS:
+    void init() {
+        m_machine = std::make_unique<test::TempMachine>();
+        m_one = std::make_unique<test::LogTestDirectory>();
+        m_three = std::make_unique<test::LogTestDirectory>();
+        m_one->Write("qv060314.log", Line("09:00:00", "/one-14.htm", 2));
+        m_three->Write("qv060314.log", Line("09:00:00", "/three-14.htm", 2));
+        m_three->Write("qv060315.log", "#Fields: time c-ip s-ip path query code number\n" +
+                                           Line("10:00:00", "/three-15a.htm", 2) +
+                                           Line("10:05:00", "/Three-15b.gif", 3) +
+                                           Line("10:09:00", "/three-15c.asp", 4));
+        m_sites = {{1, "Default Web Site", m_one->Str()},
+                   {3, "Shop", m_three->Str()},
+                   {5, "Kinds", std::string(QV_TEST_DATA_DIR) + "/logs/kinds"}};
+    }
+    void cleanup() {
+        m_one.reset();
+        m_three.reset();
+        m_machine.reset();
+    }
+
+    void chosenSiteAndNewestFile() {
+        Viewer viewer(m_sites, 3);
+        viewer.dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(viewer.dialog.get()));
+        QCOMPARE(viewer.dialog->windowTitle(), QStringLiteral("Quorvane Log Viewer"));
+        QCOMPARE(viewer.Sites()->count(), 3);
+        QCOMPARE(viewer.Sites()->currentText(), QStringLiteral("Shop"));
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Files()->count(), 2);
+        QVERIFY(viewer.Files()->itemText(0).startsWith(QStringLiteral("2006-03-14  -  qv060314.log")));
+        QCOMPARE(viewer.Files()->currentIndex(), 1);
+        QCOMPARE(viewer.Rows(), 3);
+        QCOMPARE(viewer.Cell(0, 0), QStringLiteral("2006-03-15"));
+        QCOMPARE(viewer.Cell(2, 3), QStringLiteral("Dynamic"));
+        QCOMPARE(viewer.Count(), QStringLiteral("3 shown of 3"));
+
+        // A click on a column header keeps the file's order.
+        QHeaderView* header = viewer.List()->horizontalHeader();
+        const QPoint path(header->sectionViewportPosition(4) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, path);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, path);
+        QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/three-15a.htm"));
+        QCOMPARE(viewer.Cell(1, 4), QStringLiteral("/Three-15b.gif"));
+
+        // Choosing another site shows its newest file; choosing a file reads it.
+        viewer.Sites()->setCurrentIndex(2);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 15);
+        viewer.Sites()->setCurrentIndex(1);
+        viewer.Files()->setCurrentIndex(0);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 1);
+        QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/three-14.htm"));
+    }
+
+    void refreshKeepsThePosition() {
+        Viewer viewer(m_sites, 3);
+        QVERIFY(viewer.Settle());
+        // A new day's file is listed last and not shown until it is chosen.
+        m_three->Write("qv060316.log", Line("11:00:00", "/three-16.htm", 2));
+        QTest::mouseClick(viewer.Refresh(), Qt::LeftButton);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Files()->count(), 3);
+        QCOMPARE(viewer.Files()->currentIndex(), 1);
+        QCOMPARE(viewer.Rows(), 3);
+
+        // A site without files shows "None" and no count.
+        for (const char* name : {"qv060314.log", "qv060315.log", "qv060316.log"})
+            std::filesystem::remove(m_three->File(name));
+        QTest::mouseClick(viewer.Refresh(), Qt::LeftButton);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Files()->currentText(), QStringLiteral("None"));
+        QCOMPARE(viewer.Count(), QString());
+    }
+
+    void layoutFollowsTheWindowAndComesBack() {
+        QRect place;
+        {
+            Viewer viewer(m_sites, 1);
+            QCOMPARE(viewer.dialog->minimumSize(), QSize(400, 350));
+            viewer.dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(viewer.dialog.get()));
+            for (const QSize size : {QSize(1001, 777), QSize(400, 350), QSize(640, 420)}) {
+                viewer.dialog->resize(size);
+                QTRY_COMPARE(viewer.dialog->size(), size);
+                const ViewerLayout layout = ViewerLayout::ForClient(size.width(), size.height());
+                QCOMPARE(viewer.List()->geometry(), Place(layout.list));
+                QCOMPARE(viewer.Ok()->geometry(), Place(layout.ok));
+                QCOMPARE(viewer.Find()->geometry(), Place(layout.find));
+                for (QWidget* control :
+                     std::initializer_list<QWidget*>{viewer.Sites(), viewer.Files(), viewer.Refresh()})
+                    QVERIFY(control->geometry().bottom() < 75);
+            }
+            for (int column = 0; column < 8; ++column)
+                viewer.List()->horizontalHeader()->resizeSection(column, 40 + column * 11);
+            viewer.dialog->setGeometry(60, 50, 640, 420);
+            QTRY_COMPARE(viewer.dialog->geometry(), QRect(60, 50, 640, 420));
+            place = viewer.dialog->geometry();
+            // Escape closes, and the layout is kept.
+            QTest::keyClick(viewer.dialog.get(), Qt::Key_Escape);
+            QVERIFY(!viewer.dialog->isVisible());
+        }
+        Viewer again(m_sites, 1);
+        for (int column = 0; column < 8; ++column)
+            QCOMPARE(again.List()->horizontalHeader()->sectionSize(column), 40 + column * 11);
+        QCOMPARE(again.dialog->geometry(), place);
+    }
+
+    void findNarrowsTheRows() {
+        Viewer viewer(m_sites, 5);
+        viewer.dialog->show();
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Count(), QStringLiteral("15 shown of 15"));
+        QTest::keyClicks(viewer.Find(), QStringLiteral("redirection"));
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 3);
+        QCOMPARE(viewer.Cell(0, 3), QStringLiteral("Rule 12"));
+        QCOMPARE(viewer.Cell(2, 3), QStringLiteral("Rule 7"));
+        QCOMPARE(viewer.Count(), QStringLiteral("3 shown of 15"));
+
+        // Return filters at once and does not press OK.
+        viewer.Find()->setText(QStringLiteral("/NINE"));
+        QTest::keyClick(viewer.Find(), Qt::Key_Return);
+        QVERIFY(viewer.dialog->isVisible());
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 1);
+        QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/nine.htm"));
+
+        // The filter stays when another file is chosen; an empty text shows every row.
+        viewer.Sites()->setCurrentIndex(1);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Count(), QStringLiteral("0 shown of 3"));
+        viewer.Find()->clear();
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 3);
+    }
+
+    void exportWritesTheShownRows() {
+        test::LogTestDirectory out;
+        const std::filesystem::path csv = out.File("rows.csv");
+        Viewer viewer(m_sites, 3);
+        QString suggested;
+        viewer.dialog->SetExportFileChooser([&](QWidget*, const QString& name) {
+            suggested = name;
+            return QString::fromStdString(csv.string());
+        });
+        QVERIFY(viewer.Settle());
+        viewer.Find()->setText(QStringLiteral("gif"));
+        QTest::keyClick(viewer.Find(), Qt::Key_Return);
+        QVERIFY(viewer.Settle());
+        QSignalSpy finished(viewer.dialog.get(), &ViewerDialog::exportFinished);
+        QTest::mouseClick(viewer.dialog->findChild<QPushButton*>(QStringLiteral("buttonExport")),
+                          Qt::LeftButton);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QVERIFY(suggested.endsWith(QStringLiteral("qv060315.csv")));
+        std::stringstream text;
+        text << std::ifstream(csv, std::ios::binary).rdbuf();
+        QCOMPARE(QString::fromStdString(text.str()),
+                 QStringLiteral(
+                     "Date,Time,Type,Description,Path,Query String,Client IP,Server IP\r\n"
+                     "2006-03-15,10:05:00,Quorvane File,Image,/Three-15b.gif,-,192.0.2.1,198.51.100.5\r\n"));
+
+        // A place that cannot be written reports the failure.
+        viewer.dialog->ExportTo(QString::fromStdString(out.File("missing/rows.csv").string()));
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.at(1).at(0).toBool(), false);
+        QCOMPARE(viewer.Count(), QStringLiteral("Export failed"));
+    }
+
+    void bigFileComesInPiecesAndAnotherChoiceStopsIt() {
+        std::string big;
+        for (int i = 0; big.size() < 3 * 1024 * 1024; ++i)
+            big += Line("08:00:00", "/big/page" + std::to_string(i) + ".htm", 2);
+        m_one->Write("qv060315.log", big);
+        const int bigRows = static_cast<int>(std::count(big.begin(), big.end(), '\n'));
+
+        Viewer viewer(m_sites, 1);
+        std::vector<int> counts;
+        connect(viewer.List()->model(), &QAbstractItemModel::rowsInserted, this,
+                [&] { counts.push_back(viewer.Rows()); });
+        QVERIFY(viewer.Settle());
+        QVERIFY(counts.size() >= 2);
+        QVERIFY(counts.front() < bigRows);
+        QCOMPARE(viewer.Rows(), bigRows);
+        QCOMPARE(viewer.Cell(bigRows - 1, 4), QStringLiteral("/big/page%1.htm").arg(bigRows - 1));
+
+        // Choose the small file, the big one and, before it is read, the small one again: only the small
+        // one's rows show.
+        viewer.Files()->setCurrentIndex(0);
+        QVERIFY(viewer.Settle());
+        counts.clear();
+        viewer.Files()->setCurrentIndex(1);
+        viewer.Files()->setCurrentIndex(0);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(counts, std::vector<int>{1});
+        QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/one-14.htm"));
+
+        // Closing the window while the big file is read and filtered stops both.
+        viewer.Find()->setText(QStringLiteral("page"));
+        QTest::keyClick(viewer.Find(), Qt::Key_Return);
+        viewer.Files()->setCurrentIndex(1);
+        viewer.dialog.reset();
+    }
+
+    void noSitesShowsNothing() {
+        Viewer viewer({}, 3);
+        QCOMPARE(viewer.Sites()->count(), 0);
+        QCOMPARE(viewer.Files()->count(), 0);
+        QCOMPARE(viewer.Rows(), 0);
+        QVERIFY(!viewer.dialog->Busy());
+    }
+};
+
+QTEST_MAIN(ViewerDialogTest)
+#include "ViewerDialogTest.moc"

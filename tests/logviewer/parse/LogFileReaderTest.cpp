@@ -1,0 +1,223 @@
+#include "logviewer/parse/LogFileReader.h"
+#include "TestData.h"
+#include "logviewer/LogTestFiles.h"
+#include "logviewer/parse/LogLine.h"
+#include "logviewer/parse/LogParser.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using namespace qv;
+
+namespace {
+
+std::vector<std::string> Lines(const LogFile& file) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < file.RowCount(); ++i)
+        lines.emplace_back(file.Line(i));
+    return lines;
+}
+
+// The text of every line that LogLine reads as a row: the reference for the fast index.
+std::vector<std::string> RowsByFieldRules(const std::string& text) {
+    std::vector<std::string> rows;
+    for (std::size_t start = 0; start <= text.size();) {
+        std::size_t end = text.find('\n', start);
+        const bool last = end == std::string::npos;
+        if (last)
+            end = text.size();
+        std::string_view line(text.data() + start, end - start);
+        if (!last && !line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const LogLine parsed(line);
+        if (!parsed.IsBlank() && !parsed.IsComment() && parsed.Code() != 0)
+            rows.emplace_back(parsed.Text());
+        start = end + 1;
+    }
+    return rows;
+}
+
+// The rows of text read whole, in pieces, and read ahead by another thread (with and without the pages
+// faulted in ahead of it); the rows indexed after each piece are already the right ones.
+void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std::uint64_t>& pieces) {
+    const std::vector<std::string> expected = RowsByFieldRules(text);
+    test::LogTestDirectory dir;
+    dir.Write("qv060315.log", text);
+    const LogFileEntry entry{"qv060315.log", 0, "", ""};
+    EXPECT_EQ(Lines(ReadLogFile(dir.Str(), entry)), expected) << "one read";
+    for (std::uint64_t piece : pieces) {
+        for (int ahead = 0; ahead < 3; ++ahead) {
+            LogFileReader reader;
+            ASSERT_TRUE(reader.Open(dir.Str(), entry));
+            if (ahead)
+                reader.ReadAhead(piece, ahead == 2);
+            std::size_t seen = 0;
+            for (bool more = true; more;) {
+                more = reader.ReadNext(piece);
+                const LogFile& file = *reader.File();
+                ASSERT_LE(file.RowCount(), expected.size());
+                for (; seen < file.RowCount(); ++seen)
+                    ASSERT_EQ(file.Line(seen), expected[seen])
+                        << "pieces of " << piece << ", read ahead " << ahead;
+            }
+            EXPECT_EQ(reader.BytesRead(), text.size());
+            EXPECT_EQ(seen, expected.size()) << "pieces of " << piece << ", read ahead " << ahead;
+        }
+    }
+}
+
+// Lines shaped like the handler's, with fields of every length so that lines begin at every place of a
+// 64-byte block, and fifth spaces and line ends fall on both sides of block edges and beyond the 128 bytes
+// the fast path looks at; with odd sixth fields, leading spaces, comments, empty and blank lines, CR LF and
+// NUL bytes.
+std::string LogLikeLines(unsigned seed, int lines) {
+    const std::string fieldBytes("ab09.:/-+\t\r\0#x1", 16);
+    // Sixth fields: rows, zeros, signs, the white space that the number reading skips, no digits, a NUL.
+    std::vector<std::string> codes = {"2",   "1",   "9", "0", "00", "007", "+3", "-0", "-4", "\t5",
+                                      "\r1", "\v0", "x", "",  "9x", "0x",  "+",  "-",  "#1"};
+    codes.push_back(std::string(1, '\0') + "1");
+    std::mt19937 random(seed);
+    const auto chance = [&](unsigned percent) { return random() % 100 < percent; };
+    const auto field = [&](unsigned longest) {
+        std::string bytes(random() % (longest + 1), 'x');
+        for (char& c : bytes)
+            c = chance(15) ? fieldBytes[random() % fieldBytes.size()]
+                           : static_cast<char>('a' + random() % 26);
+        return bytes;
+    };
+    std::string text;
+    for (int line = 0; line < lines; ++line) {
+        const unsigned kind = random() % 100;
+        if (kind < 3) {
+            // empty
+        } else if (kind < 6) {
+            text += std::string(1 + random() % 70, ' ');
+        } else if (kind < 9) {
+            text += std::string(random() % 3, ' ') + "#" + field(40) + " " + field(10) + " 2";
+        } else {
+            if (chance(10))
+                text += std::string(1 + random() % (chance(20) ? 70 : 3), ' ');
+            const unsigned longest = chance(10) ? 90 : 24;
+            const unsigned fields = chance(85) ? 6 + random() % 2 : random() % 10;
+            for (unsigned f = 1; f <= fields; ++f) {
+                text += f == 6 ? codes[random() % codes.size()] : field(longest);
+                if (f < fields)
+                    text += chance(5) ? "  " : " ";
+            }
+            if (chance(5))
+                text += ' ';
+        }
+        if (chance(15))
+            text += '\r';
+        text += '\n';
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(LogFileReader, PiecesGiveTheRowsOfOneRead) {
+    // Pieces that cut lines, and CR LF pairs, anywhere.
+    for (const char* dir : {"/logs/kinds", "/logs/crlf"}) {
+        std::ifstream in(std::string(QV_TEST_DATA_DIR) + dir + "/qv060315.log", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        ASSERT_EQ(RowsByFieldRules(text.str()).size(), 15u);
+        ExpectIndexedAsByFieldRules(text.str(), {1, 2, 7, 64});
+    }
+}
+
+TEST(LogFileReader, ReadingAheadStopsWhenTheReaderGoes) {
+    test::LogTestDirectory dir;
+    dir.Write("qv060315.log", LogLikeLines(5, 2000));
+    for (int i = 0; i < 20; ++i) {
+        LogFileReader ahead;
+        ASSERT_TRUE(ahead.Open(dir.Str(), LogFileEntry{"qv060315.log", 0, "", ""}));
+        ahead.ReadAhead(1 + i * 97);
+        if (i % 2)
+            ahead.ReadNext(1000);
+    }
+}
+
+TEST(LogFileReader, ReadsTheFileAsItWasWhenOpened) {
+    test::LogTestDirectory dir;
+    const std::string line = "10:00:00 1.1.1.1 2.2.2.2 /a - 2\n";
+    dir.Write("qv060315.log", line + line);
+    const LogFileEntry entry{"qv060315.log", 0, "", ""};
+
+    LogFileReader grown;
+    ASSERT_TRUE(grown.Open(dir.Str(), entry));
+    std::ofstream(dir.File("qv060315.log"), std::ios::binary | std::ios::app) << line;
+    while (grown.ReadNext(1 << 20)) {
+    }
+    EXPECT_EQ(grown.File()->RowCount(), 2u);
+
+    // A file cut short meanwhile ends where its data ends; the cut line still counts.
+    LogFileReader shrunk;
+    ASSERT_TRUE(shrunk.Open(dir.Str(), entry));
+    std::filesystem::resize_file(dir.File("qv060315.log"), line.size() + 10);
+    while (shrunk.ReadNext(1 << 20)) {
+    }
+    EXPECT_EQ(shrunk.BytesRead(), line.size() + 10);
+    EXPECT_EQ(shrunk.File()->RowCount(), 1u);
+}
+
+TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
+    // Lines of the characters that matter to the rules, in every mix; the fast index must pick exactly the
+    // lines whose sixth field LogLine reads as a number other than 0.
+    const std::string alphabet = "    \t\r\n#0019+-xa";
+    std::mt19937 random(7);
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += alphabet[random() % alphabet.size()];
+    for (int i = 0; i < 2000; ++i)
+        text += " t c s p q " + std::string(1, alphabet[random() % alphabet.size()]) + "1\n";
+    ASSERT_GT(RowsByFieldRules(text).size(), 500u);
+    ExpectIndexedAsByFieldRules(text, {3, 4096, 1 << 20});
+
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        text = LogLikeLines(seed, 6000);
+        // The last line without LF, with and without a CR.
+        if (seed % 2)
+            text += "10:00:00 1.1.1.1 2.2.2.2 /last - 3" + std::string(seed == 1 ? "\r" : "");
+        ASSERT_GT(RowsByFieldRules(text).size(), 1000u);
+        ExpectIndexedAsByFieldRules(text, {1 + random() % 200, 4096 + random() % 64, 1 << 20});
+    }
+    // Large enough for ReadLogFile to read on a second thread while it indexes.
+    for (unsigned seed = 5; text.size() < (6u << 20); ++seed)
+        text += LogLikeLines(seed, 20000);
+    ExpectIndexedAsByFieldRules(text, {1 << 20});
+}
+
+TEST(LogFileReader, IndexAgreesWhereTheFastPathEnds) {
+    // The fast path looks 128 bytes from a line's start: lines of every length around that, with the fifth
+    // space on either side of the edge and the line starting anywhere in a block; then lines longer than
+    // the 4 KiB that are indexed in one batch, with and without a row.
+    std::string text;
+    for (std::size_t length = 118; length <= 134; ++length) {
+        for (std::size_t fifth = length - 12; fifth <= length; ++fifth) {
+            // Beginning with a digit, so that a look past a line's end at the next one would show.
+            std::string line = "3 c s p q" + std::string(fifth - 9, 'x');
+            line += fifth < length ? " 7" : "";
+            line.resize(length, 'y');
+            text += line + (fifth % 3 ? "\n" : "\r\n");
+        }
+        text += "4" + std::string(length % 64, 'z') + "\n";
+    }
+    for (std::size_t length : {4095, 4096, 5000, 9000, 20000}) {
+        text += "t c s p q 2 " + std::string(length, 'y') + "\n";
+        text += std::string(length, 'z') + " c s p q 3\n";
+        text += "t c s p q" + std::string(length, ' ') + "4\n";
+        text += std::string(length, ' ') + "t c s p q 9\n";
+    }
+    text += "t c s p q 1 " + std::string(6000, 'y');
+    ASSERT_GT(RowsByFieldRules(text).size(), 200u);
+    ExpectIndexedAsByFieldRules(text, {61, 4096 + 7, 1 << 20});
+}
