@@ -4,6 +4,7 @@
 #include "platform/OsVersion.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/TextCodec.h"
 #include "webserver/ModelAdminBase.h"
 #include "webserver/WorkerIdentity.h"
 
@@ -20,24 +21,22 @@ class WorkerAccount : public ::testing::Test {
 protected:
     void SetUp() override {
         OsVersion::Set(5, 2);
-        // AppPools hands type 2 down to pools without one.
+        // AppPools hands type 2 down to pools without one; site 100 has no AppPoolId anywhere above it.
         m_model.SetDword(u"/LM/W3SVC/AppPools", kMdAppPoolIdentityType, kIisMdUtServer, 2, kMetadataInherit);
         m_model.SetText(u"/LM/W3SVC", kMdWamUserName, kIisMdUtFile, u"IWAM_WEB", kMetadataInherit);
-        m_model.AddKey(u"/LM/W3SVC/100"); // no AppPoolId anywhere above it
+        m_model.AddKey(u"/LM/W3SVC/100");
     }
     // Site n runs in a pool of its own of the given identity type and user (none: not set).
     void Site(std::uint32_t n, std::optional<std::uint32_t> type, std::optional<std::u16string> user = {}) {
-        const std::string number = std::to_string(n);
-        const std::u16string pool = u"Pool" + std::u16string(number.begin(), number.end());
-        m_model.SetText(u"/LM/W3SVC/" + std::u16string(number.begin(), number.end()), kMdAppAppPoolId,
-                        kIisMdUtServer, pool, kMetadataInherit);
-        m_model.AddKey(u"/LM/W3SVC/AppPools/" + pool);
+        const std::u16string number = TextCodec::ToUtf16(std::to_string(n)),
+                             pool = u"/LM/W3SVC/AppPools/Pool" + number;
+        m_model.SetText(u"/LM/W3SVC/" + number, kMdAppAppPoolId, kIisMdUtServer, u"Pool" + number,
+                        kMetadataInherit);
+        m_model.AddKey(pool);
         if (type)
-            m_model.SetDword(u"/LM/W3SVC/AppPools/" + pool, kMdAppPoolIdentityType, kIisMdUtServer, *type,
-                             kMetadataInherit);
+            m_model.SetDword(pool, kMdAppPoolIdentityType, kIisMdUtServer, *type, kMetadataInherit);
         if (user)
-            m_model.SetText(u"/LM/W3SVC/AppPools/" + pool, kMdWamUserName, kIisMdUtFile, *user,
-                            kMetadataInherit);
+            m_model.SetText(pool, kMdWamUserName, kIisMdUtFile, *user, kMetadataInherit);
     }
     std::optional<std::string> Find(std::uint32_t siteId) {
         MetabaseConnection connection;
@@ -70,17 +69,18 @@ TEST_F(WorkerAccount, Iis6TakesTheAccountFromTheSitesApplicationPool) {
         EXPECT_EQ(Find(site), account) << site;
 }
 
+// IIS keeps the isolation switch as a number, and a number asked as text is not found: the pool still
+// decides.
 TEST_F(WorkerAccount, Iis5IsolationModeCountsOnlyWhenTheServiceGivesItAsText) {
     Site(1, 2);
-    // IIS keeps the switch as a number, and a number asked as text is not found: the pool still decides.
     m_model.SetDword(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, 1, kMetadataNoAttributes);
     EXPECT_EQ(Find(1), "IIS_WPG");
-    m_model.SetText(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, u"1",
-                    kMetadataNoAttributes);
-    EXPECT_FALSE(Find(1));
-    m_model.SetText(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, u"0",
-                    kMetadataNoAttributes);
-    EXPECT_EQ(Find(1), "IIS_WPG");
+    for (const char16_t* text : {u"1", u"0"}) {
+        m_model.SetText(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, text,
+                        kMetadataNoAttributes);
+        EXPECT_EQ(Find(1),
+                  text == std::u16string(u"1") ? std::nullopt : std::optional<std::string>("IIS_WPG"));
+    }
 }
 
 TEST_F(WorkerAccount, OlderServersGiveTheServicesWamUserToEverySite) {
@@ -92,8 +92,7 @@ TEST_F(WorkerAccount, OlderServersGiveTheServicesWamUserToEverySite) {
     }
     m_model.SetText(u"/LM/W3SVC", kMdWamUserName, kIisMdUtFile, u"", kMetadataInherit);
     EXPECT_FALSE(Find(1));
-    MetabaseConnection empty;
-    EXPECT_FALSE(FindWorkerAccount(empty, 1));
+    EXPECT_FALSE(FindWorkerAccount(MetabaseConnection(), 1));
 }
 
 class Grants : public ::testing::Test {
@@ -115,6 +114,13 @@ protected:
         OsVersion::Set(5, 2);
     }
     std::string Tool() const { return JoinPath(m_install, std::string("setacl") + kProgramSuffix); }
+    // The arguments of the i-th start as the tool reads them from the Windows command line.
+    std::vector<std::string> Arguments(std::size_t i) {
+        std::vector<std::string> arguments = Process::SplitCommandLine(m_started.at(i));
+        EXPECT_EQ(arguments.size(), 7u) << m_started[i];
+        arguments.resize(7);
+        return arguments;
+    }
 
     TempMachine m_machine;
     std::string m_install = m_machine.Str() + kPathSeparator + "install";
@@ -123,41 +129,34 @@ protected:
 };
 
 TEST_F(Grants, AccountsAreQualifiedOnIis6OnlyWhenTheyNameNoDomain) {
-    // The account as the tool reads it from the Windows command line, read and write each.
-    struct Case {
-        int minor;
-        std::optional<std::string> account;
-        std::vector<std::string> granted;
-    };
-    const Case cases[] = {
+    // Minor version, account, the accounts granted read and write each.
+    const std::tuple<int, std::optional<std::string>, std::vector<std::string>> cases[] = {
         {2, "CONTOSO_web", {"WEBHOST\\CONTOSO_web"}},
         {2, std::nullopt, {"WEBHOST\\IIS_WPG"}},
         {2, "FENWICKHALE\\svc-intranet", {"FENWICKHALE\\svc-intranet"}},
         {1, "IWAM_WEB", {"IWAM_WEB", "SYSTEM"}},
-        {1, "OLDBOX\\IWAM_WEB", {"OLDBOX\\IWAM_WEB", "SYSTEM"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.account.value_or("(none)"));
-        OsVersion::Set(5, c.minor);
+        {1, "OLDBOX\\IWAM_WEB", {"OLDBOX\\IWAM_WEB", "SYSTEM"}}};
+    for (const auto& [minor, account, expected] : cases) {
+        SCOPED_TRACE(account.value_or("(none)"));
+        OsVersion::Set(5, minor);
         m_started.clear();
-        GrantDirectoryAccess(m_install, m_directory, c.account);
+        GrantDirectoryAccess(m_install, m_directory, account);
         std::vector<std::string> granted;
         for (std::size_t i = 0; i < m_started.size(); ++i) {
-            const std::vector<std::string> arguments = Process::SplitCommandLine(m_started[i]);
-            ASSERT_EQ(arguments.size(), 7u) << m_started[i];
+            const std::vector<std::string> arguments = Arguments(i);
             EXPECT_EQ(arguments[0], Tool());
             EXPECT_EQ(arguments[1], m_directory);
             EXPECT_EQ(arguments[5], i % 2 == 0 ? "/read" : "/write");
             if (i % 2 == 0)
                 granted.push_back(arguments[4]);
         }
-        EXPECT_EQ(granted, c.granted);
+        EXPECT_EQ(granted, expected);
     }
 }
 
 TEST_F(Grants, PathsReachTheToolWholeWhateverTheyEndInOrHold) {
-    // A final separator on either path, and on POSIX a quotation mark in a directory name (legal there):
-    // the Windows split gives each path back whole. Windows names hold no quotation mark.
+    // A final separator on either path, and on POSIX a quotation mark in a directory name (Windows names hold
+    // none): the Windows split gives each path back whole.
     std::vector<std::string> directories = {m_directory + kPathSeparator, m_directory + "\\"};
     if (kPathSeparator == '/')
         directories.push_back(m_machine.Str() + "/say \"hi\\\" /grant \"Everyone\\");
@@ -167,8 +166,7 @@ TEST_F(Grants, PathsReachTheToolWholeWhateverTheyEndInOrHold) {
         m_started.clear();
         GrantDirectoryAccess(m_install + kPathSeparator, directory, std::string("user"));
         ASSERT_EQ(m_started.size(), 2u);
-        const std::vector<std::string> arguments = Process::SplitCommandLine(m_started[0]);
-        ASSERT_EQ(arguments.size(), 7u) << m_started[0];
+        const std::vector<std::string> arguments = Arguments(0);
         EXPECT_EQ(arguments[0], m_install + kPathSeparator + kPathSeparator + "setacl" + kProgramSuffix);
         EXPECT_EQ(arguments[1], directory);
         EXPECT_EQ(arguments[4], "WEBHOST\\user");

@@ -1,6 +1,6 @@
-// The COM client of the metabase against a stand-in IIS Admin Base Object registered in this process:
-// CoInitializeEx, CoCreateInstance(CLSID_MSAdminBase, CLSCTX_ALL), the four IMSAdminBase calls, Release and
-// CoUninitialize all go through COM.
+// The COM client of the metabase against a stand-in admin base object registered in this process.
+#include <initguid.h> // the GUIDs of iadmw.h are defined where they are used
+
 #include "ModelComServer.h"
 
 #include "platform/TextCodec.h"
@@ -9,8 +9,6 @@
 #include "webserver/com/ComAdminBase.h"
 
 #include <memory>
-#include <optional>
-#include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -41,7 +39,6 @@ public:
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ComServerEnvironment);
 
-// The contract runs against the stand-in through COM and the client's own adapter.
 std::unique_ptr<AdminBase> OpenComAdminBase() {
     IMSAdminBaseW* object = nullptr;
     if (FAILED(CoCreateInstance(CLSID_MSAdminBase, nullptr, CLSCTX_ALL, IID_IMSAdminBase,
@@ -66,15 +63,11 @@ TEST(ComMetabase, OpenGoesThroughTheRegisteredObjectOnlyAndCloseReleasesIt) {
     MetabaseConnection connection;
     ASSERT_TRUE(connection.Open());
     EXPECT_EQ(ModelComServer::LiveCount(), live + 1);
-
-    // The enumeration, and a value larger than the first buffer: read again with the size the object asked
-    // for. The other reads differ from these only above the admin base, which the contract holds to the
-    // model's.
+    // A value larger than the first buffer is read again with the size the object asked for.
     EXPECT_EQ(EnumSiteKey(connection, 3), "2");
     EXPECT_FALSE(EnumSiteKey(connection, 4));
     EXPECT_EQ(ReadSiteValue(connection, 2, kMdServerComment, kIisMdUtServer, kMetadataInherit),
               TextCodec::FromUtf16(ContractLongComment()));
-
     connection.Close();
     EXPECT_FALSE(connection.IsOpen());
     EXPECT_EQ(ModelComServer::LiveCount(), live);
@@ -90,9 +83,8 @@ TEST(ComMetabase, OpenGoesThroughTheRegisteredObjectOnlyAndCloseReleasesIt) {
     EXPECT_TRUE(ComInitialized(COINIT_MULTITHREADED));
 }
 
-// On a thread without COM, Open joins the multithreaded apartment and Close leaves it. A dialog's thread is a
-// single-threaded apartment: CoInitializeEx first answers RPC_E_CHANGED_MODE, the connection joins that
-// apartment and Close leaves the thread's own initialisation in place.
+// Without COM, Open joins the multithreaded apartment and Close leaves it; on a dialog's single-threaded
+// thread (RPC_E_CHANGED_MODE) it joins that one and Close leaves the thread's own initialisation in place.
 TEST(ComMetabase, OpenJoinsTheThreadsApartmentAndCloseUndoesOnlyItsOwnInitialisation) {
     for (const bool singleThreaded : {false, true}) {
         SCOPED_TRACE(singleThreaded);
