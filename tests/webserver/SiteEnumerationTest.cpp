@@ -43,14 +43,12 @@ TEST(SiteEnumeration, WalksNumberedChildrenInTheMetabasesOrder) {
     EXPECT_FALSE(
         ReadServiceValue(connection, "/W3SVC", kMdWamUserName, kIisMdUtFile, kStringMetadata, 1, &length));
     EXPECT_EQ(length, 0u);
-}
 
-// Names as strtoul reads them; "07", "12abc" and names without digits are walked above.
-TEST(SiteEnumeration, KeyNamesReadAsUnsignedNumbers) {
-    const std::pair<const char*, std::uint32_t> cases[] = {
+    // Names as strtoul reads them; "07", "12abc" and names without digits are walked above.
+    const std::pair<const char*, std::uint32_t> names[] = {
         {"  +5", 5}, {"-1", 4294967295u}, {"4294967295", 4294967295u}, {"99999999999999999999", 4294967295u},
         {"", 0},     {"- 1", 0}};
-    for (const auto& [name, id] : cases)
+    for (const auto& [name, id] : names)
         EXPECT_EQ(SiteIdFromKeyName(name), id) << name;
 }
 
