@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace qv::test {
 namespace {
@@ -29,6 +30,43 @@ protected:
     MetabaseModel m_model;
     MetabaseConnection m_connection;
 };
+
+TEST_F(MetabaseReads, SitesAreTheNumberedChildrenInTheMetabasesOrder) {
+    for (const char16_t* name :
+         {u"10", u"AppPools", u"Caf\u00e9", u"Info", u"2", u"0", u"12abc", u"7", u"07", u"1"})
+        m_model.AddKey(std::u16string(u"/LM/W3SVC/") + name);
+    m_model.AddKey(u"/LM/MSFTPSVC/3");
+    m_model.SetText(u"/LM/W3SVC/AppPools/DefaultAppPool", kMdServerComment, kIisMdUtServer, u"not a site",
+                    kMetadataInherit);
+    Connect();
+    const auto walk = [&](std::size_t stopAfter) {
+        std::vector<std::uint32_t> ids;
+        EnumerateSiteIds(m_connection, [&](std::uint32_t id) {
+            ids.push_back(id);
+            return ids.size() != stopAfter;
+        });
+        return ids;
+    };
+    EXPECT_EQ(walk(0), (std::vector<std::uint32_t>{10, 2, 12, 7, 7, 1}));
+    EXPECT_EQ(walk(2), (std::vector<std::uint32_t>{10, 2}));
+    EXPECT_EQ(EnumSiteKey(m_connection, 2), TextCodec::FromUtf16(u"Caf\u00e9")); // the narrow code page's
+    EXPECT_FALSE(EnumSiteKey(m_connection, 10));
+    EXPECT_FALSE(EnumSiteKey(m_connection, 0xFFFFFFFFu));
+    // Names as strtoul reads them; "07", "12abc" and names without digits are walked above.
+    const std::pair<const char*, std::uint32_t> names[] = {
+        {"  +5", 5}, {"-1", 4294967295u}, {"4294967295", 4294967295u}, {"99999999999999999999", 4294967295u},
+        {"", 0},     {"- 1", 0}};
+    for (const auto& [name, id] : names)
+        EXPECT_EQ(SiteIdFromKeyName(name), id) << name;
+
+    m_connection.Close(); // nothing is read without a connection
+    EXPECT_TRUE(walk(0).empty());
+    EXPECT_FALSE(ReadSiteDescription(m_connection, 1));
+    std::uint32_t length = 99;
+    EXPECT_FALSE(
+        ReadServiceValue(m_connection, "/W3SVC", kMdWamUserName, kIisMdUtFile, kStringMetadata, 1, &length));
+    EXPECT_EQ(length, 0u);
+}
 
 // Description lengths of 129 and 1298 and roots of 129, 130, 259 and 260 characters: QvSitesTest.
 TEST_F(MetabaseReads, SiteValuesAreReadWholeOrNotAtAll) {

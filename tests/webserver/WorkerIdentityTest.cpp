@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 namespace qv::test {
@@ -114,12 +115,23 @@ protected:
         OsVersion::Set(5, 2);
     }
     std::string Tool() const { return JoinPath(m_install, std::string("setacl") + kProgramSuffix); }
-    // The arguments of the i-th start as the tool reads them from the Windows command line.
-    std::vector<std::string> Arguments(std::size_t i) {
-        std::vector<std::string> arguments = Process::SplitCommandLine(m_started.at(i));
-        EXPECT_EQ(arguments.size(), 7u) << m_started[i];
-        arguments.resize(7);
-        return arguments;
+    // The starts since the last call, as the tool reads its arguments from the Windows command line.
+    std::vector<std::vector<std::string>> Started() {
+        std::vector<std::vector<std::string>> started;
+        for (const std::string& line : m_started)
+            started.push_back(Process::SplitCommandLine(line));
+        m_started.clear();
+        return started;
+    }
+    // A read and a write grant for each account.
+    static std::vector<std::vector<std::string>> Expected(const std::string& tool,
+                                                          const std::string& directory,
+                                                          const std::vector<std::string>& accounts) {
+        std::vector<std::vector<std::string>> expected;
+        for (const std::string& account : accounts)
+            for (const char* right : {"/read", "/write"})
+                expected.push_back({tool, directory, "/dir", "/grant", account, right, "/silent"});
+        return expected;
     }
 
     TempMachine m_machine;
@@ -129,28 +141,16 @@ protected:
 };
 
 TEST_F(Grants, AccountsAreQualifiedOnIis6OnlyWhenTheyNameNoDomain) {
-    // Minor version, account, the accounts granted read and write each.
     const std::tuple<int, std::optional<std::string>, std::vector<std::string>> cases[] = {
         {2, "CONTOSO_web", {"WEBHOST\\CONTOSO_web"}},
         {2, std::nullopt, {"WEBHOST\\IIS_WPG"}},
         {2, "FENWICKHALE\\svc-intranet", {"FENWICKHALE\\svc-intranet"}},
         {1, "IWAM_WEB", {"IWAM_WEB", "SYSTEM"}},
         {1, "OLDBOX\\IWAM_WEB", {"OLDBOX\\IWAM_WEB", "SYSTEM"}}};
-    for (const auto& [minor, account, expected] : cases) {
-        SCOPED_TRACE(account.value_or("(none)"));
+    for (const auto& [minor, account, granted] : cases) {
         OsVersion::Set(5, minor);
-        m_started.clear();
         GrantDirectoryAccess(m_install, m_directory, account);
-        std::vector<std::string> granted;
-        for (std::size_t i = 0; i < m_started.size(); ++i) {
-            const std::vector<std::string> arguments = Arguments(i);
-            EXPECT_EQ(arguments[0], Tool());
-            EXPECT_EQ(arguments[1], m_directory);
-            EXPECT_EQ(arguments[5], i % 2 == 0 ? "/read" : "/write");
-            if (i % 2 == 0)
-                granted.push_back(arguments[4]);
-        }
-        EXPECT_EQ(granted, expected);
+        EXPECT_EQ(Started(), Expected(Tool(), m_directory, granted)) << account.value_or("(none)");
     }
 }
 
@@ -160,16 +160,11 @@ TEST_F(Grants, PathsReachTheToolWholeWhateverTheyEndInOrHold) {
     std::vector<std::string> directories = {m_directory + kPathSeparator, m_directory + "\\"};
     if (kPathSeparator == '/')
         directories.push_back(m_machine.Str() + "/say \"hi\\\" /grant \"Everyone\\");
+    const std::string tool = m_install + kPathSeparator + kPathSeparator + "setacl" + kProgramSuffix;
     for (const std::string& directory : directories) {
-        SCOPED_TRACE(directory);
         std::filesystem::create_directories(FileSystem::Native(directory));
-        m_started.clear();
         GrantDirectoryAccess(m_install + kPathSeparator, directory, std::string("user"));
-        ASSERT_EQ(m_started.size(), 2u);
-        const std::vector<std::string> arguments = Arguments(0);
-        EXPECT_EQ(arguments[0], m_install + kPathSeparator + kPathSeparator + "setacl" + kProgramSuffix);
-        EXPECT_EQ(arguments[1], directory);
-        EXPECT_EQ(arguments[4], "WEBHOST\\user");
+        EXPECT_EQ(Started(), Expected(tool, directory, {"WEBHOST\\user"})) << directory;
     }
 }
 
