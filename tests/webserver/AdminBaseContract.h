@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,10 +17,6 @@ struct AdminBaseFactory {
     std::function<std::unique_ptr<AdminBase>()> make; // over ContractModel(); nullptr when none can be had
 };
 
-inline void PrintTo(const AdminBaseFactory& factory, std::ostream* os) {
-    *os << factory.name;
-}
-
 // Sites 1 and 2, application pools and Filters, named only by a deeper key; /LM/W3SVC lists 1, AppPools,
 // Filters, 2 in that order. Site 2's ServerComment is ContractLongComment().
 MetabaseModel ContractModel();
@@ -29,7 +24,10 @@ std::u16string ContractLongComment();
 
 class AdminBaseContract : public ::testing::TestWithParam<AdminBaseFactory> {
 protected:
-    void SetUp() override;
+    void SetUp() override {
+        m_admin = GetParam().make();
+        ASSERT_NE(m_admin, nullptr) << "no admin base from " << GetParam().name;
+    }
 
     std::unique_ptr<AdminBase> m_admin;
 };

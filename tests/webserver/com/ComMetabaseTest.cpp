@@ -16,10 +16,7 @@
 namespace qv::test {
 namespace {
 
-std::shared_ptr<const MetabaseModel> SharedContractModel() {
-    static const auto model = std::make_shared<const MetabaseModel>(ContractModel());
-    return model;
-}
+const auto g_model = std::make_shared<const MetabaseModel>(ContractModel());
 
 // The stand-in is registered in the multithreaded apartment, which the main thread keeps alive.
 DWORD g_cookie = 0;
@@ -28,7 +25,7 @@ class ComServerEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-        g_cookie = ModelComServer::Register(SharedContractModel());
+        g_cookie = ModelComServer::Register(g_model);
         ASSERT_NE(g_cookie, 0u);
     }
     void TearDown() override {
@@ -77,7 +74,7 @@ TEST(ComMetabase, OpenGoesThroughTheRegisteredObjectOnlyAndCloseReleasesIt) {
     ModelComServer::Revoke(g_cookie);
     const bool opened = connection.Open() || connection.IsOpen() || EnumSiteKey(connection, 0);
     connection.Close();
-    g_cookie = ModelComServer::Register(SharedContractModel());
+    g_cookie = ModelComServer::Register(g_model);
     ASSERT_NE(g_cookie, 0u);
     EXPECT_FALSE(opened);
     EXPECT_TRUE(ComInitialized(COINIT_MULTITHREADED));
@@ -95,7 +92,7 @@ TEST(ComMetabase, OpenJoinsTheThreadsApartmentAndCloseUndoesOnlyItsOwnInitialisa
             if (singleThreaded && FAILED(CoInitializeEx(nullptr, apartment)))
                 return;
             // The multithreaded apartment has the environment's object; this one needs its own.
-            const DWORD cookie = singleThreaded ? ModelComServer::Register(SharedContractModel()) : 0;
+            const DWORD cookie = singleThreaded ? ModelComServer::Register(g_model) : 0;
             if (singleThreaded && !cookie)
                 return;
             MetabaseConnection connection;
