@@ -31,18 +31,16 @@ protected:
         ASSERT_EQ(key.SetValue("CurrentVersion", kRegSz, version.c_str(), std::uint32_t(version.size() + 1)),
                   0);
     }
-    // qv_sites on the machine in a process of its own, which always ends with status 0: its output; m_err
-    // gets its stderr.
+    // qv_sites on the machine, which always ends with status 0: its output; m_err gets its stderr.
     std::string Run() {
-        const std::string out = m_machine.Str() + "/out", err = m_machine.Str() + "/err";
+        const std::string out = m_dir + "/out", err = m_dir + "/err";
         const std::string command =
-            "'" QV_SITES_PROGRAM "' --machine '" + m_machine.Str() + "' >'" + out + "' 2>'" + err + "'";
+            "'" QV_SITES_PROGRAM "' --machine '" + m_dir + "' >'" + out + "' 2>'" + err + "'";
         EXPECT_EQ(std::system(command.c_str()), 0);
         m_err = Contents(err);
         return Contents(out);
     }
-    // The value in the machine's MetaBase.xml that begins with head, for the long ones that pass through
-    // whole.
+    // The value in the machine's MetaBase.xml that begins with head: the long ones pass through whole.
     std::string Value(const std::string& head) {
         const std::string xml = Contents(m_file);
         const std::size_t at = xml.find('"' + head) + 1;
