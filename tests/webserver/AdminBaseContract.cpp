@@ -38,7 +38,7 @@ std::u16string Text(const Answer& answer) {
     return text;
 }
 
-// The name EnumKeys wrote into a buffer holding no terminator beforehand, or its error as Failed() gives it.
+// The name EnumKeys wrote into a buffer holding no terminator beforehand, or Failed(its result).
 std::u16string Failed(std::int32_t result) {
     const std::string code = std::to_string(result);
     return u"failed " + std::u16string(code.begin(), code.end());
@@ -83,11 +83,13 @@ MetabaseModel ContractModel() {
 }
 
 TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLastWhateverTheCaseOfThePath) {
+    const auto open = [&](MetadataHandle from, const char16_t* path, MetadataHandle* handle) {
+        return m_admin->OpenKey(from, path, kMetadataPermissionRead, 60000, handle);
+    };
     MetadataHandle lm = 0, root = 0, none = 0;
-    ASSERT_EQ(m_admin->OpenKey(kMetadataMasterRootHandle, u"/LM", kMetadataPermissionRead, 60000, &lm),
-              kS_OK);
-    ASSERT_EQ(m_admin->OpenKey(lm, u"/W3SVC/1/ROOT", kMetadataPermissionRead, 60000, &root), kS_OK);
-    EXPECT_EQ(m_admin->OpenKey(lm, u"/W3SVC/3", kMetadataPermissionRead, 60000, &none), kErrPathNotFound);
+    ASSERT_EQ(open(kMetadataMasterRootHandle, u"/LM", &lm), kS_OK);
+    ASSERT_EQ(open(lm, u"/W3SVC/1/ROOT", &root), kS_OK); // relative to another handle
+    EXPECT_EQ(open(lm, u"/W3SVC/3", &none), kErrPathNotFound);
     const std::u16string noMore = Failed(kErrNoMoreItems);
     const std::u16string children[] = {u"1", u"AppPools", u"Filters", u"2", noMore};
     for (std::uint32_t i = 0; i < 5; ++i)
@@ -104,9 +106,7 @@ TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLastWhateverThe
     EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
     EXPECT_EQ(Enum(*m_admin, lm, u"/W3SVC", 0), Failed(kErrInvalidHandle));
     EXPECT_EQ(m_admin->CloseKey(lm), kErrInvalidHandle);
-    ASSERT_EQ(
-        m_admin->OpenKey(kMetadataMasterRootHandle, u"/lm/w3svc/1/root", kMetadataPermissionRead, 60000, &lm),
-        kS_OK);
+    ASSERT_EQ(open(kMetadataMasterRootHandle, u"/lm/w3svc/1/root", &lm), kS_OK);
     EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
     EXPECT_EQ(Text(Get(*m_admin, u"/LM/w3svc/1/Root", kMdVrPath, 0, kIisMdUtFile, kAllMetadata)),
               u"c:\\inetpub\\wwwroot");

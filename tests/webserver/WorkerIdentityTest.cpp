@@ -56,31 +56,25 @@ TEST_F(WorkerAccount, Iis6TakesTheAccountFromTheSitesApplicationPool) {
     Site(14, 0x103, u""); // a specific user left empty
     Site(15, 0x102);      // only the low byte counts
     Site(16, 5);
-    Site(17, std::nullopt); // inherits AppPools' type
-    Site(19, 3, std::u16string(260, u'x'));
+    Site(17, std::nullopt);                 // inherits AppPools' type
+    Site(19, 3, std::u16string(260, u'x')); // never a cut account
     m_model.SetText(u"/LM/W3SVC/18", kMdAppAppPoolId, kIisMdUtServer, u"NoSuchPool", kMetadataInherit);
     const std::pair<std::uint32_t, std::optional<std::string>> cases[] = {
-        {10, {}},        {11, "IIS_WPG"},
-        {12, "IIS_WPG"}, {13, "CONTOSO\\webuser"},
-        {14, {}},        {15, "IIS_WPG"},
-        {16, {}},        {17, "IIS_WPG"},
-        {18, {}},        {19, {}} /* never a cut account */,
-        {100, {}},       {999, {}}};
+        {10, {}}, {11, "IIS_WPG"}, {12, "IIS_WPG"}, {13, "CONTOSO\\webuser"},
+        {14, {}}, {15, "IIS_WPG"}, {16, {}},        {17, "IIS_WPG"},
+        {18, {}}, {19, {}},        {100, {}},       {999, {}}};
     for (const auto& [site, account] : cases)
         EXPECT_EQ(Find(site), account) << site;
 }
 
-// IIS keeps the isolation switch as a number, and a number asked as text is not found: the pool still
-// decides.
+// IIS keeps the isolation switch as a number, and a number asked as text is not found: the pool decides.
 TEST_F(WorkerAccount, Iis5IsolationModeCountsOnlyWhenTheServiceGivesItAsText) {
     Site(1, 2);
     m_model.SetDword(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, 1, kMetadataNoAttributes);
     EXPECT_EQ(Find(1), "IIS_WPG");
-    for (const char16_t* text : {u"1", u"0"}) {
-        m_model.SetText(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, text,
-                        kMetadataNoAttributes);
-        EXPECT_EQ(Find(1),
-                  text == std::u16string(u"1") ? std::nullopt : std::optional<std::string>("IIS_WPG"));
+    for (const std::u16string text : {u"1", u"0"}) {
+        m_model.SetText(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, text, 0);
+        EXPECT_EQ(Find(1), text == u"1" ? std::nullopt : std::optional<std::string>("IIS_WPG"));
     }
 }
 
