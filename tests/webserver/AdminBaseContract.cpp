@@ -1,6 +1,8 @@
 #include "AdminBaseContract.h"
 
 #include <cstring>
+#include <string>
+#include <tuple>
 #include <vector>
 
 namespace qv::test {
@@ -36,14 +38,22 @@ std::u16string Text(const Answer& answer) {
     return text;
 }
 
+// The name EnumKeys wrote into a buffer holding no terminator beforehand, or Failed(its result).
+std::u16string Failed(std::int32_t result) {
+    const std::string code = std::to_string(result);
+    return u"failed " + std::u16string(code.begin(), code.end());
+}
+std::u16string Enum(AdminBase& admin, MetadataHandle handle, const char16_t* path, std::uint32_t index) {
+    char16_t name[kMetadataMaxNameLen + 4];
+    std::fill(std::begin(name), std::end(name), u'x');
+    const std::int32_t result = admin.EnumKeys(handle, path, name, index);
+    return result == kS_OK ? std::u16string(name) : Failed(result);
+}
+
 } // namespace
 
 std::u16string ContractLongComment() {
-    std::u16string text = u"Caf\u00e9 ";
-    while (text.size() < 1298)
-        text += u"long description ";
-    text.resize(1298);
-    return text;
+    return u"Caf\u00e9 " + std::u16string(1293, u'd');
 }
 
 MetabaseModel ContractModel() {
@@ -72,49 +82,34 @@ MetabaseModel ContractModel() {
     return model;
 }
 
-void AdminBaseContract::SetUp() {
-    m_admin = GetParam().make();
-    ASSERT_NE(m_admin, nullptr) << "no admin base from " << GetParam().name;
-}
-
 TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLastWhateverTheCaseOfThePath) {
-    MetadataHandle lm = 0;
-    ASSERT_EQ(m_admin->OpenKey(kMetadataMasterRootHandle, u"/LM", kMetadataPermissionRead, 60000, &lm),
-              kS_OK);
-    const char16_t* expected[] = {u"1", u"AppPools", u"Filters", u"2"};
-    char16_t name[kMetadataMaxNameLen + 4];
-    for (std::uint32_t i = 0; i < 4; ++i) {
-        std::fill(std::begin(name), std::end(name), u'x');
-        ASSERT_EQ(m_admin->EnumKeys(lm, u"/W3SVC", name, i), kS_OK) << i;
-        EXPECT_EQ(std::u16string(name), expected[i]) << i;
-    }
-    EXPECT_EQ(m_admin->EnumKeys(lm, u"/W3SVC", name, 4), kErrNoMoreItems);
-    EXPECT_EQ(m_admin->EnumKeys(lm, u"/W3SVC", name, 1000), kErrNoMoreItems);
-    // A key that only a deeper key names is a key like any other; a key without children has none.
-    ASSERT_EQ(m_admin->EnumKeys(lm, u"/W3SVC/Filters", name, 0), kS_OK);
-    EXPECT_EQ(std::u16string(name), u"Compression");
-    EXPECT_EQ(m_admin->EnumKeys(lm, u"/W3SVC/1/ROOT/images", name, 0), kErrNoMoreItems);
-    EXPECT_EQ(m_admin->EnumKeys(lm, u"/W3SVC/7", name, 0), kErrPathNotFound);
+    const auto open = [&](MetadataHandle from, const char16_t* path, MetadataHandle* handle) {
+        return m_admin->OpenKey(from, path, kMetadataPermissionRead, 60000, handle);
+    };
+    MetadataHandle lm = 0, root = 0, none = 0;
+    ASSERT_EQ(open(kMetadataMasterRootHandle, u"/LM", &lm), kS_OK);
+    ASSERT_EQ(open(lm, u"/W3SVC/1/ROOT", &root), kS_OK); // relative to another handle
+    EXPECT_EQ(open(lm, u"/W3SVC/3", &none), kErrPathNotFound);
+    const std::u16string noMore = Failed(kErrNoMoreItems);
+    const std::u16string children[] = {u"1", u"AppPools", u"Filters", u"2", noMore};
+    for (std::uint32_t i = 0; i < 5; ++i)
+        EXPECT_EQ(Enum(*m_admin, lm, u"/W3SVC", i), children[i]) << i;
+    EXPECT_EQ(Enum(*m_admin, lm, u"/W3SVC", 1000), noMore);
+    EXPECT_EQ(Enum(*m_admin, lm, u"/W3SVC/Filters", 0), u"Compression"); // named only by a deeper key
+    EXPECT_EQ(Enum(*m_admin, lm, u"/W3SVC/1/ROOT/images", 0), noMore);
+    EXPECT_EQ(Enum(*m_admin, lm, u"/W3SVC/7", 0), Failed(kErrPathNotFound));
+    EXPECT_EQ(Enum(*m_admin, root, u"", 0), u"images");
+    // Paths compare without case; names keep theirs.
+    EXPECT_EQ(Enum(*m_admin, kMetadataMasterRootHandle, u"/Lm/W3Svc/1", 0), u"ROOT");
 
-    // Handles open relative to others; a closed one is forgotten.
-    MetadataHandle root = 0;
-    ASSERT_EQ(m_admin->OpenKey(lm, u"/W3SVC/1/ROOT", kMetadataPermissionRead, 60000, &root), kS_OK);
-    ASSERT_EQ(m_admin->EnumKeys(root, u"", name, 0), kS_OK);
-    EXPECT_EQ(std::u16string(name), u"images");
-    EXPECT_EQ(m_admin->OpenKey(lm, u"/W3SVC/3", kMetadataPermissionRead, 60000, &root), kErrPathNotFound);
+    // A closed handle is forgotten.
     EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
-    EXPECT_EQ(m_admin->EnumKeys(lm, u"/W3SVC", name, 0), kErrInvalidHandle);
+    EXPECT_EQ(Enum(*m_admin, lm, u"/W3SVC", 0), Failed(kErrInvalidHandle));
     EXPECT_EQ(m_admin->CloseKey(lm), kErrInvalidHandle);
-
-    // Paths compare without letter case; names keep their spelling.
-    ASSERT_EQ(
-        m_admin->OpenKey(kMetadataMasterRootHandle, u"/lm/w3svc/1/root", kMetadataPermissionRead, 60000, &lm),
-        kS_OK);
+    ASSERT_EQ(open(kMetadataMasterRootHandle, u"/lm/w3svc/1/root", &lm), kS_OK);
     EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
     EXPECT_EQ(Text(Get(*m_admin, u"/LM/w3svc/1/Root", kMdVrPath, 0, kIisMdUtFile, kAllMetadata)),
               u"c:\\inetpub\\wwwroot");
-    ASSERT_EQ(m_admin->EnumKeys(kMetadataMasterRootHandle, u"/Lm/W3Svc/1", name, 0), kS_OK);
-    EXPECT_EQ(std::u16string(name), u"ROOT");
 }
 
 TEST_P(AdminBaseContract, TooSmallABufferTellsTheLengthNeededInBytes) {
@@ -141,41 +136,32 @@ TEST_P(AdminBaseContract, TooSmallABufferTellsTheLengthNeededInBytes) {
 }
 
 TEST_P(AdminBaseContract, InheritsFromTheNearestAncestorOnlyWhatItHandsDown) {
+    const std::uint32_t inherited = kMetadataInherit | kMetadataIsInherited;
     // Without METADATA_INHERIT only the key's own data counts.
     EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1/ROOT", kMdServerComment, 0, kIisMdUtServer, 0).result,
               kErrDataNotFound);
     const Answer comment =
         Get(*m_admin, u"/LM/W3SVC/1/ROOT", kMdServerComment, kMetadataInherit, kIisMdUtServer, 0);
     EXPECT_EQ(Text(comment), u"Default Web Site"); // the site's, not the service's
-    EXPECT_EQ(comment.record.attributes & (kMetadataInherit | kMetadataIsInherited),
-              kMetadataInherit | kMetadataIsInherited);
+    EXPECT_EQ(comment.record.attributes & inherited, inherited);
     const Answer own = Get(*m_admin, u"/LM/W3SVC/1", kMdServerComment, kMetadataInherit, kIisMdUtServer, 0);
     ASSERT_EQ(own.result, kS_OK);
     EXPECT_EQ(own.record.attributes & kMetadataIsInherited, 0u);
 
-    struct Case {
-        const char16_t* path;
-        std::uint32_t identifier;
-        std::uint32_t expected; // 0: not found
-    };
-    const Case numbers[] = {
+    // Path, identifier, the number found (0: none). Data without METADATA_INHERIT stays on its key.
+    const std::tuple<const char16_t*, std::uint32_t, std::uint32_t> numbers[] = {
         {u"/LM/W3SVC/AppPools/Plain", kMdAppPoolIdentityType, 2},
         {u"/LM/W3SVC/AppPools/Pool3", kMdAppPoolIdentityType, 3},
         {u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, 1},
-        // Data without METADATA_INHERIT stays on its key.
         {u"/LM/W3SVC/1", kMdGlobalStandardAppModeEnabled, 0},
         {u"/LM/W3SVC/1", kMdHidden, 0},
-        {u"/LM/W3SVC/1", 4242, 0},
-    };
-    for (const Case& c : numbers) {
-        SCOPED_TRACE(c.identifier);
-        const Answer answer = Get(*m_admin, c.path, c.identifier, kMetadataInherit, 0, 0);
-        EXPECT_EQ(answer.result, c.expected ? kS_OK : kErrDataNotFound);
+        {u"/LM/W3SVC/1", 4242, 0}};
+    for (const auto& [path, identifier, expected] : numbers) {
+        const Answer answer = Get(*m_admin, path, identifier, kMetadataInherit, 0, 0);
         std::uint32_t value = 0;
         std::memcpy(&value, answer.data.data(), sizeof value);
-        if (c.expected) {
-            EXPECT_EQ(value, c.expected);
-        }
+        EXPECT_EQ(answer.result, expected ? kS_OK : kErrDataNotFound) << identifier;
+        EXPECT_EQ(value, expected) << identifier;
     }
 
     // A missing path is not found, unless a partial path is allowed: then its nearest ancestor answers.
@@ -189,8 +175,8 @@ TEST_P(AdminBaseContract, InheritsFromTheNearestAncestorOnlyWhatItHandsDown) {
 }
 
 TEST_P(AdminBaseContract, AskedTypesMustMatchTheStoredOnes) {
-    // A number asked as text is not found, never converted; nor text asked as a number, nor data of
-    // another user type.
+    // A number asked as text is not found, never converted; nor text asked as a number, nor another user
+    // type.
     EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, 0, 0, kStringMetadata).result,
               kErrDataNotFound);
     EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1", kMdServerComment, 0, 0, kDwordMetadata).result, kErrDataNotFound);

@@ -1,15 +1,11 @@
 #pragma once
-// What every AdminBase must answer as IIS does, run against any implementation: the model over the contract
-// metabase here, the COM client against a server of the same metabase under Wine.
-//
-// Use: serve ContractModel() through the factory, link AdminBaseContract.cpp into the test program and
-//   INSTANTIATE_TEST_SUITE_P(Model, AdminBaseContract, ::testing::Values(AdminBaseFactory{"Model", make}));
+// What every AdminBase must answer as IIS does: the model here, the COM client under Wine. Link
+// AdminBaseContract.cpp in and INSTANTIATE_TEST_SUITE_P(X, AdminBaseContract, Values(AdminBaseFactory{...})).
 #include "webserver/AdminBase.h"
 #include "webserver/MetabaseModel.h"
 
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -18,24 +14,20 @@ namespace qv::test {
 
 struct AdminBaseFactory {
     std::string name;
-    // A fresh admin base over ContractModel(), or nullptr when none can be had.
-    std::function<std::unique_ptr<AdminBase>()> make;
+    std::function<std::unique_ptr<AdminBase>()> make; // over ContractModel(); nullptr when none can be had
 };
 
-inline void PrintTo(const AdminBaseFactory& factory, std::ostream* os) {
-    *os << factory.name;
-}
-
-// The metabase every implementation serves for the contract: a service with sites 1 and 2, application pools
-// and a key (Filters) that exists only because a deeper key names it; the children of /LM/W3SVC come in the
-// order 1, AppPools, Filters, 2.
+// Sites 1 and 2, application pools and Filters, named only by a deeper key; /LM/W3SVC lists 1, AppPools,
+// Filters, 2 in that order. Site 2's ServerComment is ContractLongComment().
 MetabaseModel ContractModel();
-// The text of the long ServerComment of site 2.
 std::u16string ContractLongComment();
 
 class AdminBaseContract : public ::testing::TestWithParam<AdminBaseFactory> {
 protected:
-    void SetUp() override;
+    void SetUp() override {
+        m_admin = GetParam().make();
+        ASSERT_NE(m_admin, nullptr) << "no admin base from " << GetParam().name;
+    }
 
     std::unique_ptr<AdminBase> m_admin;
 };

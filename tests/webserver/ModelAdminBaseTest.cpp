@@ -13,6 +13,7 @@ std::unique_ptr<AdminBase> MakeModel() {
 
 INSTANTIATE_TEST_SUITE_P(Model, AdminBaseContract, ::testing::Values(AdminBaseFactory{"Model", MakeModel}));
 
+// Child order and case-blind paths on lookups are held by the contract; here the spellings keys arrive in.
 TEST(MetabaseModel, KeysTakeTheirPlaceWhenFirstNamedAndMatchWithoutCase) {
     MetabaseModel model;
     model.AddKey(u"/LM/W3SVC/1/ROOT/Caf\u00e9");
@@ -22,12 +23,9 @@ TEST(MetabaseModel, KeysTakeTheirPlaceWhenFirstNamedAndMatchWithoutCase) {
     const auto service = model.Find(u"/LM/W3SVC");
     ASSERT_TRUE(service);
     ASSERT_EQ(model.ChildCount(*service), 3u);
-    EXPECT_EQ(model.Name(model.Child(*service, 0)), u"1");
     EXPECT_EQ(model.Name(model.Child(*service, 1)), u"Filters");
     EXPECT_EQ(model.KeyType(model.Child(*service, 1)), u"IIsFilters");
     EXPECT_EQ(model.Name(model.Child(*service, 2)), u"2");
-    EXPECT_FALSE(model.Find(u"/LM/W3SVC/3"));
-    EXPECT_EQ(model.Find(u"/"), MetabaseModel::kRoot);
     EXPECT_TRUE(model.Find(u"/lm/w3svc/1/root/CAF\u00c9"));
     EXPECT_FALSE(model.Find(u"/LM/W3SVC/1/ROOT/Cafe"));
 

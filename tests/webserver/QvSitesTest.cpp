@@ -6,15 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace qv::test {
 namespace {
-
-const std::string kData = std::string(QV_TEST_DATA_DIR) + "/metabase";
 
 std::string Contents(const std::string& path) {
     std::ostringstream text;
@@ -25,27 +22,25 @@ std::string Contents(const std::string& path) {
 class QvSitesTest : public ::testing::Test {
 protected:
     void UseMetabase(const std::string& name) {
-        std::filesystem::copy_file(kData + "/" + name + "/MetaBase.xml", m_file);
+        std::filesystem::copy_file(std::string(QV_TEST_DATA_DIR) + "/metabase/" + name + "/MetaBase.xml",
+                                   m_file);
     }
-    void SetVersion(const char* version) {
+    void SetVersion(const std::string& version) {
         RegistryKey key;
         ASSERT_EQ(key.Create("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", RegAccess::Write), 0);
-        ASSERT_EQ(key.SetValue("CurrentVersion", kRegSz, version,
-                               static_cast<std::uint32_t>(std::strlen(version) + 1)),
+        ASSERT_EQ(key.SetValue("CurrentVersion", kRegSz, version.c_str(), std::uint32_t(version.size() + 1)),
                   0);
     }
-    // qv_sites on the machine, in a process of its own; it always ends with status 0. Its output; m_err
-    // gets what it wrote on stderr.
+    // qv_sites on the machine, which always ends with status 0: its output; m_err gets its stderr.
     std::string Run() {
-        const std::string out = m_machine.Str() + "/out", err = m_machine.Str() + "/err";
+        const std::string out = m_dir + "/out", err = m_dir + "/err";
         const std::string command =
-            "'" QV_SITES_PROGRAM "' --machine '" + m_machine.Str() + "' >'" + out + "' 2>'" + err + "'";
+            "'" QV_SITES_PROGRAM "' --machine '" + m_dir + "' >'" + out + "' 2>'" + err + "'";
         EXPECT_EQ(std::system(command.c_str()), 0);
         m_err = Contents(err);
         return Contents(out);
     }
-    // The value in the machine's MetaBase.xml that begins with head: the long descriptions and roots pass
-    // through whole.
+    // The value in the machine's MetaBase.xml that begins with head: the long ones pass through whole.
     std::string Value(const std::string& head) {
         const std::string xml = Contents(m_file);
         const std::size_t at = xml.find('"' + head) + 1;
@@ -53,26 +48,23 @@ protected:
     }
 
     TempMachine m_machine;
-    const std::string m_file = m_machine.Str() + "/MetaBase.xml";
+    const std::string m_dir = m_machine.Str();
+    const std::string m_file = m_dir + "/MetaBase.xml";
     std::string m_err;
 };
 
 TEST_F(QvSitesTest, ListsTheSitesOfAnIis6Server) {
     UseMetabase("iis6");
-    const std::string m = m_machine.Str();
-    EXPECT_EQ(Run(), "1\tDefault Web Site\t" + m + "/drive_e/inetpub/wwwroot\tIIS_WPG\n2\t" +
-                         Value("Description of 129 ") + "\t/srv/www/two\t\n3\t" +
-                         Value("Description of 1298 ") +
-                         "\t/srv/www/three\tIIS_WPG\n4\t\t/srv/www/four\tIIS_WPG\n"
-                         "5\tRoot of 129 characters\t" +
-                         Value("/srv/www/r129") + "\tCONTOSO_web\n6\tRoot of 130 characters\t" +
-                         Value("/srv/www/r130") +
-                         "\t\n7\tSeven, without AppPoolId\t/srv/www/seven\t\n"
-                         "7\tSeven, without AppPoolId\t/srv/www/seven\t\n8\tRoot of 259 characters\t" +
-                         Value("/srv/www/r259") +
-                         "\tIIS_WPG\n9\tRoot of 260 characters\t\tIIS_WPG\n12\t\t\t\n"
-                         "10\tTen, described in a Custom element\t" +
-                         m + "/drive_e/Web Sites/Ten\tCONTOSO_web\n");
+    EXPECT_EQ(Run(),
+              "1\tDefault Web Site\t" + m_dir + "/drive_e/inetpub/wwwroot\tIIS_WPG\n2\t" +
+                  Value("Description of 129 ") + "\t/srv/www/two\t\n3\t" + Value("Description of 1298 ") +
+                  "\t/srv/www/three\tIIS_WPG\n4\t\t/srv/www/four\tIIS_WPG\n5\tRoot of 129 characters\t" +
+                  Value("/srv/www/r129") + "\tCONTOSO_web\n6\tRoot of 130 characters\t" +
+                  Value("/srv/www/r130") + "\t\n7\tSeven, without AppPoolId\t/srv/www/seven\t\n" +
+                  "7\tSeven, without AppPoolId\t/srv/www/seven\t\n8\tRoot of 259 characters\t" +
+                  Value("/srv/www/r259") + "\tIIS_WPG\n9\tRoot of 260 characters\t\tIIS_WPG\n12\t\t\t\n" +
+                  "10\tTen, described in a Custom element\t" + m_dir +
+                  "/drive_e/Web Sites/Ten\tCONTOSO_web\n");
     EXPECT_EQ(m_err, "");
     EXPECT_EQ(Value("Description of 1298 ").size(), 1298u);
     EXPECT_EQ(Value("/srv/www/r259").size(), 259u);
@@ -80,32 +72,31 @@ TEST_F(QvSitesTest, ListsTheSitesOfAnIis6Server) {
 
 TEST_F(QvSitesTest, AnOlderServerGivesEverySiteTheServicesAccount) {
     UseMetabase("iis51");
-    SetVersion("5.1");
-    const std::string m = m_machine.Str();
-    EXPECT_EQ(Run(), "1\tDefault Web Site\t" + m + "/drive_c/Inetpub/wwwroot\tIWAM_OLDBOX\n2\tIntranet\t" +
-                         m + "/drive_d/Intranet\tIWAM_OLDBOX\n");
-    // The same file read as IIS 6: the pool the sites inherit does not exist.
-    SetVersion("5.2");
-    EXPECT_EQ(Run(), "1\tDefault Web Site\t" + m + "/drive_c/Inetpub/wwwroot\t\n2\tIntranet\t" + m +
-                         "/drive_d/Intranet\t\n");
+    // Read as IIS 6, the pool the sites inherit does not exist.
+    for (const std::string version : {"5.1", "5.2"}) {
+        SetVersion(version);
+        const std::string account = version == "5.1" ? "IWAM_OLDBOX" : "";
+        EXPECT_EQ(Run(), "1\tDefault Web Site\t" + m_dir + "/drive_c/Inetpub/wwwroot\t" + account +
+                             "\n2\tIntranet\t" + m_dir + "/drive_d/Intranet\t" + account + "\n");
+    }
 }
 
 TEST_F(QvSitesTest, RootsAreMappedAfterTheirStoredLengthIsCounted) {
     // A drive root of 259 stored characters stays, however long the machine directory makes it here; a UNC
     // root lands below unc/; a relative root or one relative to a drive names nothing.
-    const std::string longRoot = "C:\\" + std::string(256, 'r');
     std::string xml =
         "<?xml version =\"1.0\"?>\n<configuration xmlns=\"urn:microsoft-catalog:XML_Metabase_V64_0\">"
         "\n<MBProperty>\n";
-    const std::pair<const char*, std::string> roots[] = {
-        {"1", longRoot}, {"2", "\\\\fileserver\\web\\farm"}, {"3", "wwwroot"}, {"4", "C:wwwroot"}};
+    const std::pair<const char*, std::string> roots[] = {{"1", "C:\\" + std::string(256, 'r')},
+                                                         {"2", "\\\\fileserver\\web\\farm"},
+                                                         {"3", "wwwroot"},
+                                                         {"4", "C:wwwroot"}};
     for (const auto& [id, root] : roots)
         xml += std::string("<IIsWebServer Location =\"/LM/W3SVC/") + id + "\">\n</IIsWebServer>\n" +
                "<IIsWebVirtualDir Location =\"/LM/W3SVC/" + id + "/ROOT\" Path=\"" + root +
                "\">\n</IIsWebVirtualDir>\n";
     std::ofstream(m_file) << xml << "</MBProperty>\n</configuration>\n";
-    const std::string m = m_machine.Str();
-    EXPECT_EQ(Run(), "1\t\t" + m + "/drive_c/" + std::string(256, 'r') + "\t\n2\t\t" + m +
+    EXPECT_EQ(Run(), "1\t\t" + m_dir + "/drive_c/" + std::string(256, 'r') + "\t\n2\t\t" + m_dir +
                          "/unc/fileserver/web/farm\t\n3\t\t\t\n4\t\t\t\n");
     EXPECT_EQ(m_err, "");
 }
@@ -113,12 +104,10 @@ TEST_F(QvSitesTest, RootsAreMappedAfterTheirStoredLengthIsCounted) {
 TEST_F(QvSitesTest, NoSitesWithoutAServerOrWithAMalformedFileWhichIsNamedInOneLine) {
     EXPECT_EQ(Run(), "");
     EXPECT_EQ(m_err, "");
-
     std::filesystem::create_directory(m_file); // not a file at all
     EXPECT_EQ(Run(), "");
     EXPECT_NE(m_err.find(m_file), std::string::npos);
     std::filesystem::remove(m_file);
-
     UseMetabase("malformed");
     EXPECT_EQ(Run(), "");
     EXPECT_EQ(m_err.rfind(m_file + ":10:", 0), 0u) << m_err;

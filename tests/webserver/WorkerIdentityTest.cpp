@@ -4,6 +4,7 @@
 #include "platform/OsVersion.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/TextCodec.h"
 #include "webserver/ModelAdminBase.h"
 #include "webserver/WorkerIdentity.h"
 
@@ -11,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 namespace qv::test {
@@ -20,24 +22,22 @@ class WorkerAccount : public ::testing::Test {
 protected:
     void SetUp() override {
         OsVersion::Set(5, 2);
-        // AppPools hands type 2 down to pools without one.
+        // AppPools hands type 2 down to pools without one; site 100 has no AppPoolId anywhere above it.
         m_model.SetDword(u"/LM/W3SVC/AppPools", kMdAppPoolIdentityType, kIisMdUtServer, 2, kMetadataInherit);
         m_model.SetText(u"/LM/W3SVC", kMdWamUserName, kIisMdUtFile, u"IWAM_WEB", kMetadataInherit);
-        m_model.AddKey(u"/LM/W3SVC/100"); // no AppPoolId anywhere above it
+        m_model.AddKey(u"/LM/W3SVC/100");
     }
     // Site n runs in a pool of its own of the given identity type and user (none: not set).
     void Site(std::uint32_t n, std::optional<std::uint32_t> type, std::optional<std::u16string> user = {}) {
-        const std::string number = std::to_string(n);
-        const std::u16string pool = u"Pool" + std::u16string(number.begin(), number.end());
-        m_model.SetText(u"/LM/W3SVC/" + std::u16string(number.begin(), number.end()), kMdAppAppPoolId,
-                        kIisMdUtServer, pool, kMetadataInherit);
-        m_model.AddKey(u"/LM/W3SVC/AppPools/" + pool);
+        const std::u16string number = TextCodec::ToUtf16(std::to_string(n)),
+                             pool = u"/LM/W3SVC/AppPools/Pool" + number;
+        m_model.SetText(u"/LM/W3SVC/" + number, kMdAppAppPoolId, kIisMdUtServer, u"Pool" + number,
+                        kMetadataInherit);
+        m_model.AddKey(pool);
         if (type)
-            m_model.SetDword(u"/LM/W3SVC/AppPools/" + pool, kMdAppPoolIdentityType, kIisMdUtServer, *type,
-                             kMetadataInherit);
+            m_model.SetDword(pool, kMdAppPoolIdentityType, kIisMdUtServer, *type, kMetadataInherit);
         if (user)
-            m_model.SetText(u"/LM/W3SVC/AppPools/" + pool, kMdWamUserName, kIisMdUtFile, *user,
-                            kMetadataInherit);
+            m_model.SetText(pool, kMdWamUserName, kIisMdUtFile, *user, kMetadataInherit);
     }
     std::optional<std::string> Find(std::uint32_t siteId) {
         MetabaseConnection connection;
@@ -56,31 +56,26 @@ TEST_F(WorkerAccount, Iis6TakesTheAccountFromTheSitesApplicationPool) {
     Site(14, 0x103, u""); // a specific user left empty
     Site(15, 0x102);      // only the low byte counts
     Site(16, 5);
-    Site(17, std::nullopt); // inherits AppPools' type
-    Site(19, 3, std::u16string(260, u'x'));
+    Site(17, std::nullopt);                 // inherits AppPools' type
+    Site(19, 3, std::u16string(260, u'x')); // never a cut account
     m_model.SetText(u"/LM/W3SVC/18", kMdAppAppPoolId, kIisMdUtServer, u"NoSuchPool", kMetadataInherit);
     const std::pair<std::uint32_t, std::optional<std::string>> cases[] = {
-        {10, {}},        {11, "IIS_WPG"},
-        {12, "IIS_WPG"}, {13, "CONTOSO\\webuser"},
-        {14, {}},        {15, "IIS_WPG"},
-        {16, {}},        {17, "IIS_WPG"},
-        {18, {}},        {19, {}} /* never a cut account */,
-        {100, {}},       {999, {}}};
+        {10, {}}, {11, "IIS_WPG"}, {12, "IIS_WPG"}, {13, "CONTOSO\\webuser"},
+        {14, {}}, {15, "IIS_WPG"}, {16, {}},        {17, "IIS_WPG"},
+        {18, {}}, {19, {}},        {100, {}},       {999, {}}};
     for (const auto& [site, account] : cases)
         EXPECT_EQ(Find(site), account) << site;
 }
 
+// IIS keeps the isolation switch as a number, and a number asked as text is not found: the pool decides.
 TEST_F(WorkerAccount, Iis5IsolationModeCountsOnlyWhenTheServiceGivesItAsText) {
     Site(1, 2);
-    // IIS keeps the switch as a number, and a number asked as text is not found: the pool still decides.
     m_model.SetDword(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, 1, kMetadataNoAttributes);
     EXPECT_EQ(Find(1), "IIS_WPG");
-    m_model.SetText(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, u"1",
-                    kMetadataNoAttributes);
-    EXPECT_FALSE(Find(1));
-    m_model.SetText(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, u"0",
-                    kMetadataNoAttributes);
-    EXPECT_EQ(Find(1), "IIS_WPG");
+    for (const std::u16string text : {u"1", u"0"}) {
+        m_model.SetText(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, text, 0);
+        EXPECT_EQ(Find(1), text == u"1" ? std::nullopt : std::optional<std::string>("IIS_WPG"));
+    }
 }
 
 TEST_F(WorkerAccount, OlderServersGiveTheServicesWamUserToEverySite) {
@@ -92,8 +87,7 @@ TEST_F(WorkerAccount, OlderServersGiveTheServicesWamUserToEverySite) {
     }
     m_model.SetText(u"/LM/W3SVC", kMdWamUserName, kIisMdUtFile, u"", kMetadataInherit);
     EXPECT_FALSE(Find(1));
-    MetabaseConnection empty;
-    EXPECT_FALSE(FindWorkerAccount(empty, 1));
+    EXPECT_FALSE(FindWorkerAccount(MetabaseConnection(), 1));
 }
 
 class Grants : public ::testing::Test {
@@ -115,6 +109,24 @@ protected:
         OsVersion::Set(5, 2);
     }
     std::string Tool() const { return JoinPath(m_install, std::string("setacl") + kProgramSuffix); }
+    // The starts since the last call, as the tool reads its arguments from the Windows command line.
+    std::vector<std::vector<std::string>> Started() {
+        std::vector<std::vector<std::string>> started;
+        for (const std::string& line : m_started)
+            started.push_back(Process::SplitCommandLine(line));
+        m_started.clear();
+        return started;
+    }
+    // A read and a write grant for each account.
+    static std::vector<std::vector<std::string>> Expected(const std::string& tool,
+                                                          const std::string& directory,
+                                                          const std::vector<std::string>& accounts) {
+        std::vector<std::vector<std::string>> expected;
+        for (const std::string& account : accounts)
+            for (const char* right : {"/read", "/write"})
+                expected.push_back({tool, directory, "/dir", "/grant", account, right, "/silent"});
+        return expected;
+    }
 
     TempMachine m_machine;
     std::string m_install = m_machine.Str() + kPathSeparator + "install";
@@ -123,55 +135,30 @@ protected:
 };
 
 TEST_F(Grants, AccountsAreQualifiedOnIis6OnlyWhenTheyNameNoDomain) {
-    // The account as the tool reads it from the Windows command line, read and write each.
-    struct Case {
-        int minor;
-        std::optional<std::string> account;
-        std::vector<std::string> granted;
-    };
-    const Case cases[] = {
+    const std::tuple<int, std::optional<std::string>, std::vector<std::string>> cases[] = {
         {2, "CONTOSO_web", {"WEBHOST\\CONTOSO_web"}},
         {2, std::nullopt, {"WEBHOST\\IIS_WPG"}},
         {2, "FENWICKHALE\\svc-intranet", {"FENWICKHALE\\svc-intranet"}},
         {1, "IWAM_WEB", {"IWAM_WEB", "SYSTEM"}},
-        {1, "OLDBOX\\IWAM_WEB", {"OLDBOX\\IWAM_WEB", "SYSTEM"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.account.value_or("(none)"));
-        OsVersion::Set(5, c.minor);
-        m_started.clear();
-        GrantDirectoryAccess(m_install, m_directory, c.account);
-        std::vector<std::string> granted;
-        for (std::size_t i = 0; i < m_started.size(); ++i) {
-            const std::vector<std::string> arguments = Process::SplitCommandLine(m_started[i]);
-            ASSERT_EQ(arguments.size(), 7u) << m_started[i];
-            EXPECT_EQ(arguments[0], Tool());
-            EXPECT_EQ(arguments[1], m_directory);
-            EXPECT_EQ(arguments[5], i % 2 == 0 ? "/read" : "/write");
-            if (i % 2 == 0)
-                granted.push_back(arguments[4]);
-        }
-        EXPECT_EQ(granted, c.granted);
+        {1, "OLDBOX\\IWAM_WEB", {"OLDBOX\\IWAM_WEB", "SYSTEM"}}};
+    for (const auto& [minor, account, granted] : cases) {
+        OsVersion::Set(5, minor);
+        GrantDirectoryAccess(m_install, m_directory, account);
+        EXPECT_EQ(Started(), Expected(Tool(), m_directory, granted)) << account.value_or("(none)");
     }
 }
 
 TEST_F(Grants, PathsReachTheToolWholeWhateverTheyEndInOrHold) {
-    // A final separator on either path, and on POSIX a quotation mark in a directory name (legal there):
-    // the Windows split gives each path back whole. Windows names hold no quotation mark.
+    // A final separator on either path, and on POSIX a quotation mark in a directory name (Windows names hold
+    // none): the Windows split gives each path back whole.
     std::vector<std::string> directories = {m_directory + kPathSeparator, m_directory + "\\"};
     if (kPathSeparator == '/')
         directories.push_back(m_machine.Str() + "/say \"hi\\\" /grant \"Everyone\\");
+    const std::string tool = m_install + kPathSeparator + kPathSeparator + "setacl" + kProgramSuffix;
     for (const std::string& directory : directories) {
-        SCOPED_TRACE(directory);
         std::filesystem::create_directories(FileSystem::Native(directory));
-        m_started.clear();
         GrantDirectoryAccess(m_install + kPathSeparator, directory, std::string("user"));
-        ASSERT_EQ(m_started.size(), 2u);
-        const std::vector<std::string> arguments = Process::SplitCommandLine(m_started[0]);
-        ASSERT_EQ(arguments.size(), 7u) << m_started[0];
-        EXPECT_EQ(arguments[0], m_install + kPathSeparator + kPathSeparator + "setacl" + kProgramSuffix);
-        EXPECT_EQ(arguments[1], directory);
-        EXPECT_EQ(arguments[4], "WEBHOST\\user");
+        EXPECT_EQ(Started(), Expected(tool, directory, {"WEBHOST\\user"})) << directory;
     }
 }
 

@@ -1,6 +1,6 @@
-// The COM client of the metabase against a stand-in IIS Admin Base Object registered in this process:
-// CoInitializeEx, CoCreateInstance(CLSID_MSAdminBase, CLSCTX_ALL), the four IMSAdminBase calls, Release and
-// CoUninitialize all go through COM.
+// The COM client of the metabase against a stand-in admin base object registered in this process.
+#include <initguid.h> // the GUIDs of iadmw.h are defined where they are used
+
 #include "ModelComServer.h"
 
 #include "platform/TextCodec.h"
@@ -9,8 +9,6 @@
 #include "webserver/com/ComAdminBase.h"
 
 #include <memory>
-#include <optional>
-#include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -18,10 +16,7 @@
 namespace qv::test {
 namespace {
 
-std::shared_ptr<const MetabaseModel> SharedContractModel() {
-    static const auto model = std::make_shared<const MetabaseModel>(ContractModel());
-    return model;
-}
+const auto g_model = std::make_shared<const MetabaseModel>(ContractModel());
 
 // The stand-in is registered in the multithreaded apartment, which the main thread keeps alive.
 DWORD g_cookie = 0;
@@ -30,7 +25,7 @@ class ComServerEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-        g_cookie = ModelComServer::Register(SharedContractModel());
+        g_cookie = ModelComServer::Register(g_model);
         ASSERT_NE(g_cookie, 0u);
     }
     void TearDown() override {
@@ -41,7 +36,6 @@ public:
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ComServerEnvironment);
 
-// The contract runs against the stand-in through COM and the client's own adapter.
 std::unique_ptr<AdminBase> OpenComAdminBase() {
     IMSAdminBaseW* object = nullptr;
     if (FAILED(CoCreateInstance(CLSID_MSAdminBase, nullptr, CLSCTX_ALL, IID_IMSAdminBase,
@@ -66,17 +60,10 @@ TEST(ComMetabase, OpenGoesThroughTheRegisteredObjectOnlyAndCloseReleasesIt) {
     MetabaseConnection connection;
     ASSERT_TRUE(connection.Open());
     EXPECT_EQ(ModelComServer::LiveCount(), live + 1);
-
-    // The enumeration, and a value larger than the first buffer: read again with the size the object asked
-    // for. The other reads differ from these only above the admin base, which the contract holds to the
-    // model's.
-    EXPECT_EQ(EnumSiteKey(connection, 3), "2");
-    EXPECT_FALSE(EnumSiteKey(connection, 4));
+    // A value larger than the first buffer is read again with the size the object asked for.
     EXPECT_EQ(ReadSiteValue(connection, 2, kMdServerComment, kIisMdUtServer, kMetadataInherit),
               TextCodec::FromUtf16(ContractLongComment()));
-
     connection.Close();
-    EXPECT_FALSE(connection.IsOpen());
     EXPECT_EQ(ModelComServer::LiveCount(), live);
     EXPECT_TRUE(ComInitialized(COINIT_MULTITHREADED)); // the environment's own initialisation stays
 
@@ -84,15 +71,14 @@ TEST(ComMetabase, OpenGoesThroughTheRegisteredObjectOnlyAndCloseReleasesIt) {
     ModelComServer::Revoke(g_cookie);
     const bool opened = connection.Open() || connection.IsOpen() || EnumSiteKey(connection, 0);
     connection.Close();
-    g_cookie = ModelComServer::Register(SharedContractModel());
+    g_cookie = ModelComServer::Register(g_model);
     ASSERT_NE(g_cookie, 0u);
     EXPECT_FALSE(opened);
     EXPECT_TRUE(ComInitialized(COINIT_MULTITHREADED));
 }
 
-// On a thread without COM, Open joins the multithreaded apartment and Close leaves it. A dialog's thread is a
-// single-threaded apartment: CoInitializeEx first answers RPC_E_CHANGED_MODE, the connection joins that
-// apartment and Close leaves the thread's own initialisation in place.
+// Without COM, Open joins the multithreaded apartment and Close leaves it; on a dialog's single-threaded
+// thread (RPC_E_CHANGED_MODE) it joins that one and Close leaves the thread's own initialisation in place.
 TEST(ComMetabase, OpenJoinsTheThreadsApartmentAndCloseUndoesOnlyItsOwnInitialisation) {
     for (const bool singleThreaded : {false, true}) {
         SCOPED_TRACE(singleThreaded);
@@ -103,7 +89,7 @@ TEST(ComMetabase, OpenJoinsTheThreadsApartmentAndCloseUndoesOnlyItsOwnInitialisa
             if (singleThreaded && FAILED(CoInitializeEx(nullptr, apartment)))
                 return;
             // The multithreaded apartment has the environment's object; this one needs its own.
-            const DWORD cookie = singleThreaded ? ModelComServer::Register(SharedContractModel()) : 0;
+            const DWORD cookie = singleThreaded ? ModelComServer::Register(g_model) : 0;
             if (singleThreaded && !cookie)
                 return;
             MetabaseConnection connection;
