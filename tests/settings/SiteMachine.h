@@ -44,10 +44,10 @@ protected:
 
     // A quotation mark where file names may hold one; an apostrophe stands in on Windows.
     static std::string Quote() { return kPathSeparator == '/' ? "\"" : "'"; }
-    // The installation's templates: two pages, an image, the rules file and a subfolder.
+    // The installation's templates: two pages, an image ("t" each), the rules file and a subfolder.
     void MakeTemplates() {
         for (const char* name : {"404.htm", "404.gif", "500.htm", "more/inner.htm"})
-            WriteFile(JoinPath(Templates(), name), std::string("template ") + name);
+            WriteFile(JoinPath(Templates(), name), "t");
         WriteFile(JoinPath(Templates(), "rules.qv"), "# template rules\n/old\t/new\n");
     }
     std::string Templates() const { return m_install + "Templates"; }
@@ -63,8 +63,7 @@ protected:
                     const std::u16string& comment = u"") {
         const std::u16string site = u"/LM/W3SVC/" + keyName;
         m_model->AddKey(site, u"IIsWebServer");
-        if (!comment.empty())
-            m_model->SetText(site, kMdServerComment, kIisMdUtServer, comment, kMetadataInherit);
+        m_model->SetText(site, kMdServerComment, kIisMdUtServer, comment, kMetadataInherit);
         if (!root.empty()) {
             m_model->AddKey(site + u"/ROOT", u"IIsWebVirtualDir");
             m_model->SetText(site + u"/ROOT", kMdVrPath, kIisMdUtFile, TextCodec::ToUtf16(root),
@@ -85,13 +84,17 @@ protected:
         return in ? std::optional(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
     }
     static bool Exists(const std::string& path) { return std::filesystem::exists(FileSystem::Native(path)); }
-    // The names in a directory, sorted.
-    static NameList Names(const std::string& directory) {
-        NameList names;
-        for (const auto& entry : std::filesystem::directory_iterator(FileSystem::Native(directory)))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
+    // What a directory holds, sorted: "name=content" for a file, "name/" for a folder.
+    static NameList Files(const std::string& directory) {
+        NameList files;
+        for (const auto& entry : std::filesystem::directory_iterator(FileSystem::Native(directory))) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            files.push_back(
+                entry.path().filename().string() +
+                (entry.is_directory() ? "/" : "=" + std::string(std::istreambuf_iterator<char>(in), {})));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
     }
     // Command lines started for directory: the tool's first argument, as the tool reads it.
     std::size_t GrantsFor(const std::string& directory) const {

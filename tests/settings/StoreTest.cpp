@@ -102,7 +102,7 @@ TEST_F(StoreTest, IncompleteKeyIsFilledFromTheDefaultEntryWithoutDeploying) {
     ExpectFullKey(1);
     // The key was there before: nothing deployed.
     EXPECT_FALSE(Exists(InRoot("rules.qv")));
-    EXPECT_TRUE(Names(InRoot("custom")).empty());
+    EXPECT_TRUE(Files(InRoot("custom")).empty());
 }
 
 TEST_F(StoreTest, NewKeyDeploysTemplatesOnlyWhenEnabled) {
@@ -110,8 +110,8 @@ TEST_F(StoreTest, NewKeyDeploysTemplatesOnlyWhenEnabled) {
     MakeDirectory("site1/errors");
     LoadOneSite();
     ExpectFullKey(1);
-    EXPECT_EQ(ReadFile(InRoot("rules.qv")), "# template rules\n/old\t/new\n");
-    EXPECT_EQ(Names(InRoot("errors")), (NameList{"404.gif", "404.htm"}));
+    EXPECT_EQ(Files(m_root), (NameList{"errors/", "rules.qv=# template rules\n/old\t/new\n"}));
+    EXPECT_EQ(Files(InRoot("errors")), (NameList{"404.gif=t", "404.htm=t"}));
 
     // The key exists now: a second load deploys nothing.
     std::filesystem::remove(FileSystem::Native(InRoot("rules.qv")));
@@ -126,7 +126,7 @@ TEST_F(StoreTest, NewKeyDeploysTemplatesOnlyWhenEnabled) {
     ASSERT_TRUE(m_store->LoadAllSites(m_connection));
     EXPECT_EQ(StoredText(1, value::EnableDisable), "0");
     EXPECT_FALSE(Exists(InRoot("rules.qv")));
-    EXPECT_TRUE(Names(InRoot("errors")).empty());
+    EXPECT_TRUE(Files(InRoot("errors")).empty());
 }
 
 TEST_F(StoreTest, WizardRecordsComeFromTheTemplateAloneAndItsSaveNeverRelocates) {
@@ -147,7 +147,7 @@ TEST_F(StoreTest, WizardRecordsComeFromTheTemplateAloneAndItsSaveNeverRelocates)
     EXPECT_EQ(m_store->SaveSettingsForWizard(*record), 0);
     EXPECT_EQ(StoredText(1, value::LogThreshold), "3");
     EXPECT_EQ(StoredText(1, value::Directory), "renamed");
-    EXPECT_EQ(Names(root), NameList{"wizard errors"});
+    EXPECT_EQ(Files(root), NameList{"wizard errors/"});
     EXPECT_TRUE(m_commands.empty());
 }
 
@@ -189,19 +189,18 @@ TEST_F(RelocationTest, OnlyTheOldFolderIsRenamedAndLetterCaseCountsWhereTheFileS
     WriteFile(InRoot("old errors/404.htm"), "own page");
     WriteFile(InRoot("old errors/rules.qv"), "kept along");
     Save(site, "erreurs " + Quote() + "\xc3\xa9t\xc3\xa9" + Quote());
-    EXPECT_FALSE(Exists(InRoot("old errors")));
-    EXPECT_EQ(Names(InRoot(site.Directory)), (NameList{"404.htm", "rules.qv"}));
-    EXPECT_EQ(ReadFile(InRoot(site.Directory + "/404.htm")), "own page");
+    EXPECT_EQ(Files(m_root), NameList{site.Directory + "/"});
+    EXPECT_EQ(Files(InRoot(site.Directory)), (NameList{"404.htm=own page", "rules.qv=kept along"}));
     EXPECT_EQ(site.loadedDirectory, site.Directory);
     EXPECT_TRUE(m_commands.empty());
 
     site.loadedDirectory = "errors";
     std::filesystem::rename(FileSystem::Native(InRoot(site.Directory)), FileSystem::Native(InRoot("errors")));
     Save(site, "Errors");
-    const char* const kept = FileNamesEqual("errors", "Errors") ? "errors" : "Errors";
-    EXPECT_EQ(Names(m_root), NameList{kept});
+    const std::string kept = FileNamesEqual("errors", "Errors") ? "errors" : "Errors";
     EXPECT_EQ(site.loadedDirectory, kept); // nothing moved, nothing to remember
-    EXPECT_EQ(ReadFile(InRoot("Errors/404.htm")), "own page");
+    EXPECT_EQ(Files(m_root), NameList{kept + "/"});
+    EXPECT_EQ(Files(InRoot(kept)), (NameList{"404.htm=own page", "rules.qv=kept along"}));
 }
 
 TEST_F(RelocationTest, MoveIntoAnExistingFolderLeavesClashesInTheSource) {
@@ -215,10 +214,8 @@ TEST_F(RelocationTest, MoveIntoAnExistingFolderLeavesClashesInTheSource) {
     for (const auto& [file, text] : files)
         WriteFile(InRoot(file), text);
     Save(site, "new");
-    EXPECT_EQ(Names(InRoot("new")), (NameList{"a.htm", "b.htm"}));
-    EXPECT_EQ(ReadFile(InRoot("new/b.htm")), "b new");
-    EXPECT_EQ(Names(InRoot("errors")), (NameList{"b.htm", "rules.qv", "sub"}));
-    EXPECT_EQ(ReadFile(InRoot("errors/b.htm")), "b old");
+    EXPECT_EQ(Files(InRoot("new")), (NameList{"a.htm=a old", "b.htm=b new"}));
+    EXPECT_EQ(Files(InRoot("errors")), (NameList{"b.htm=b old", "rules.qv=not an error file", "sub/"}));
     EXPECT_EQ(GrantsFor(InRoot("new")), 2u);
 }
 
@@ -230,15 +227,14 @@ TEST_F(RelocationTest, MissingOldFolderIsFilledFromTheTemplatesWithoutOverwritin
     MakeTemplates(); // neither rules.qv nor the subfolder arrive
     m_commands.clear();
     EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_EQ(Names(InRoot("fresh/errors")), (NameList{"404.gif", "404.htm", "500.htm"}));
+    EXPECT_EQ(Files(InRoot("fresh/errors")), (NameList{"404.gif=t", "404.htm=t", "500.htm=t"}));
     EXPECT_EQ(GrantsFor(InRoot("fresh/errors")), 2u);
     EXPECT_EQ(site.loadedDirectory, "fresh/errors");
 
     WriteFile(InRoot("other/404.htm"), "own page");
     site.loadedDirectory = "gone";
     Save(site, "other");
-    EXPECT_EQ(Names(InRoot("other")), (NameList{"404.gif", "404.htm", "500.htm"}));
-    EXPECT_EQ(ReadFile(InRoot("other/404.htm")), "own page");
+    EXPECT_EQ(Files(InRoot("other")), (NameList{"404.gif=t", "404.htm=own page", "500.htm=t"}));
 }
 
 TEST_F(RelocationTest, TheSiteRootIsNeverEmptiedAndTheDefaultEntryMakesNoFolders) {
@@ -247,8 +243,8 @@ TEST_F(RelocationTest, TheSiteRootIsNeverEmptiedAndTheDefaultEntryMakesNoFolders
     MakeTemplates();
     WriteFile(InRoot("index.htm"), "home page");
     Save(site, "errors");
-    EXPECT_EQ(ReadFile(InRoot("index.htm")), "home page");
-    EXPECT_EQ(Names(InRoot("errors")), (NameList{"404.gif", "404.htm", "500.htm"}));
+    EXPECT_EQ(Files(m_root), (NameList{"errors/", "index.htm=home page"}));
+    EXPECT_EQ(Files(InRoot("errors")), (NameList{"404.gif=t", "404.htm=t", "500.htm=t"}));
 
     m_commands.clear();
     const std::string name = "qv-nowhere-" + m_machine.Path().filename().string();

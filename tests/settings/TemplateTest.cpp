@@ -38,13 +38,12 @@ TEST_F(TemplateTest, NewSiteGetsRulesAndErrorFilesWithoutOverwriting) {
     WriteFile(Rules(), "own rules");
     m_record.SendErrorImage = 0;
     DeployNewSiteTemplates(m_record, m_install);
-    EXPECT_EQ(Names(ErrorDirectory()), NameList{"404.htm"});
+    EXPECT_EQ(Files(ErrorDirectory()), NameList{"404.htm=t"});
     WriteFile(ErrorFile("404.htm"), "own page");
     m_record.SendErrorImage = 1;
     DeployNewSiteTemplates(m_record, m_install);
     EXPECT_EQ(ReadFile(Rules()), "own rules");
-    EXPECT_EQ(ReadFile(ErrorFile("404.htm")), "own page");
-    EXPECT_EQ(Names(ErrorDirectory()), (NameList{"404.gif", "404.htm"}));
+    EXPECT_EQ(Files(ErrorDirectory()), (NameList{"404.gif=t", "404.htm=own page"}));
 
     // The rules template alone: never replaces, needs a root and a template.
     EXPECT_FALSE(CopyRulesTemplate(m_record, m_install) || CopyRulesTemplate(SiteSettings{}, m_install));
@@ -56,11 +55,11 @@ TEST_F(TemplateTest, ExampleFilesAndLogDirectoriesAreMadeThenGrantedToTheWorker)
     m_record.siteRoot = MakeDirectory("wwwroot \xc3\xa9t\xc3\xa9"); // the tool is given no quotation mark
     m_record.Directory = "custom errors/deeper";
     EXPECT_TRUE(CreateExampleFiles(m_record, m_install));
-    EXPECT_EQ(Names(ErrorDirectory()), (NameList{"404.gif", "404.htm", "500.htm"}));
+    EXPECT_EQ(Files(ErrorDirectory()), (NameList{"404.gif=t", "404.htm=t", "500.htm=t"}));
     EXPECT_EQ(GrantsFor(ErrorDirectory()), 2u);
     WriteFile(ErrorFile("404.htm"), "edited page");
     EXPECT_TRUE(CreateExampleFiles(m_record, m_install)); // replaces
-    EXPECT_EQ(ReadFile(ErrorFile("404.htm")), "template 404.htm");
+    EXPECT_EQ(ReadFile(ErrorFile("404.htm")), "t");
     EXPECT_FALSE(Exists(Rules()));
 
     m_record.workerIdentity = "IIS_WPG";
@@ -127,11 +126,11 @@ TEST_F(TemplateTest, CopyFolderFilesRefusesTheDriveRootAndFollowsTheRecursiveFla
     for (const char* source : {"", "/", "C:\\"})
         EXPECT_FALSE(CopyFolderFiles(source, target, false)) << source;
     EXPECT_FALSE(CopyFolderFiles(Templates(), "", false));
-    EXPECT_TRUE(Names(target).empty());
+    EXPECT_TRUE(Files(target).empty());
     EXPECT_TRUE(CopyFolderFiles(Templates(), target, false));
-    EXPECT_EQ(Names(target), (NameList{"404.gif", "404.htm", "500.htm"}));
+    EXPECT_EQ(Files(target), (NameList{"404.gif=t", "404.htm=t", "500.htm=t"}));
     EXPECT_TRUE(CopyFolderFiles(Templates(), target, true));
-    EXPECT_EQ(ReadFile(JoinPath(target, "more/inner.htm")), "template more/inner.htm");
+    EXPECT_EQ(Files(JoinPath(target, "more")), NameList{"inner.htm=t"});
     // A target inside the source is not copied into itself.
     const std::string inside = JoinPath(Templates(), "more");
     EXPECT_TRUE(CopyFolderFiles(Templates(), inside, true));
@@ -153,11 +152,8 @@ TEST_F(TemplateTest, MovesNeverReplaceAndNeverLoseAFile) {
     EXPECT_EQ(move(FileSystem::MoveByCopy, "c.htm", to), MoveResult::Moved);
     EXPECT_EQ(move(FileSystem::MoveByCopy, "b.htm", JoinPath(to, "missing")), MoveResult::Failed);
     EXPECT_EQ(move(FileSystem::MoveByCopy, "gone.htm", to), MoveResult::Failed);
-    EXPECT_EQ(Names(from), NameList{"b.htm"});
-    EXPECT_EQ(ReadFile(JoinPath(from, "b.htm")), "from b.htm");
-    EXPECT_EQ(Names(to), (NameList{"a.htm", "b.htm", "c.htm"}));
-    EXPECT_EQ(ReadFile(JoinPath(to, "b.htm")), "b to");
-    EXPECT_EQ(ReadFile(JoinPath(to, "c.htm")), "from c.htm");
+    EXPECT_EQ(Files(from), NameList{"b.htm=from b.htm"});
+    EXPECT_EQ(Files(to), (NameList{"a.htm=from a.htm", "b.htm=b to", "c.htm=from c.htm"}));
 
     // Where /dev/shm is another file system (a hard link cannot go there), a real move between the two.
     const std::string away = "/dev/shm/qv-" + m_machine.Path().filename().string();
@@ -172,8 +168,8 @@ TEST_F(TemplateTest, MovesNeverReplaceAndNeverLoseAFile) {
                   MoveResult::Moved);
         EXPECT_EQ(FileSystem::MoveNoOverwrite(JoinPath(away, "y.htm"), JoinPath(to, "b.htm")),
                   MoveResult::TargetExists);
-        EXPECT_EQ(Names(away), NameList{"y.htm"});
-        EXPECT_EQ(ReadFile(JoinPath(to, "x.htm")).value_or("") + *ReadFile(JoinPath(to, "b.htm")), "xb to");
+        EXPECT_EQ(Files(away), NameList{"y.htm=y away"});
+        EXPECT_EQ(Files(to), (NameList{"a.htm=from a.htm", "b.htm=b to", "c.htm=from c.htm", "x.htm=x"}));
     }
     std::filesystem::remove_all(FileSystem::Native(away), error);
 }
