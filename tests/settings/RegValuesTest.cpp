@@ -81,7 +81,7 @@ protected:
     RegistryKey m_key;
 };
 
-TEST_F(RegValuesTest, NumbersReadTheirBytesAsDecimalText) {
+TEST_F(RegValuesTest, NumbersReadTheirBytesAsDecimalTextAndTextsAreCutTo260) {
     EXPECT_EQ(Number(kRegSz, " \t-7x\0"s), -7);
     EXPECT_EQ(Number(kRegSz, "- 8\0"s), 0);
     EXPECT_EQ(Number(kRegSz, "99999999999\0"s), kMax); // held at the limit, not wrapped
@@ -91,6 +91,23 @@ TEST_F(RegValuesTest, NumbersReadTheirBytesAsDecimalText) {
     // 261 digits without a terminator still fit the buffer; more do not and count as not read.
     EXPECT_EQ(Number(kRegBinary, std::string(261, '1')), kMax);
     EXPECT_EQ(Number(kRegSz, std::string(300, '1') + '\0'), -99);
+
+    // Texts up to 260 characters are read, and written cut.
+    const std::string fits(260, 'd');
+    EXPECT_EQ(Text(kRegSz, fits + '\0'), fits);
+    // Binary data and texts without a terminator: never read past the data.
+    EXPECT_EQ(Text(kRegBinary, "abc"), "abc");
+    EXPECT_EQ(Text(kRegSz, fits), fits);
+    // What does not fit counts as not read; every mode then writes the template over it.
+    EXPECT_EQ(Text(kRegBinary, fits + "d"), "template");
+    EXPECT_EQ(Text(kRegSz, std::string(5000, 'd') + '\0'), "template");
+    std::string target;
+    RegText(&m_key, "V", target, "errors", kAll);
+    EXPECT_EQ(Here("V"), "errors\0"s);
+
+    RegText(&m_key, "Directory", target, std::string(300, 'x'), UseTemplate | WriteStored);
+    EXPECT_EQ(target, std::string(260, 'x'));
+    EXPECT_EQ(Here("Directory"), std::string(260, 'x') + '\0');
 }
 
 TEST_F(RegValuesTest, ModesFollowOneRule) {
@@ -115,24 +132,6 @@ TEST_F(RegValuesTest, ModesFollowOneRule) {
     }
     RegNumber(nullptr, "Logging", target, 7, kAll); // without a key only the template applies
     EXPECT_EQ(target, 7);
-}
-
-TEST_F(RegValuesTest, TextsUpTo260CharactersAreReadAndWrittenCut) {
-    const std::string fits(260, 'd');
-    EXPECT_EQ(Text(kRegSz, fits + '\0'), fits);
-    // Binary data and texts without a terminator: never read past the data.
-    EXPECT_EQ(Text(kRegBinary, "abc"), "abc");
-    EXPECT_EQ(Text(kRegSz, fits), fits);
-    // What does not fit counts as not read; every mode then writes the template over it.
-    EXPECT_EQ(Text(kRegBinary, fits + "d"), "template");
-    EXPECT_EQ(Text(kRegSz, std::string(5000, 'd') + '\0'), "template");
-    std::string target;
-    RegText(&m_key, "V", target, "errors", kAll);
-    EXPECT_EQ(Here("V"), "errors\0"s);
-
-    RegText(&m_key, "Directory", target, std::string(300, 'x'), UseTemplate | WriteStored);
-    EXPECT_EQ(target, std::string(260, 'x'));
-    EXPECT_EQ(Here("Directory"), std::string(260, 'x') + '\0');
 }
 
 TEST_F(RegValuesTest, ListsAreReadWholeOrTakeTheTemplateAndWriteItJoined) {

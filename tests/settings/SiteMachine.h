@@ -84,13 +84,15 @@ protected:
         return in ? std::optional(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
     }
     static bool Exists(const std::string& path) { return std::filesystem::exists(FileSystem::Native(path)); }
-    // What a directory holds, sorted: "name=content" for a file, "name/" for a folder.
+    // What a directory holds, sorted, below it too: "path=content" for a file, "path/" for a folder.
     static NameList Files(const std::string& directory) {
+        const std::filesystem::path top = FileSystem::Native(directory);
         NameList files;
-        for (const auto& entry : std::filesystem::directory_iterator(FileSystem::Native(directory))) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
+            const std::u8string path = entry.path().lexically_relative(top).generic_u8string();
             std::ifstream in(entry.path(), std::ios::binary);
             files.push_back(
-                entry.path().filename().string() +
+                std::string(path.begin(), path.end()) +
                 (entry.is_directory() ? "/" : "=" + std::string(std::istreambuf_iterator<char>(in), {})));
         }
         std::sort(files.begin(), files.end());

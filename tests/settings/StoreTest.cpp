@@ -87,45 +87,36 @@ TEST_F(StoreTest, ArrayIsSortedByNumberAndKeepsEqualNumbersInOrder) {
     EXPECT_TRUE(empty.Sites().empty() && empty.DefaultRecord().Directory.empty());
 }
 
-TEST_F(StoreTest, IncompleteKeyIsFilledFromTheDefaultEntryWithoutDeploying) {
+TEST_F(StoreTest, KeysAreFilledFromTheDefaultEntryAndOnlyNewOnesDeployTemplates) {
     MakeTemplates();
     StoreText(kSitesKey, value::Dyn404, "1");
     StoreText(kSitesKey, value::LogDir, "[PROGFILES]Logs/site [SITE]/");
-    StoreText(SiteKey(1), value::Directory, "custom");
+    StoreText(SiteKey(1), value::Directory, "custom"); // site 1's key is there, incomplete
     MakeDirectory("site1/custom");
-    const SiteSettings& site = LoadOneSite();
+    m_root = MakeDirectory("site1");
+    MakeDirectory("site2/errors");
+    AddWebSite(u"1", m_root);
+    AddWebSite(u"2", MakeDirectory("site2"));
+    ASSERT_TRUE(m_store->LoadAllSites(Connect()));
+    const SiteSettings& site = *m_store->Sites().front();
     EXPECT_EQ(site.loadedDirectory, "custom");
     EXPECT_EQ(site.Dyn404, 1);
     // The record holds the site's path, the key the template's tokens.
     EXPECT_EQ(site.LogDir, m_install + "Logs/site 1/");
     EXPECT_EQ(StoredText(1, value::LogDir), "[PROGFILES]Logs/site [SITE]/");
     ExpectFullKey(1);
-    // The key was there before: nothing deployed.
-    EXPECT_FALSE(Exists(InRoot("rules.qv")));
-    EXPECT_TRUE(Files(InRoot("custom")).empty());
-}
-
-TEST_F(StoreTest, NewKeyDeploysTemplatesOnlyWhenEnabled) {
-    MakeTemplates();
-    MakeDirectory("site1/errors");
-    LoadOneSite();
-    ExpectFullKey(1);
-    EXPECT_EQ(Files(m_root), (NameList{"errors/", "rules.qv=# template rules\n/old\t/new\n"}));
-    EXPECT_EQ(Files(InRoot("errors")), (NameList{"404.gif=t", "404.htm=t"}));
-
-    // The key exists now: a second load deploys nothing.
-    std::filesystem::remove(FileSystem::Native(InRoot("rules.qv")));
-    ASSERT_TRUE(m_store->LoadAllSites(m_connection));
-    EXPECT_FALSE(Exists(InRoot("rules.qv")));
+    ExpectFullKey(2);
+    EXPECT_EQ(Files(m_root), NameList{"custom/"}); // site 1's key was there: nothing deployed
+    EXPECT_EQ(Files(MakeDirectory("site2")), (NameList{"errors/", "errors/404.gif=t", "errors/404.htm=t",
+                                                       "rules.qv=# template rules\n/old\t/new\n"}));
 
     // A new key of a disabled default entry gets no files.
     RegistryKey::DeleteTree(SiteKey(1));
     StoreText(kSitesKey, value::EnableDisable, "0");
-    std::filesystem::remove_all(FileSystem::Native(InRoot("errors")));
     MakeDirectory("site1/errors");
     ASSERT_TRUE(m_store->LoadAllSites(m_connection));
     EXPECT_EQ(StoredText(1, value::EnableDisable), "0");
-    EXPECT_FALSE(Exists(InRoot("rules.qv")));
+    EXPECT_EQ(Files(m_root), (NameList{"custom/", "errors/"}));
     EXPECT_TRUE(Files(InRoot("errors")).empty());
 }
 
@@ -189,8 +180,8 @@ TEST_F(RelocationTest, OnlyTheOldFolderIsRenamedAndLetterCaseCountsWhereTheFileS
     WriteFile(InRoot("old errors/404.htm"), "own page");
     WriteFile(InRoot("old errors/rules.qv"), "kept along");
     Save(site, "erreurs " + Quote() + "\xc3\xa9t\xc3\xa9" + Quote());
-    EXPECT_EQ(Files(m_root), NameList{site.Directory + "/"});
-    EXPECT_EQ(Files(InRoot(site.Directory)), (NameList{"404.htm=own page", "rules.qv=kept along"}));
+    const std::string moved = site.Directory + "/";
+    EXPECT_EQ(Files(m_root), (NameList{moved, moved + "404.htm=own page", moved + "rules.qv=kept along"}));
     EXPECT_EQ(site.loadedDirectory, site.Directory);
     EXPECT_TRUE(m_commands.empty());
 
@@ -199,8 +190,8 @@ TEST_F(RelocationTest, OnlyTheOldFolderIsRenamedAndLetterCaseCountsWhereTheFileS
     Save(site, "Errors");
     const std::string kept = FileNamesEqual("errors", "Errors") ? "errors" : "Errors";
     EXPECT_EQ(site.loadedDirectory, kept); // nothing moved, nothing to remember
-    EXPECT_EQ(Files(m_root), NameList{kept + "/"});
-    EXPECT_EQ(Files(InRoot(kept)), (NameList{"404.htm=own page", "rules.qv=kept along"}));
+    EXPECT_EQ(Files(m_root),
+              (NameList{kept + "/", kept + "/404.htm=own page", kept + "/rules.qv=kept along"}));
 }
 
 TEST_F(RelocationTest, MoveIntoAnExistingFolderLeavesClashesInTheSource) {
@@ -215,7 +206,8 @@ TEST_F(RelocationTest, MoveIntoAnExistingFolderLeavesClashesInTheSource) {
         WriteFile(InRoot(file), text);
     Save(site, "new");
     EXPECT_EQ(Files(InRoot("new")), (NameList{"a.htm=a old", "b.htm=b new"}));
-    EXPECT_EQ(Files(InRoot("errors")), (NameList{"b.htm=b old", "rules.qv=not an error file", "sub/"}));
+    EXPECT_EQ(Files(InRoot("errors")),
+              (NameList{"b.htm=b old", "rules.qv=not an error file", "sub/", "sub/c.htm=c"}));
     EXPECT_EQ(GrantsFor(InRoot("new")), 2u);
 }
 
@@ -243,8 +235,8 @@ TEST_F(RelocationTest, TheSiteRootIsNeverEmptiedAndTheDefaultEntryMakesNoFolders
     MakeTemplates();
     WriteFile(InRoot("index.htm"), "home page");
     Save(site, "errors");
-    EXPECT_EQ(Files(m_root), (NameList{"errors/", "index.htm=home page"}));
-    EXPECT_EQ(Files(InRoot("errors")), (NameList{"404.gif=t", "404.htm=t", "500.htm=t"}));
+    EXPECT_EQ(Files(m_root), (NameList{"errors/", "errors/404.gif=t", "errors/404.htm=t", "errors/500.htm=t",
+                                       "index.htm=home page"}));
 
     m_commands.clear();
     const std::string name = "qv-nowhere-" + m_machine.Path().filename().string();
