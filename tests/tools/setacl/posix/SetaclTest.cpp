@@ -12,7 +12,6 @@
 #include <random>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -129,34 +128,28 @@ TEST_F(Setacl, GrantsStartedTogetherAllTakeEffect) {
 
 TEST_F(Setacl, FailuresExitWithOneAndChangeNothing) {
     std::ofstream(m_root / "file") << "x";
-    const std::string dir = m_dir.string();
-    // The account map's text ("absent": named but missing), the arguments, part of the message (none:
-    // silent).
-    const std::tuple<const char*, Args, const char*> cases[] = {
-        {nullptr, {(m_root / "missing").string(), "/dir", "/grant", "nobody", "/read"}, "No such file"},
-        {nullptr, {(m_root / "file").string(), "/dir", "/grant", "nobody", "/read"}, "not a directory"},
-        {nullptr, {dir, "/dir", "/grant", "no-such-account-qv", "/read"}, "unknown account"},
-        {nullptr, {dir, "/dir", "/grant", "MACHINE\\", "/read"}, "no account name"},
-        {nullptr, {dir, "/dir", "/bogus", "/silent"}, nullptr},
-        // procfs keeps no ACLs.
-        {nullptr, {"/proc/self/fd", "/dir", "/grant", "nobody", "/read"}, "keeps no access control lists"},
+    const std::string dir = m_dir.string(), missing = (m_root / "missing").string();
+    EXPECT_EQ(Run({dir, "/dir", "/bogus", "/silent"}), "1||"); // silent even when refused
+    // The account map's text ("absent": named but missing), the directory, the account, part of the message.
+    const std::string cases[][4] = {
+        {"", missing, "nobody", "No such file"},
+        {"", (m_root / "file").string(), "nobody", "not a directory"},
+        {"", dir, "no-such-account-qv", "unknown account"},
+        {"", dir, "MACHINE\\", "no account name"},
+        {"", "/proc/self/fd", "nobody", "keeps no access control lists"}, // procfs keeps no ACLs
         // A map file named but missing or malformed is an error, not a silent fallback.
-        {"absent", {dir, "/dir", "/grant", "nobody", "/read"}, "absent.conf"},
-        {"IIS_WPG www-data\n", {dir, "/dir", "/grant", "nobody", "/read"}, "setacl.conf:1"},
-        {"IIS_WPG = group:no-such-group-qv\n",
-         {dir, "/dir", "/grant", "IIS_WPG", "/read"},
-         "unknown account"},
+        {"absent", dir, "nobody", "absent.conf"},
+        {"IIS_WPG www-data\n", dir, "nobody", "setacl.conf:1"},
+        {"IIS_WPG = group:no-such-group-qv\n", dir, "IIS_WPG", "unknown account"},
     };
-    for (const auto& [map, args, reason] : cases) {
-        SCOPED_TRACE(reason ? reason : "silent");
-        if (map && std::string(map) == "absent")
+    for (const auto& [map, directory, account, reason] : cases) {
+        SCOPED_TRACE(reason);
+        if (map == "absent")
             setenv("QUORVANE_SETACL_CONF", (m_root / "absent.conf").c_str(), 1);
-        else if (map)
+        else if (!map.empty())
             WriteMap(map);
-        const std::string result = Run(args);
-        EXPECT_TRUE(result.starts_with("1||") &&
-                    (reason ? result.find(reason) != std::string::npos : result == "1||"))
-            << result;
+        const std::string result = Run({directory, "/dir", "/grant", account, "/read"});
+        EXPECT_TRUE(result.starts_with("1||") && result.find(reason) != std::string::npos) << result;
     }
     EXPECT_EQ(BothRights(m_dir, "user:nobody"), "nonenone");
 }
