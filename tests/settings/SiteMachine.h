@@ -89,11 +89,13 @@ protected:
         const std::filesystem::path top = FileSystem::Native(directory);
         NameList files;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
-            const std::u8string path = entry.path().lexically_relative(top).generic_u8string();
+            // Names as the suite spells them: the ANSI code page on Windows.
+            std::string path = FileSystem::Narrow(entry.path().lexically_relative(top));
+            std::replace(path.begin(), path.end(), '\\', '/');
             std::ifstream in(entry.path(), std::ios::binary);
-            files.push_back(
-                std::string(path.begin(), path.end()) +
-                (entry.is_directory() ? "/" : "=" + std::string(std::istreambuf_iterator<char>(in), {})));
+            files.push_back(entry.is_directory()
+                                ? path + "/"
+                                : path + "=" + std::string(std::istreambuf_iterator<char>(in), {}));
         }
         std::sort(files.begin(), files.end());
         return files;
