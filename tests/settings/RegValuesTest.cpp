@@ -3,6 +3,7 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace qv::test {
@@ -19,7 +20,7 @@ ValueList Parsed(const std::string& text) {
     return list;
 }
 
-TEST(ValueListTest, ParseSplitsAtEveryCommaAndRefusesDuplicatesByteForByte) {
+TEST(ValueListTest, ParseSplitsAtEveryCommaAndCopyDropsEmptyAndDuplicateItems) {
     const std::string longX(300, 'x');
     const std::pair<std::string, Items> cases[] = {
         {"htm, html", {"htm", " html"}}, // pieces are not trimmed
@@ -38,18 +39,15 @@ TEST(ValueListTest, ParseSplitsAtEveryCommaAndRefusesDuplicatesByteForByte) {
     EXPECT_TRUE(AddListItem(list, std::string_view("bmp\0png", 7)));
     EXPECT_FALSE(AddListItem(list, std::string_view("\0png", 4)));
     EXPECT_EQ(list.Items(), (Items{"gif", "png", "bmp"}));
-}
 
-TEST(ValueListTest, CopyDropsEmptyAndDuplicateItemsAndKeepsASelfCopy) {
     ValueList source;
     source.MutableItems() = {"a", "b", "a", "", "c"}; // as an editor may leave it
-    ValueList target = Parsed("x,y");
-    EXPECT_EQ(CopyList(target, source), 3u);
-    EXPECT_EQ(target.Items(), (Items{"a", "b", "c"}));
-    EXPECT_EQ(CopyList(source, source), 3u);
+    EXPECT_EQ(CopyList(list, source), 3u);
+    EXPECT_EQ(CopyList(source, source), 3u); // a copy onto itself keeps the items
+    EXPECT_EQ(list.Items(), source.Items());
     EXPECT_EQ(source.Items(), (Items{"a", "b", "c"}));
-    EXPECT_EQ(CopyList(target, ValueList{}), 0u);
-    EXPECT_TRUE(target.Empty());
+    EXPECT_EQ(CopyList(list, ValueList{}), 0u);
+    EXPECT_TRUE(list.Empty());
 }
 
 class RegValuesTest : public CleanRegistryTest {
@@ -63,77 +61,38 @@ protected:
         CleanRegistryTest::TearDown();
     }
     // What each helper reads from a value "V" of these bytes and type.
-    std::int32_t Number(std::uint32_t type, const std::string& bytes) {
+    template <typename T, typename Read, typename Templ>
+    T From(Read read, std::uint32_t type, const std::string& bytes, T target, const Templ& templ) {
         Store(kSitesKey, "V", type, bytes);
-        std::int32_t target = 1234;
-        RegNumber(&m_key, "V", target, -99, ReadStored | UseTemplate);
+        read(&m_key, "V", target, templ, ReadStored | UseTemplate);
         return target;
+    }
+    std::int32_t Number(std::uint32_t type, const std::string& bytes) {
+        return From(RegNumber, type, bytes, 1234, -99);
     }
     std::string Text(std::uint32_t type, const std::string& bytes) {
-        Store(kSitesKey, "V", type, bytes);
-        std::string target = "before";
-        RegText(&m_key, "V", target, "template", ReadStored | UseTemplate);
-        return target;
+        return From(RegText, type, bytes, std::string("before"), std::string("template"));
     }
     Items List(std::uint32_t type, const std::string& bytes) {
-        Store(kSitesKey, "V", type, bytes);
-        ValueList target = Parsed("old");
-        RegList(&m_key, "V", target, ValueList{}, ReadStored | UseTemplate);
-        return target.Items();
+        return From(RegList, type, bytes, Parsed("old"), ValueList{}).Items();
     }
     std::optional<std::string> Here(std::string_view name) { return Stored(kSitesKey, name); }
 
     RegistryKey m_key;
 };
 
-TEST_F(RegValuesTest, NumbersReadTheirBytesAsDecimalText) {
+TEST_F(RegValuesTest, NumbersReadTheirBytesAsDecimalTextAndTextsAreCutTo260) {
     EXPECT_EQ(Number(kRegSz, " \t-7x\0"s), -7);
     EXPECT_EQ(Number(kRegSz, "- 8\0"s), 0);
-    // Out of 32-bit range: held at the limit instead of wrapping.
-    EXPECT_EQ(Number(kRegSz, "99999999999\0"s), kMax);
+    EXPECT_EQ(Number(kRegSz, "99999999999\0"s), kMax); // held at the limit, not wrapped
     EXPECT_EQ(Number(kRegSz, "-99999999999\0"s), std::numeric_limits<std::int32_t>::min());
-    // Any type: the bytes spell the number, usually 0.
     EXPECT_EQ(Number(kRegBinary, "42"), 42);
-    EXPECT_EQ(Number(kRegDword, "\x07\0\0\0"s), 0);
+    EXPECT_EQ(Number(kRegDword, "\x07\0\0\0"s), 0); // any type: the bytes spell the number
     // 261 digits without a terminator still fit the buffer; more do not and count as not read.
     EXPECT_EQ(Number(kRegBinary, std::string(261, '1')), kMax);
     EXPECT_EQ(Number(kRegSz, std::string(300, '1') + '\0'), -99);
-}
 
-TEST_F(RegValuesTest, ModesFollowOneRule) {
-    // A stored value stops everything: nothing is written back, even with WriteStored.
-    StoreText(kSitesKey, "Logging", "12abc");
-    std::int32_t target = 0;
-    RegNumber(&m_key, "Logging", target, 5, kAll);
-    EXPECT_EQ(target, 12);
-    EXPECT_EQ(Here("Logging"), "12abc\0"s);
-
-    // Missing with every mode: the template, written back as decimal REG_SZ with its terminator.
-    RegNumber(&m_key, "LogThreshold", target, -5, kAll);
-    EXPECT_EQ(target, -5);
-    std::uint32_t type = 0;
-    EXPECT_EQ(Stored(kSitesKey, "LogThreshold", &type), "-5\0"s);
-    EXPECT_EQ(type, kRegSz);
-
-    // With the template but without writing it takes the template alone.
-    RegNumber(&m_key, "Dyn404", target, 9, ReadStored | UseTemplate);
-    EXPECT_EQ(target, 9);
-    EXPECT_FALSE(Here("Dyn404"));
-
-    // The template alone touches no value; write alone writes the target as it is.
-    RegNumber(&m_key, "Logging", target, 1, UseTemplate);
-    EXPECT_EQ(target, 1);
-    EXPECT_EQ(Here("Logging"), "12abc\0"s);
-    target = 0;
-    RegNumber(&m_key, "Logging", target, 1, WriteStored);
-    EXPECT_EQ(Here("Logging"), "0\0"s);
-
-    // Without a key only the template applies.
-    RegNumber(nullptr, "Logging", target, 7, kAll);
-    EXPECT_EQ(target, 7);
-}
-
-TEST_F(RegValuesTest, TextsUpTo260CharactersAreReadAndWrittenCut) {
+    // Texts up to 260 characters are read, and written cut.
     const std::string fits(260, 'd');
     EXPECT_EQ(Text(kRegSz, fits + '\0'), fits);
     // Binary data and texts without a terminator: never read past the data.
@@ -149,6 +108,30 @@ TEST_F(RegValuesTest, TextsUpTo260CharactersAreReadAndWrittenCut) {
     RegText(&m_key, "Directory", target, std::string(300, 'x'), UseTemplate | WriteStored);
     EXPECT_EQ(target, std::string(260, 'x'));
     EXPECT_EQ(Here("Directory"), std::string(260, 'x') + '\0');
+}
+
+TEST_F(RegValuesTest, ModesFollowOneRule) {
+    StoreText(kSitesKey, "Logging", "12abc");
+    // A value, the template, the mode, then the target and the stored text (none: nothing stored).
+    const std::tuple<const char*, std::int32_t, std::uint32_t, std::int32_t, const char*> steps[] = {
+        {"Logging", 5, kAll, 12, "12abc"},                   // a stored value stops everything, writing too
+        {"LogThreshold", -5, kAll, -5, "-5"},                // missing: the template, written back
+        {"Dyn404", 9, ReadStored | UseTemplate, 9, nullptr}, // the template, nothing written
+        {"Logging", 1, UseTemplate, 1, "12abc"},             // the template alone touches no value
+        {"Logging", 7, WriteStored, 1, "1"},                 // writing alone writes the target as it is
+    };
+    std::int32_t target = 0;
+    for (const auto& [name, templ, mode, after, text] : steps) {
+        SCOPED_TRACE(std::to_string(templ));
+        RegNumber(&m_key, name, target, templ, mode);
+        EXPECT_EQ(target, after);
+        std::uint32_t type = 0;
+        const std::optional<std::string> stored = Stored(kSitesKey, name, &type);
+        EXPECT_EQ(stored, text ? std::optional(text + "\0"s) : std::nullopt);
+        EXPECT_TRUE(!stored || type == kRegSz);
+    }
+    RegNumber(nullptr, "Logging", target, 7, kAll); // without a key only the template applies
+    EXPECT_EQ(target, 7);
 }
 
 TEST_F(RegValuesTest, ListsAreReadWholeOrTakeTheTemplateAndWriteItJoined) {

@@ -6,13 +6,7 @@
 namespace qv::test {
 namespace {
 
-using NameList = std::vector<std::string>;
 using Ids = std::vector<std::uint32_t>;
-
-const char* const kTwelve[] = {value::EnableDisable,  value::ServerState, value::Dyn404,
-                               value::SendErrorImage, value::Logging,     value::LogThreshold,
-                               value::Directory,      value::LogDir,      value::ExtList,
-                               value::DynExtList,     value::ImgFilters,  value::ImgExts};
 
 std::string SiteKey(std::uint32_t siteId) {
     return std::string(kSitesKey) + "\\" + std::to_string(siteId);
@@ -38,10 +32,6 @@ protected:
             stored->resize(stored->find('\0'));
         return stored;
     }
-    void ExpectFullKey(std::uint32_t siteId) const {
-        for (const char* name : kTwelve)
-            EXPECT_TRUE(StoredText(siteId, name)) << name;
-    }
     // One site with a root below the machine, loaded into the store.
     SiteSettings& LoadOneSite(const std::string& rootName = "site1") {
         m_root = MakeDirectory(rootName);
@@ -51,6 +41,10 @@ protected:
         return *m_store->Sites().front();
     }
     std::string InRoot(const std::string& name) const { return JoinPathAlways(m_root, name); }
+    void Save(SiteSettings& record, const std::string& directory) {
+        record.Directory = directory;
+        EXPECT_EQ(m_store->SaveSettings(record), 0);
+    }
 
     std::unique_ptr<SettingsStore> m_store;
     std::string m_root;
@@ -65,75 +59,60 @@ TEST_F(StoreTest, ArrayIsSortedByNumberAndKeepsEqualNumbersInOrder) {
     AddWebSite(u"5", "", u"Rootless");
     ASSERT_TRUE(m_store->LoadAllSites(Connect()));
     EXPECT_EQ(SiteIds(), (Ids{1, 2, 3, 5, 7, 7}));
-    // Both read the web server's data of site 7.
-    EXPECT_EQ(m_store->Sites()[5]->description, "plain seven");
+    EXPECT_EQ(m_store->Sites()[5]->description, "plain seven"); // both read site 7's data
     // A site without root is a zero record and gets no key.
     EXPECT_EQ(m_store->Sites()[3]->EnableDisable, 0);
     EXPECT_FALSE(StoredText(5, value::Directory));
     m_store->ReleaseAllSites();
 
-    // Added one by one, in reverse: the array stays sorted.
-    for (int id = 11; id >= 1; --id)
+    for (int id = 11; id >= 1; --id) // added one by one, in reverse
         AddWebSite(TextCodec::ToUtf16(std::to_string(id)), MakeDirectory("s" + std::to_string(id)));
     for (std::uint32_t id = 11; id >= 1; --id)
         ASSERT_NE(m_store->AddSite(m_connection, id, nullptr), nullptr);
     EXPECT_EQ(SiteIds(), (Ids{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-}
 
-TEST_F(StoreTest, ServerWithoutNumberedSitesGivesNoArray) {
+    // A server without numbered sites gives no array, nor loads the default entry.
+    m_model = std::make_shared<MetabaseModel>();
     AddWebSite(u"AppPools", "");
     AddWebSite(u"0", MakeDirectory("zero"));
-    EXPECT_FALSE(m_store->LoadAllSites(Connect()));
-    EXPECT_TRUE(m_store->Sites().empty());
-    EXPECT_TRUE(m_store->DefaultRecord().Directory.empty()); // the default entry is not loaded either
+    SettingsStore empty(m_install);
+    EXPECT_FALSE(empty.LoadAllSites(Connect()));
+    EXPECT_TRUE(empty.Sites().empty() && empty.DefaultRecord().Directory.empty());
 }
 
-TEST_F(StoreTest, IncompleteKeyIsFilledFromTheDefaultEntryWithoutDeploying) {
+TEST_F(StoreTest, KeysAreFilledFromTheDefaultEntryAndOnlyNewOnesDeployTemplates) {
     MakeTemplates();
     StoreText(kSitesKey, value::Dyn404, "1");
     StoreText(kSitesKey, value::LogDir, "[PROGFILES]Logs/site [SITE]/");
-    StoreText(SiteKey(1), value::Directory, "custom");
+    StoreText(SiteKey(1), value::Directory, "custom"); // site 1's key is there, incomplete
     MakeDirectory("site1/custom");
-    const SiteSettings& site = LoadOneSite();
+    m_root = MakeDirectory("site1");
+    MakeDirectory("site2/errors");
+    AddWebSite(u"1", m_root);
+    AddWebSite(u"2", MakeDirectory("site2"));
+    ASSERT_TRUE(m_store->LoadAllSites(Connect()));
+    const SiteSettings& site = *m_store->Sites().front();
     EXPECT_EQ(site.loadedDirectory, "custom");
     EXPECT_EQ(site.Dyn404, 1);
     // The record holds the site's path, the key the template's tokens.
     EXPECT_EQ(site.LogDir, m_install + "Logs/site 1/");
     EXPECT_EQ(StoredText(1, value::LogDir), "[PROGFILES]Logs/site [SITE]/");
-    ExpectFullKey(1);
-    // The key was there before: nothing deployed.
-    EXPECT_FALSE(Exists(InRoot("rules.qv")));
-    EXPECT_TRUE(Names(InRoot("custom")).empty());
-}
-
-TEST_F(StoreTest, NewKeyDeploysTemplatesOnlyWhenEnabled) {
-    MakeTemplates();
-    m_root = MakeDirectory("site1");
-    MakeDirectory("site1/errors");
-    const std::string second = MakeDirectory("site2");
-    WriteFile(JoinPath(second, "rules.qv"), "site two's rules");
-    AddWebSite(u"2", second);
-    AddWebSite(u"1", m_root);
-    ASSERT_TRUE(m_store->LoadAllSites(Connect()));
-    ExpectFullKey(1);
-    EXPECT_EQ(ReadFile(InRoot("rules.qv")), "# template rules\n/old\t/new\n");
-    EXPECT_EQ(Names(InRoot("errors")), (NameList{"404.gif", "404.htm"}));
-    EXPECT_EQ(ReadFile(JoinPath(second, "rules.qv")), "site two's rules"); // a site's own file stays
-
-    // The keys exist now: a second load deploys nothing.
-    std::filesystem::remove(FileSystem::Native(InRoot("rules.qv")));
-    ASSERT_TRUE(m_store->LoadAllSites(m_connection));
-    EXPECT_FALSE(Exists(InRoot("rules.qv")));
+    for (const char* name : {value::EnableDisable, value::ServerState, value::Dyn404, value::SendErrorImage,
+                             value::Logging, value::LogThreshold, value::Directory, value::LogDir,
+                             value::ExtList, value::DynExtList, value::ImgFilters, value::ImgExts})
+        EXPECT_TRUE(StoredText(1, name) && StoredText(2, name)) << name; // both keys are whole
+    EXPECT_EQ(Files(m_root), NameList{"custom/"}); // site 1's key was there: nothing deployed
+    EXPECT_EQ(Files(MakeDirectory("site2")), (NameList{"errors/", "errors/404.gif=t", "errors/404.htm=t",
+                                                       "rules.qv=# template rules\n/old\t/new\n"}));
 
     // A new key of a disabled default entry gets no files.
     RegistryKey::DeleteTree(SiteKey(1));
     StoreText(kSitesKey, value::EnableDisable, "0");
-    std::filesystem::remove_all(FileSystem::Native(InRoot("errors")));
     MakeDirectory("site1/errors");
     ASSERT_TRUE(m_store->LoadAllSites(m_connection));
     EXPECT_EQ(StoredText(1, value::EnableDisable), "0");
-    EXPECT_FALSE(Exists(InRoot("rules.qv")));
-    EXPECT_TRUE(Names(InRoot("errors")).empty());
+    EXPECT_EQ(Files(m_root), (NameList{"custom/", "errors/"}));
+    EXPECT_TRUE(Files(InRoot("errors")).empty());
 }
 
 TEST_F(StoreTest, WizardRecordsComeFromTheTemplateAloneAndItsSaveNeverRelocates) {
@@ -146,36 +125,30 @@ TEST_F(StoreTest, WizardRecordsComeFromTheTemplateAloneAndItsSaveNeverRelocates)
     const auto record = m_store->BuildSiteFromTemplate(Connect(), 1, templ);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->loadedDirectory, "wizard errors");
-    EXPECT_EQ(record->LogDir, JoinPath(JoinPath(m_install, "Logs"), "W3SVC1") + kPathSeparator);
     EXPECT_FALSE(StoredText(1, value::EnableDisable));
 
     MakeDirectory("wizard site/wizard errors");
     record->Directory = "renamed";
-    record->LogThreshold = 3;
     EXPECT_EQ(m_store->SaveSettingsForWizard(*record), 0);
-    EXPECT_EQ(StoredText(1, value::LogThreshold), "3");
     EXPECT_EQ(StoredText(1, value::Directory), "renamed");
-    EXPECT_EQ(Names(root), NameList{"wizard errors"});
+    EXPECT_EQ(Files(root), NameList{"wizard errors/"});
     EXPECT_TRUE(m_commands.empty());
 }
 
 TEST_F(StoreTest, SavingWritesTheKeyAndTheDefaultEntryItsOwn) {
     StoreText(SiteKey(1), value::LogDir, "[PROGFILES]Logs/[SITE]/x[SITE]");
     SiteSettings& site = LoadOneSite();
-    EXPECT_EQ(site.LogDir, m_install + "Logs/1/x1");
     site.LogThreshold = 9;
     site.ExtList.Clear();
     StoreText(SiteKey(1), value::LogThreshold, "7");
     EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_EQ(StoredText(1, value::LogThreshold), "7"); // the manager leaves it
-    EXPECT_EQ(StoredText(1, value::ExtList), "");
+    EXPECT_EQ(StoredText(1, value::LogThreshold), "7");               // the manager leaves it
     EXPECT_EQ(StoredText(1, value::LogDir), m_install + "Logs/1/x1"); // the tokens stayed until now
     EXPECT_FALSE(Exists(site.LogDir));                                // no logging, no log directory
 
     site.Logging = 1;
     site.LogDir = JoinPath(JoinPath(m_machine.Str(), "log files"), "W3SVC1") + kPathSeparator;
     EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(FileSystem::Native(site.LogDir)));
     EXPECT_EQ(GrantsFor(site.LogDir), 2u);
 
     // The default entry's path still holds "[SITE]": no folder of that name is made.
@@ -190,71 +163,61 @@ TEST_F(StoreTest, SavingWritesTheKeyAndTheDefaultEntryItsOwn) {
 // Relocation of the error directory when its name changes.
 using RelocationTest = StoreTest;
 
-TEST_F(RelocationTest, OnlyTheOldFolderIsRenamed) {
+TEST_F(RelocationTest, OnlyTheOldFolderIsRenamedAndLetterCaseCountsWhereTheFileSystemCountsIt) {
     // Quotes, spaces and a non-ASCII letter in the root and both names.
     SiteSettings& site = LoadOneSite("site " + Quote() + "root" + Quote() + " \xc3\xa9");
     MakeTemplates();
-    site.Directory = "erreurs " + Quote() + "\xc3\xa9t\xc3\xa9" + Quote();
     site.loadedDirectory = "old errors";
-    WriteFile(JoinPath(InRoot("old errors"), "404.htm"), "own page");
-    WriteFile(JoinPath(InRoot("old errors"), "rules.qv"), "kept along");
-    EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_FALSE(Exists(InRoot("old errors")));
-    EXPECT_EQ(Names(InRoot(site.Directory)), (NameList{"404.htm", "rules.qv"}));
-    EXPECT_EQ(ReadFile(JoinPath(InRoot(site.Directory), "404.htm")), "own page");
+    WriteFile(InRoot("old errors/404.htm"), "own page");
+    WriteFile(InRoot("old errors/rules.qv"), "kept along");
+    Save(site, "erreurs " + Quote() + "\xc3\xa9t\xc3\xa9" + Quote());
+    const std::string moved = site.Directory + "/";
+    EXPECT_EQ(Files(m_root), (NameList{moved, moved + "404.htm=own page", moved + "rules.qv=kept along"}));
     EXPECT_EQ(site.loadedDirectory, site.Directory);
     EXPECT_TRUE(m_commands.empty());
-}
 
-TEST_F(RelocationTest, LetterCaseCountsWhereTheFileSystemCountsIt) {
-    SiteSettings& site = LoadOneSite();
-    WriteFile(JoinPath(InRoot("errors"), "404.htm"), "own page");
-    site.Directory = "Errors";
-    EXPECT_EQ(m_store->SaveSettings(site), 0);
-    const bool caseBlind = FileNamesEqual("errors", "Errors");
-    EXPECT_EQ(Names(m_root), NameList{caseBlind ? "errors" : "Errors"});
-    EXPECT_EQ(site.loadedDirectory, caseBlind ? "errors" : "Errors"); // nothing moved, nothing to remember
-    EXPECT_EQ(ReadFile(JoinPath(InRoot(site.Directory), "404.htm")), "own page");
+    site.loadedDirectory = "errors";
+    std::filesystem::rename(FileSystem::Native(InRoot(site.Directory)), FileSystem::Native(InRoot("errors")));
+    Save(site, "Errors");
+    const std::string kept = FileNamesEqual("errors", "Errors") ? "errors" : "Errors";
+    EXPECT_EQ(site.loadedDirectory, kept); // nothing moved, nothing to remember
+    EXPECT_EQ(Files(m_root),
+              (NameList{kept + "/", kept + "/404.htm=own page", kept + "/rules.qv=kept along"}));
 }
 
 TEST_F(RelocationTest, MoveIntoAnExistingFolderLeavesClashesInTheSource) {
     SiteSettings& site = LoadOneSite();
     MakeTemplates();
-    WriteFile(JoinPath(InRoot("errors"), "a.htm"), "a old");
-    WriteFile(JoinPath(InRoot("errors"), "b.htm"), "b old");
-    WriteFile(JoinPath(InRoot("errors"), "rules.qv"), "not an error file");
-    WriteFile(JoinPath(InRoot("errors/sub"), "c.htm"), "c");
-    WriteFile(JoinPath(InRoot("new"), "b.htm"), "b new");
-    site.Directory = "new";
-    EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_EQ(Names(InRoot("new")), (NameList{"a.htm", "b.htm"}));
-    EXPECT_EQ(ReadFile(JoinPath(InRoot("new"), "b.htm")), "b new");
-    EXPECT_EQ(Names(InRoot("errors")), (NameList{"b.htm", "rules.qv", "sub"}));
-    EXPECT_EQ(ReadFile(JoinPath(InRoot("errors"), "b.htm")), "b old");
+    const char* const files[][2] = {{"errors/a.htm", "a old"},
+                                    {"errors/b.htm", "b old"},
+                                    {"errors/rules.qv", "not an error file"},
+                                    {"errors/sub/c.htm", "c"},
+                                    {"new/b.htm", "b new"}};
+    for (const auto& [file, text] : files)
+        WriteFile(InRoot(file), text);
+    Save(site, "new");
+    EXPECT_EQ(Files(InRoot("new")), (NameList{"a.htm=a old", "b.htm=b new"}));
+    EXPECT_EQ(Files(InRoot("errors")),
+              (NameList{"b.htm=b old", "rules.qv=not an error file", "sub/", "sub/c.htm=c"}));
     EXPECT_EQ(GrantsFor(InRoot("new")), 2u);
 }
 
 TEST_F(RelocationTest, MissingOldFolderIsFilledFromTheTemplatesWithoutOverwriting) {
     SiteSettings& site = LoadOneSite();
-    // Without templates the new name is not taken as done.
-    site.Directory = "fresh/errors";
-    EXPECT_EQ(m_store->SaveSettings(site), 0);
+    Save(site, "fresh/errors"); // without templates the new name is not taken as done
     EXPECT_EQ(site.loadedDirectory, "errors");
 
-    // Neither rules.qv nor the subfolder arrive.
-    MakeTemplates();
+    MakeTemplates(); // neither rules.qv nor the subfolder arrive
     m_commands.clear();
     EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_EQ(Names(InRoot("fresh/errors")), (NameList{"404.gif", "404.htm", "500.htm"}));
+    EXPECT_EQ(Files(InRoot("fresh/errors")), (NameList{"404.gif=t", "404.htm=t", "500.htm=t"}));
     EXPECT_EQ(GrantsFor(InRoot("fresh/errors")), 2u);
     EXPECT_EQ(site.loadedDirectory, "fresh/errors");
 
-    WriteFile(JoinPath(InRoot("other"), "404.htm"), "own page");
-    site.Directory = "other";
+    WriteFile(InRoot("other/404.htm"), "own page");
     site.loadedDirectory = "gone";
-    EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_EQ(Names(InRoot("other")), (NameList{"404.gif", "404.htm", "500.htm"}));
-    EXPECT_EQ(ReadFile(JoinPath(InRoot("other"), "404.htm")), "own page");
+    Save(site, "other");
+    EXPECT_EQ(Files(InRoot("other")), (NameList{"404.gif=t", "404.htm=own page", "500.htm=t"}));
 }
 
 TEST_F(RelocationTest, TheSiteRootIsNeverEmptiedAndTheDefaultEntryMakesNoFolders) {
@@ -262,18 +225,14 @@ TEST_F(RelocationTest, TheSiteRootIsNeverEmptiedAndTheDefaultEntryMakesNoFolders
     SiteSettings& site = LoadOneSite();
     MakeTemplates();
     WriteFile(InRoot("index.htm"), "home page");
-    site.Directory = "errors";
-    EXPECT_EQ(m_store->SaveSettings(site), 0);
-    EXPECT_EQ(ReadFile(InRoot("index.htm")), "home page");
-    EXPECT_EQ(Names(InRoot("errors")), (NameList{"404.gif", "404.htm", "500.htm"}));
+    Save(site, "errors");
+    EXPECT_EQ(Files(m_root), (NameList{"errors/", "errors/404.gif=t", "errors/404.htm=t", "errors/500.htm=t",
+                                       "index.htm=home page"}));
 
     m_commands.clear();
-    SiteSettings& defaults = m_store->DefaultRecord();
     const std::string name = "qv-nowhere-" + m_machine.Path().filename().string();
-    defaults.Directory = name;
-    EXPECT_EQ(m_store->SaveSettings(defaults), 0);
-    EXPECT_FALSE(Exists(JoinPathAlways("", name)));
-    EXPECT_FALSE(Exists(name));
+    Save(m_store->DefaultRecord(), name);
+    EXPECT_FALSE(Exists(JoinPathAlways("", name)) || Exists(name));
     EXPECT_EQ(StoredText(0, value::Directory), name);
     EXPECT_TRUE(m_commands.empty());
 }

@@ -11,19 +11,16 @@ namespace qv::setacl {
 namespace {
 
 TEST(GrantRequest, ReadsTheSuitesCommandLinesAndRefusesOthers) {
+    // The line after the program name, the directory ("" when refused), the account (the error when refused).
     struct Case {
-        const char* line;      // after the program name
-        const char* directory; // "" when refused
-        const char* account;   // the error's text when refused
-        bool write;
-        bool silent;
+        const char *line, *directory, *account;
+        bool write, silent;
     };
     const Case cases[] = {
         {R"("C:\sites\errors" /dir /grant "\IIS_WPG" /read /silent)", R"(C:\sites\errors)", R"(\IIS_WPG)",
          false, true},
         {R"("/srv/a b" /DIR /Grant nobody /WRITE /read)", "/srv/a b", "nobody", true, false},
-        // A directory ending in a backslash turns its closing quote into a literal one; the tool puts the
-        // command line back together, an account with a space in it too.
+        // A directory's trailing backslash escapes its closing quote: the tool repairs the command line.
         {R"("C:\logs\" /dir /grant "MACHINE\IIS_WPG" /write /silent)", R"(C:\logs\)", R"(MACHINE\IIS_WPG)",
          true, true},
         {R"("C:\logs\" /dir /grant "IIS AppPool\Default Pool" /read /silent)", R"(C:\logs\)",
@@ -55,9 +52,9 @@ TEST(GrantRequest, ReadsTheSuitesCommandLinesAndRefusesOthers) {
             EXPECT_NE(error.find(c.account), std::string::npos) << error;
         }
     }
-    GrantRequest request;
+    GrantRequest help;
     std::string error;
-    EXPECT_TRUE(ParseGrantRequest({"/?"}, &request, &error) && request.help);
+    EXPECT_TRUE(ParseGrantRequest({"/?"}, &help, &error) && help.help);
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 // Runs the built permission tool (POSIX) on temporary directories and reads the ACLs it leaves.
-#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <spawn.h>
 #include <sys/acl.h>
 #include <sys/wait.h>
 
@@ -18,39 +16,10 @@
 
 #include <gtest/gtest.h>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
-
-// Runs the tool (no shell) to its end with its output in files of dir; the exit code, stdout and stderr
-// joined by '|'.
-std::string RunTool(Args args, const fs::path& dir) {
-    static std::atomic<int> runs = 0; // grants run from several threads
-    const std::string out = (dir / ("out" + std::to_string(++runs))).string(), err = out + ".err";
-    args.insert(args.begin(), QV_SETACL);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
-        waitpid(pid, &status, 0);
-    posix_spawn_file_actions_destroy(&actions);
-    std::string result = std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
-    for (const std::string& file : {out, err}) {
-        std::ifstream in(file);
-        result += "|" + std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    return result;
-}
 
 // The rights of an entry ("user:nobody", "group:nogroup", "mask:") as "rwx" text, "none" when it has none.
 std::string Rights(const fs::path& dir, const std::string& entry, acl_type_t type = ACL_TYPE_ACCESS) {
@@ -62,6 +31,10 @@ std::string Rights(const fs::path& dir, const std::string& entry, acl_type_t typ
     const std::size_t at = lines.find("\n" + entry + ":");
     return at == std::string::npos ? "none" : lines.substr(at + entry.size() + 2, 3);
 }
+// The access and the default ACL's rights of an entry.
+std::string BothRights(const fs::path& dir, const std::string& entry) {
+    return Rights(dir, entry) + Rights(dir, entry, ACL_TYPE_DEFAULT);
+}
 
 class Setacl : public ::testing::Test {
 protected:
@@ -72,11 +45,22 @@ protected:
     }
     void TearDown() override {
         unsetenv("QUORVANE_SETACL_CONF");
-        std::error_code error;
-        fs::remove_all(m_root, error);
+        fs::remove_all(m_root, m_error);
     }
 
-    std::string Run(const Args& args) const { return RunTool(args, m_root); }
+    // Runs the tool to its end: the exit code, stdout and stderr joined by '|'. (No argument holds a "'".)
+    std::string Run(const Args& args) const {
+        static std::atomic<int> runs = 0; // grants run from several threads
+        const std::string out = (m_root / ("out" + std::to_string(++runs))).string(), err = out + ".err";
+        std::string command = "'" QV_SETACL "'";
+        for (const std::string& arg : args)
+            command += " '" + arg + "'";
+        const int status = std::system((command + " >'" + out + "' 2>'" + err + "'").c_str());
+        std::string result = std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        for (const std::string& file : {out, err})
+            result += "|" + std::string(std::istreambuf_iterator<char>(std::ifstream(file).rdbuf()), {});
+        return result;
+    }
     std::string Grant(const std::string& account, const std::string& right, const fs::path& dir) const {
         return Run({dir.string(), "/dir", "/grant", account, right, "/silent"});
     }
@@ -88,50 +72,41 @@ protected:
     const fs::path m_root =
         fs::temp_directory_path() / ("qv-setacl-" + std::to_string(std::random_device()()));
     const fs::path m_dir = m_root / "errors dir";
+    std::error_code m_error;
 };
 
 TEST_F(Setacl, GrantsAddRightsInheritedByNewDirectoriesForMappedAccounts) {
     const std::string spoken = Run({m_dir.string(), "/dir", "/grant", "MACHINE\\nogroup", "/write"});
     EXPECT_TRUE(spoken.starts_with("0|setacl: write (rwx)") && spoken.ends_with("group nogroup\n|"))
         << spoken;
-    // Each step: an account, a right, then the entry it must leave (access and default ACL).
-    struct Step {
-        const char* map; // the account map in force, when there is one
-        const char* account;
-        const char* right;
-        const char* entry;
-        const char* rights;
-    };
-    const Step steps[] = {
+    // The account map in force (if any), an account, a right, and the entry and rights it must leave.
+    const char* const steps[][5] = {
         {nullptr, "nobody", "/read", "user:nobody", "r-x"},
         {nullptr, "nogroup", "/read", "group:nogroup", "rwx"}, // rights are only added
-        {nullptr, "SYSTEM", "/read", "user:root", "r-x"}, // built in: SYSTEM is root, the qualifier dropped
-        // The map file compares names without case and can name a user for a group's name.
+        {nullptr, "SYSTEM", "/read", "user:root", "r-x"},      // SYSTEM is root, the qualifier dropped
+        // The map compares names without case and can name a user for a group's name.
         {"# test map\n  iis_wpg = group:nogroup  # the workers\n\nsystem=nobody\n", "X\\IIS_WPG", "/write",
          "group:nogroup", "rwx"},
         {"system=nobody\nWeb\\Worker = user:nobody\n", "SYSTEM", "/write", "user:nobody", "rwx"},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.account);
-        if (step.map)
-            WriteMap(step.map);
-        EXPECT_EQ(Grant(step.account, step.right, m_dir), "0||");
-        EXPECT_EQ(Rights(m_dir, step.entry) + Rights(m_dir, step.entry, ACL_TYPE_DEFAULT),
-                  std::string(step.rights) + step.rights);
+    for (const auto& [map, account, right, entry, rights] : steps) {
+        SCOPED_TRACE(account);
+        if (map)
+            WriteMap(map);
+        EXPECT_EQ(Grant(account, right, m_dir), "0||");
+        EXPECT_EQ(BothRights(m_dir, entry), std::string(rights) + rights);
     }
     // The mask lets the rights through, and a directory made inside inherits them.
-    const fs::path inner = m_dir / "inner";
-    fs::create_directory(inner);
-    EXPECT_EQ(Rights(inner, "group:nogroup") + Rights(inner, "user:nobody", ACL_TYPE_DEFAULT), "rwxrwx");
+    fs::create_directory(m_dir / "inner");
+    EXPECT_EQ(Rights(m_dir / "inner", "group:nogroup") + BothRights(m_dir / "inner", "user:nobody"),
+              "rwxrwxrwx");
     EXPECT_EQ(Rights(m_dir, "mask:"), "rwx");
 
     // Without a map IIS_WPG is the web server's group, and a name that is a user and a group is the user.
     unsetenv("QUORVANE_SETACL_CONF");
     if (getpwnam("www-data") && getgrnam("www-data")) {
-        const fs::path other = m_root / "other";
-        fs::create_directory(other);
-        EXPECT_EQ(Grant("\\IIS_WPG", "/write", other) + Grant("www-data", "/read", other), "0||0||");
-        EXPECT_EQ(Rights(other, "group:www-data") + Rights(other, "user:www-data"), "rwxr-x");
+        EXPECT_EQ(Grant("\\IIS_WPG", "/write", m_dir) + Grant("www-data", "/read", m_dir), "0||0||");
+        EXPECT_EQ(Rights(m_dir, "group:www-data") + Rights(m_dir, "user:www-data"), "rwxr-x");
     }
 }
 
@@ -147,45 +122,36 @@ TEST_F(Setacl, GrantsStartedTogetherAllTakeEffect) {
         }
         for (std::thread& grant : grants)
             grant.join();
-        for (acl_type_t type : {ACL_TYPE_ACCESS, ACL_TYPE_DEFAULT})
-            EXPECT_EQ(Rights(dir, "user:nobody", type) + Rights(dir, "group:nogroup", type), "rwxrwx");
+        EXPECT_EQ(BothRights(dir, "user:nobody") + BothRights(dir, "group:nogroup"), "rwxrwxrwxrwx");
     }
 }
 
 TEST_F(Setacl, FailuresExitWithOneAndChangeNothing) {
     std::ofstream(m_root / "file") << "x";
-    const std::string dir = m_dir.string();
-    struct Case {
-        const char* map; // the account map file's text, "absent" for a missing one
-        Args args;
-        const char* reason; // part of the message; none for a silent run
+    const std::string dir = m_dir.string(), missing = (m_root / "missing").string();
+    EXPECT_EQ(Run({dir, "/dir", "/bogus", "/silent"}), "1||"); // silent even when refused
+    // The account map's text ("absent": named but missing), the directory, the account, part of the message.
+    const std::string cases[][4] = {
+        {"", missing, "nobody", "No such file"},
+        {"", (m_root / "file").string(), "nobody", "not a directory"},
+        {"", dir, "no-such-account-qv", "unknown account"},
+        {"", dir, "MACHINE\\", "no account name"},
+        {"", "/proc/self/fd", "nobody", "keeps no access control lists"}, // procfs keeps no ACLs
+        // A map file named but missing or malformed is an error, not a silent fallback.
+        {"absent", dir, "nobody", "absent.conf"},
+        {"IIS_WPG www-data\n", dir, "nobody", "setacl.conf:1"},
+        {"IIS_WPG = group:no-such-group-qv\n", dir, "IIS_WPG", "unknown account"},
     };
-    const Case cases[] = {
-        {nullptr, {(m_root / "missing").string(), "/dir", "/grant", "nobody", "/read"}, "No such file"},
-        {nullptr, {(m_root / "file").string(), "/dir", "/grant", "nobody", "/read"}, "not a directory"},
-        {nullptr, {dir, "/dir", "/grant", "no-such-account-qv", "/read"}, "unknown account"},
-        {nullptr, {dir, "/dir", "/grant", "MACHINE\\", "/read"}, "no account name"},
-        {nullptr, {dir, "/dir", "/bogus", "/silent"}, nullptr}, // the command line itself: GrantRequestTest
-        // procfs keeps no ACLs; the tool's own descriptor directory is harmless to try.
-        {nullptr, {"/proc/self/fd", "/dir", "/grant", "nobody", "/read"}, "keeps no access control lists"},
-        // A map file that is named but missing or malformed is an error, not a silent fallback.
-        {"absent", {dir, "/dir", "/grant", "nobody", "/read"}, "absent.conf"},
-        {"IIS_WPG www-data\n", {dir, "/dir", "/grant", "nobody", "/read"}, "setacl.conf:1"},
-        {"IIS_WPG = group:no-such-group-qv\n",
-         {dir, "/dir", "/grant", "IIS_WPG", "/read"},
-         "unknown account"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.reason ? c.reason : "silent");
-        if (c.map && std::string(c.map) == "absent")
+    for (const auto& [map, directory, account, reason] : cases) {
+        SCOPED_TRACE(reason);
+        if (map == "absent")
             setenv("QUORVANE_SETACL_CONF", (m_root / "absent.conf").c_str(), 1);
-        else if (c.map)
-            WriteMap(c.map);
-        const std::string result = Run(c.args);
-        EXPECT_TRUE(result.starts_with("1||")) << result;
-        EXPECT_TRUE(c.reason ? result.find(c.reason) != std::string::npos : result == "1||") << result;
+        else if (!map.empty())
+            WriteMap(map);
+        const std::string result = Run({directory, "/dir", "/grant", account, "/read"});
+        EXPECT_TRUE(result.starts_with("1||") && result.find(reason) != std::string::npos) << result;
     }
-    EXPECT_EQ(Rights(m_dir, "user:nobody") + Rights(m_dir, "user:nobody", ACL_TYPE_DEFAULT), "nonenone");
+    EXPECT_EQ(BothRights(m_dir, "user:nobody"), "nonenone");
 }
 
 } // namespace

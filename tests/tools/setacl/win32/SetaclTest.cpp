@@ -1,6 +1,5 @@
-// setacl.exe and its Win32 side. Wine keeps no file's security descriptor (it makes one from the Unix mode),
-// so the DACL a grant writes is checked as it is made, and grants running together are checked on registry
-// keys, whose descriptors Wine keeps; the tool itself runs as the suite starts it, side by side.
+// setacl.exe and its Win32 side. Wine keeps no file's security descriptor, so the DACL a grant writes is
+// checked as it is made, and grants running together on registry keys, whose descriptors Wine keeps.
 #include "platform/ComputerName.h"
 #include "win32/DaclGrant.h"
 #include "win32/DirectoryAcl.h"
@@ -27,8 +26,10 @@ namespace qv::setacl {
 namespace {
 
 namespace fs = std::filesystem;
+constexpr ACCESS_MASK kRead = 0x1200a9;   // read and execute
+constexpr ACCESS_MASK kModify = 0x1301bf; // and write and delete
 
-// "unreadable" when there is no DACL to read.
+// The DACL as SDDL text, "unreadable" when there is none to read.
 std::string DaclText(PSECURITY_DESCRIPTOR descriptor) {
     char* text = nullptr;
     if (descriptor)
@@ -38,7 +39,6 @@ std::string DaclText(PSECURITY_DESCRIPTOR descriptor) {
     LocalFree(text);
     return result;
 }
-
 std::string DaclText(const std::string& name, SE_OBJECT_TYPE type) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     GetNamedSecurityInfoA(name.c_str(), type, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
@@ -58,39 +58,27 @@ std::string LostEntries(const std::string& before, const std::string& after) {
     return lost;
 }
 
-constexpr ACCESS_MASK kRead = 0x1200a9;   // read and execute
-constexpr ACCESS_MASK kModify = 0x1301bf; // and write and delete
-
-std::string AclText(ACL* dacl) {
-    SECURITY_DESCRIPTOR descriptor;
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, dacl, FALSE);
-    return DaclText(&descriptor);
-}
-
 // The outcome and the DACL a grant leaves, from the DACL given as SDDL text.
 std::string Granted(const std::string& before, const char* account, ACCESS_MASK rights) {
+    std::string error;
+    const std::optional<WindowsAccount> sid = WindowsAccount::Find(account, &error);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(before.c_str(), SDDL_REVISION_1, &descriptor,
-                                                              nullptr))
-        return "bad SDDL";
+    if (!sid || !ConvertStringSecurityDescriptorToSecurityDescriptorA(before.c_str(), SDDL_REVISION_1,
+                                                                      &descriptor, nullptr))
+        return sid ? "bad SDDL" : error;
     BOOL present = FALSE, defaulted = FALSE;
     ACL* dacl = nullptr;
     GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
-    if (!present || before == "D:NO_ACCESS_CONTROL") // which Wine reads as an empty list
-        dacl = nullptr;
-    std::string error;
-    const std::optional<WindowsAccount> sid = WindowsAccount::Find(account, &error);
-    if (!sid)
-        return error;
-    std::vector<DWORD> after;
-    const DaclGrant::Outcome outcome = DaclGrant::Add(dacl, sid->Sid(), rights, &after);
+    std::vector<DWORD> after; // Wine reads NO_ACCESS_CONTROL as an empty list
+    const bool none = !present || before == "D:NO_ACCESS_CONTROL";
+    const DaclGrant::Outcome outcome = DaclGrant::Add(none ? nullptr : dacl, sid->Sid(), rights, &after);
     LocalFree(descriptor);
-    if (outcome == DaclGrant::Outcome::Unchanged)
-        return "unchanged";
-    if (outcome == DaclGrant::Outcome::Failed)
-        return "failed";
-    return AclText(reinterpret_cast<ACL*>(after.data()));
+    SECURITY_DESCRIPTOR made;
+    InitializeSecurityDescriptor(&made, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&made, TRUE, reinterpret_cast<ACL*>(after.data()), FALSE);
+    return outcome == DaclGrant::Outcome::Unchanged ? "unchanged"
+           : outcome == DaclGrant::Outcome::Failed  ? "failed"
+                                                    : DaclText(&made);
 }
 
 TEST(DaclGrant, AddsOneInheritableEntryKeepingEveryOtherInWindowsOrder) {
@@ -103,15 +91,13 @@ TEST(DaclGrant, AddsOneInheritableEntryKeepingEveryOtherInWindowsOrder) {
         {"D:(A;OICI;0x1200a9;;;BU)(A;OICI;FA;;;SY)", "Users", kModify,
          "D:(A;OICI;0x1301bf;;;BU)(A;OICI;FA;;;SY)"},
         {"D:(A;OICI;0x1301bf;;;BU)", "Users", kRead, "unchanged"},
-        {"D:NO_ACCESS_CONTROL", "SYSTEM", kRead,
-         "unchanged"}, // no DACL: a list would take everyone else's rights
+        {"D:NO_ACCESS_CONTROL", "SYSTEM", kRead, "unchanged"}, // a list would take everyone else's rights
         // Other inheritance or an inherited entry is no grant of these rights.
         {"D:(A;CIIO;0x1200a9;;;BU)(A;OICIID;0x1301bf;;;BU)", "Users", kRead,
          "D:(A;CIIO;0x1200a9;;;BU)(A;OICI;0x1200a9;;;BU)(A;OICIID;0x1301bf;;;BU)"},
     };
     for (const auto& [before, account, rights, after] : cases)
         EXPECT_EQ(Granted(before, account, rights), after) << before;
-
     // A DACL holds at most 65532 bytes: this one is full, with room for the account's rights to be merged in.
     std::string full = "D:(A;OICI;0x1200a9;;;BU)";
     for (int i = 0; i < 3275; ++i)
@@ -141,39 +127,37 @@ TEST(WindowsAccount, FindsNamesTheSuiteGivesAndDropsOnlyThisComputersQualifier) 
 
 TEST(ObjectAcl, GrantsStartedTogetherAllLandAndKeepWhatWasThere) {
     std::string error;
-    const std::optional<WindowsAccount> users = WindowsAccount::Find("Users", &error);
-    const std::optional<WindowsAccount> system = WindowsAccount::Find("SYSTEM", &error);
+    const std::optional<WindowsAccount> users = WindowsAccount::Find("Users", &error),
+                                        system = WindowsAccount::Find("SYSTEM", &error);
     ASSERT_TRUE(users && system) << error;
     const std::string path = "Software\\Quorvane setacl test " + std::to_string(std::random_device()());
     for (int round = 0; round < 50; ++round) { // without the lock, grants got lost in most runs of 20
-        const std::string key = path + "\\" + std::to_string(round);
+        const std::string key = path + "\\" + std::to_string(round), name = "CURRENT_USER\\" + key;
         HKEY handle = nullptr;
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                   &handle, nullptr),
                   ERROR_SUCCESS);
         RegCloseKey(handle);
-        const std::string name = "CURRENT_USER\\" + key;
         const std::string before = DaclText(name, SE_REGISTRY_KEY);
         ASSERT_NE(before, "unreadable");
-
         // As the suite starts them on an older server: read and write for the account, then for SYSTEM.
         std::vector<std::thread> grants;
         for (const WindowsAccount* account : {&*users, &*system}) {
-            for (ACCESS_MASK rights : {kRead, kModify}) {
+            for (ACCESS_MASK rights : {kRead, kModify})
                 grants.emplace_back([&, account, rights] {
                     std::string reason;
                     EXPECT_TRUE(
                         ObjectAcl::Grant(name, SE_REGISTRY_KEY, name, account->Sid(), rights, &reason))
                         << reason;
                 });
-            }
         }
         for (std::thread& grant : grants)
             grant.join();
         const std::string after = DaclText(name, SE_REGISTRY_KEY);
-        for (const char* entry : {"(A;OICI;0x1301bf;;;BU)", "(A;OICI;0x1301bf;;;SY)"})
-            EXPECT_NE(after.find(entry), std::string::npos) << after;
-        EXPECT_EQ(LostEntries(before, after), "") << after;
+        EXPECT_TRUE(after.find("(A;OICI;0x1301bf;;;BU)") != std::string::npos &&
+                    after.find("(A;OICI;0x1301bf;;;SY)") != std::string::npos &&
+                    LostEntries(before, after).empty())
+            << before << " -> " << after;
     }
     RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
 }
@@ -181,63 +165,45 @@ TEST(ObjectAcl, GrantsStartedTogetherAllLandAndKeepWhatWasThere) {
 class Setacl : public ::testing::Test {
 protected:
     void SetUp() override { fs::create_directories(m_dir); }
-    void TearDown() override {
-        std::error_code error;
-        fs::remove_all(m_root, error);
-    }
-
-    // Starts the tool once for each line of arguments, all at once, and gives their exit codes. (What it
-    // says, and when it is silent, is the shared main's and checked on the POSIX lane.)
-    static std::vector<int> RunTogether(const std::vector<std::string>& argumentLines) {
-        std::vector<intptr_t> started;
-        for (const std::string& arguments : argumentLines) // joined with a space, as they are
-            started.push_back(_spawnl(_P_NOWAIT, QV_SETACL, "\"" QV_SETACL "\"", arguments.c_str(), nullptr));
-        std::vector<int> codes;
-        for (intptr_t process : started) {
-            int code = -1;
-            codes.push_back(process != -1 && _cwait(&code, process, 0) != -1 ? code : -1);
-        }
-        return codes;
-    }
+    void TearDown() override { fs::remove_all(m_root, m_error); }
 
     const fs::path m_root =
         fs::temp_directory_path() / ("qv-setacl-" + std::to_string(std::random_device()()));
     const fs::path m_dir = m_root / "errors dir";
-    const std::string m_quoted = "\"" + m_dir.string() + "\"";
+    std::error_code m_error;
 };
 
-TEST_F(Setacl, GrantsTheSuitesCommandLinesSideBySideAndKeepsWhatWasThere) {
+// IIS 6 qualifies the account with the computer's name and gives log directories a trailing backslash; older
+// servers give the account as it is, then SYSTEM. All start at once, failures among them, and exit with 1.
+TEST_F(Setacl, RunsTheSuitesCommandLinesSideBySideAndKeepsWhatWasThere) {
+    std::ofstream((m_root / "file").string()) << "x";
     const std::string before = DaclText(m_dir.string(), SE_FILE_OBJECT);
     ASSERT_NE(before, "unreadable");
-    // IIS 6: the account qualified with the computer's name, the directory ending in a backslash as log
-    // directories do. Older servers: the account as it is, then SYSTEM.
+    const std::string dir = "\"" + m_dir.string() + "\"", trailing = "\"" + m_dir.string() + "\\\"";
     const std::string qualified = "\"" + ComputerName::Get() + "\\Users\"";
-    const std::string trailing = "\"" + m_dir.string() + "\\\"";
-    const std::vector<int> results = RunTogether({
+    const std::string lines[] = {
         trailing + " /dir /grant " + qualified + " /read /silent",
         trailing + " /dir /grant " + qualified + " /write /silent",
-        m_quoted + " /dir /grant \"Users\" /read /silent",
-        m_quoted + " /dir /grant \"Users\" /write /silent",
-        m_quoted + " /dir /grant SYSTEM /read /silent",
-        m_quoted + " /dir /grant SYSTEM /write /silent",
-    });
-    EXPECT_EQ(results, std::vector<int>(6, 0));
-    // Every entry that was there stays. (Wine makes a directory's DACL from its Unix mode and keeps no other
-    // entry, so the new ones cannot be read back here: WindowsAclTest checks them as they are made.)
-    const std::string after = DaclText(m_dir.string(), SE_FILE_OBJECT);
-    EXPECT_EQ(LostEntries(before, after), "") << after;
-}
-
-TEST_F(Setacl, FailuresExitWithOne) {
-    std::ofstream((m_root / "file").string()) << "x";
-    const std::vector<int> results = RunTogether({
+        dir + " /dir /grant \"Users\" /read /silent",
+        dir + " /dir /grant \"Users\" /write /silent",
+        dir + " /dir /grant SYSTEM /read /silent",
+        dir + " /dir /grant SYSTEM /write /silent",
         "\"" + (m_root / "missing").string() + "\" /dir /grant SYSTEM /read /silent",
         "\"" + (m_root / "file").string() + "\" /dir /grant SYSTEM /read /silent",
-        m_quoted + " /dir /grant \"ANOTHER-DOMAIN\\SYSTEM\" /write /silent",
-        m_quoted + " /dir /grant SYSTEM /silent",
-        m_quoted + " /dir /grant SYSTEM /read /silent",
-    });
-    EXPECT_EQ(results, std::vector<int>({1, 1, 1, 1, 0}));
+        dir + " /dir /grant \"ANOTHER-DOMAIN\\SYSTEM\" /write /silent",
+        dir + " /dir /grant SYSTEM /silent",
+    };
+    std::vector<intptr_t> started;
+    for (const std::string& arguments : lines) // joined with a space, as they are
+        started.push_back(_spawnl(_P_NOWAIT, QV_SETACL, "\"" QV_SETACL "\"", arguments.c_str(), nullptr));
+    std::vector<int> codes;
+    for (intptr_t process : started) {
+        int code = -1;
+        codes.push_back(process != -1 && _cwait(&code, process, 0) != -1 ? code : -1);
+    }
+    EXPECT_EQ(codes, std::vector<int>({0, 0, 0, 0, 0, 0, 1, 1, 1, 1}));
+    // Wine makes a directory's DACL from its Unix mode, so only the entries that were there can be checked.
+    EXPECT_EQ(LostEntries(before, DaclText(m_dir.string(), SE_FILE_OBJECT)), "");
 }
 
 TEST_F(Setacl, EverySpellingOfADirectoryTakesTheSameLock) {
