@@ -33,8 +33,7 @@ void KillTheWriterAgainAndAgain(int rounds, bool batched) {
         const pid_t pid =
             StartWriter({machine.Str(), "burst", std::to_string(start), batched ? "batch" : ""}, &out);
         ASSERT_GT(pid, 0);
-        // Killed some time after its first finished step.
-        char c = 0;
+        char c = 0; // killed some time after its first finished step
         while (c != '\n' && ::read(out, &c, 1) == 1) {
         }
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
@@ -46,7 +45,7 @@ void KillTheWriterAgainAndAgain(int rounds, bool batched) {
         ASSERT_TRUE(c == '\n' && WIFSIGNALED(WaitFor(pid))) << "the writer stopped by itself";
 
         LeaveStore();
-        RegistryKey values;
+        RegistryKey values, trees;
         ASSERT_EQ(values.Open(kCrashKey, RegAccess::Read), kErrorSuccess);
         ASSERT_EQ(IntegrityCheck(machine.Path() / "registry.db"), "ok");
         std::uint64_t steps[kCrashValues] = {};
@@ -60,8 +59,7 @@ void KillTheWriterAgainAndAgain(int rounds, bool batched) {
             ASSERT_TRUE(step && *step % kCrashValues == static_cast<std::uint64_t>(v))
                 << "v" << v << " is torn";
             steps[v] = *step;
-            if (*step >= start)
-                committed = std::max(committed, *step);
+            committed = *step >= start ? std::max(committed, *step) : committed;
         }
         // The last step the writer saw finished is in the store, and so is every step before it.
         ASSERT_GE(committed, finished);
@@ -73,15 +71,15 @@ void KillTheWriterAgainAndAgain(int rounds, bool batched) {
                 EXPECT_LT(steps[v], start) << "v" << v;
         }
         // Trees are made and deleted whole, and none is ahead of the values.
-        RegistryKey trees;
-        std::string name;
+        std::vector<std::string> names;
         if (trees.Open(std::string(kCrashKey) + "\\Trees", RegAccess::Read) == kErrorSuccess) {
-            for (std::uint32_t i = 0; trees.EnumSubKey(i, name) == kErrorSuccess; ++i) {
-                const std::uint64_t number = std::stoull(name.substr(1));
-                RegistryKey leaf;
-                EXPECT_EQ(leaf.Open(CrashTree(number) + "\\A\\B", RegAccess::Read), kErrorSuccess) << name;
-                EXPECT_TRUE(number < start || number <= committed) << name << " of " << committed;
-            }
+            EXPECT_EQ(trees.SubKeyNames(names), kErrorSuccess);
+        }
+        for (const std::string& name : names) {
+            const std::uint64_t number = std::stoull(name.substr(1));
+            RegistryKey leaf;
+            EXPECT_EQ(leaf.Open(CrashTree(number) + "\\A\\B", RegAccess::Read), kErrorSuccess) << name;
+            EXPECT_TRUE(number < start || number <= committed) << name << " of " << committed;
         }
         start = finished + 1000; // later steps carry higher numbers than anything written so far
     }
@@ -101,22 +99,18 @@ TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
         const std::string dir = machine.Str() + "/fresh";
         constexpr int kCount = 400;
         std::vector<pid_t> pids;
-        for (const char* id : {"1", "2", "3"}) {
+        for (const char* id : {"1", "2", "3"})
             pids.push_back(StartWriter({dir, "share", id, std::to_string(kCount), *id == '1' ? "" : batch}));
-            ASSERT_GT(pids.back(), 0);
-        }
         for (pid_t pid : pids) {
-            const int status = WaitFor(pid);
+            const int status = pid > 0 ? WaitFor(pid) : -1;
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer failed, status " << status;
         }
         MachineDirectory::Set(dir);
         RegistryKey shared;
+        std::vector<std::string> names;
         ASSERT_EQ(shared.Open(kSharedKey, RegAccess::Read), kErrorSuccess);
-        std::string name;
-        std::uint32_t values = 0;
-        while (shared.EnumValue(values, name) == kErrorSuccess)
-            ++values;
-        EXPECT_EQ(values, 3u * kCount);
+        ASSERT_EQ(shared.ValueNames(names), kErrorSuccess);
+        EXPECT_EQ(names.size(), 3u * kCount);
         for (const char* id : {"1", "2", "3"}) {
             for (int i = 0; i < kCount; ++i) {
                 RegistryKey sub;

@@ -1,6 +1,6 @@
-// Writes the key store for the store's process tests, on the machine its first argument names:
+// Writes the key store for the process tests, on the machine its first argument names:
 //   burst <first> [batch]   writes steps until killed, printing the last step of each finished step (or
-//                           batch of 1 to 24 steps) on stdout
+//                           batch of 1 to 24 steps)
 //   share <id> <n> [batch]  writes n rounds beside other writers (ten in a batch)
 //   read <key> <name>       prints a value's bytes; exit 3 when it is missing
 // Exit code 1 and a message on the first call that fails.
@@ -10,9 +10,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <optional>
-#include <string>
 
 namespace {
 
@@ -55,43 +52,36 @@ bool ShareRound(const std::string& id, int i) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3)
+    const std::string mode = argc >= 4 ? argv[2] : "";
+    if (mode != "burst" && argc < 5)
         return 2;
     MachineDirectory::Set(argv[1]);
-    const std::string mode = argv[2];
-    const bool batched = std::string(argv[argc - 1]) == "batch";
-    const bool burst = mode == "burst" && argc == 4 + batched;
-    if (burst || (mode == "share" && argc == 5 + batched)) {
-        RegistryKey values;
-        if (burst && !Ok(values.Create(test::kCrashKey, RegAccess::ReadWrite), "Create"))
-            return 1;
-        const std::uint64_t first = burst ? std::strtoull(argv[3], nullptr, 10) : 0;
-        const std::uint64_t end = burst ? UINT64_MAX : std::strtoull(argv[4], nullptr, 10);
-        for (std::uint64_t step = first; step < end;) {
-            const std::uint64_t last = std::min(end - 1, step + (!batched ? 0 : burst ? step * 7 % 24 : 9));
-            std::optional<RegistryBatch> batch;
-            if (batched)
-                batch.emplace();
-            for (; step <= last; ++step) {
-                if (!(burst ? Step(values, step, first) : ShareRound(argv[3], static_cast<int>(step))))
-                    return 1;
-            }
-            if (batch && !Ok(batch->End(), "End"))
-                return 1;
-            if (burst &&
-                (std::printf("%llu\n", static_cast<unsigned long long>(last)) < 0 || std::fflush(stdout)))
+    RegistryKey key;
+    if (mode == "read") {
+        std::string bytes;
+        long result = key.Open(argv[3], RegAccess::Read);
+        result = result != kErrorSuccess ? result : key.ReadValue(argv[4], nullptr, bytes);
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        return result == kErrorSuccess ? 0 : result == kErrorFileNotFound ? 3 : 1;
+    }
+    const bool batched = std::string(argv[argc - 1]) == "batch", burst = mode == "burst";
+    if (burst && !Ok(key.Create(test::kCrashKey, RegAccess::ReadWrite), "Create"))
+        return 1;
+    const std::uint64_t first = burst ? std::strtoull(argv[3], nullptr, 10) : 0;
+    const std::uint64_t end = burst ? UINT64_MAX : std::strtoull(argv[4], nullptr, 10);
+    for (std::uint64_t step = first; step < end;) {
+        const std::uint64_t last = std::min(end - 1, step + (!batched ? 0 : burst ? step * 7 % 24 : 9));
+        std::optional<RegistryBatch> batch;
+        if (batched)
+            batch.emplace();
+        for (; step <= last; ++step) {
+            if (!(burst ? Step(key, step, first) : ShareRound(argv[3], static_cast<int>(step))))
                 return 1;
         }
-        return 0;
+        if ((batch && !Ok(batch->End(), "End")) ||
+            (burst &&
+             (std::printf("%llu\n", static_cast<unsigned long long>(last)) < 0 || std::fflush(stdout))))
+            return 1;
     }
-    if (mode != "read" || argc != 5)
-        return 2;
-    RegistryKey key;
-    std::string bytes;
-    long result = key.Open(argv[3], RegAccess::Read);
-    if (result == kErrorSuccess)
-        result = key.ReadValue(argv[4], nullptr, bytes);
-    if (result != kErrorSuccess)
-        return result == kErrorFileNotFound ? 3 : 1;
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() ? 0 : 1;
+    return 0;
 }
