@@ -29,8 +29,7 @@ TEST(FileSystemTest, StoredPathsMapIntoTheMachineAndNothingElseMaps) {
         {"wwwroot", "", false},
         {".\\x", "", false},
         {"C:wwwroot", "", false},
-        {"\\wwwroot", "", false},
-    };
+        {"\\wwwroot", "", false}};
     for (const auto& [stored, posix, keptOnWindows] : cases) {
         SCOPED_TRACE(stored);
         EXPECT_EQ(FileSystem::LocalPath(stored), kPathSeparator == '/' ? posix : keptOnWindows ? stored : "");

@@ -1,6 +1,5 @@
-// On POSIX the version record comes from the machine's registry; what cannot be read there is Windows
-// Server 2003 (5.2).
-// POSIX text is UTF-8: conversions to and from UTF-16 are lossless, and cuts keep whole characters.
+// POSIX: the version record comes from the machine's registry, Windows Server 2003 (5.2) when it cannot be
+// read there; text is UTF-8, converted losslessly to and from UTF-16 and cut between characters.
 #include "platform/OsVersion.h"
 #include "platform/RegistryKey.h"
 #include "platform/TextCodec.h"
@@ -9,44 +8,39 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
+#include <tuple>
 
 using namespace std::string_literals;
 
 namespace qv {
 namespace {
+
 TEST(OsVersionTest, RecordReadsTheMachinesCurrentVersionOrFallsBackTo2003) {
-    struct Case {
-        std::optional<std::pair<std::uint32_t, std::string>> value;
-        int major, minor;
-    };
-    const Case cases[] = {
-        {{{kRegSz, "6.1\0"s}}, 6, 1},
-        {{{kRegSz, "10.0"}}, 10, 0}, // the terminating zero is optional
-        {{{kRegSz, "six\0"s}}, 5, 2},
-        {{{kRegSz, "6.\0"s}}, 5, 2},
-        {{{kRegDword, "\6\6\6\6"}}, 5, 2},
-        {{{kRegSz, std::string(100, '6')}}, 5, 2},
-        {std::nullopt, 5, 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.value ? c.value->second : "(missing)");
+    // The type and bytes of CurrentVersion (type 0: missing; the terminating zero is optional), and the
+    // version.
+    const std::tuple<std::uint32_t, std::string, int, int> cases[] = {{kRegSz, "6.1\0"s, 6, 1},
+                                                                      {kRegSz, "10.0", 10, 0},
+                                                                      {kRegSz, "six\0"s, 5, 2},
+                                                                      {kRegSz, "6.\0"s, 5, 2},
+                                                                      {kRegDword, "\6\6\6\6", 5, 2},
+                                                                      {kRegSz, std::string(100, '6'), 5, 2},
+                                                                      {0, "", 5, 2}};
+    for (const auto& [type, bytes, major, minor] : cases) {
+        SCOPED_TRACE(bytes);
         test::TempMachine machine;
-        if (c.value) {
-            RegistryKey key;
+        RegistryKey key;
+        if (type != 0) {
             ASSERT_EQ(key.Create("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", RegAccess::ReadWrite),
                       kErrorSuccess);
-            const auto& [type, bytes] = *c.value;
             ASSERT_EQ(
                 key.SetValue("CurrentVersion", type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
                 kErrorSuccess);
         }
         OsVersion::Set(6, 3);
         OsVersion::Record();
-        EXPECT_EQ(OsVersion::Major(), c.major);
-        EXPECT_EQ(OsVersion::Minor(), c.minor);
-        EXPECT_EQ(OsVersion::IsIis6(), c.major == 5);
+        EXPECT_EQ(std::tuple(OsVersion::Major(), OsVersion::Minor(), OsVersion::IsIis6()),
+                  std::tuple(major, minor, major == 5));
     }
 }
 
@@ -56,15 +50,9 @@ TEST(TextCodecTest, ConvertsUtf8AndUtf16BothWaysAndMalformedInputBecomesReplacem
     const std::u16string wide = u"C:\\Inetpub\\Grüße 日本 \U0001F600";
     EXPECT_EQ(TextCodec::ToUtf16(narrow), wide);
     EXPECT_EQ(TextCodec::FromUtf16(wide), narrow);
-    // A stray continuation byte, a truncated sequence, an overlong slash, an encoded surrogate.
-    const std::pair<const char*, std::u16string> malformed[] = {{"a\x80"
-                                                                 "b",
-                                                                 u"a\uFFFDb"},
-                                                                {"a\xE6\x97", u"a\uFFFD\uFFFD"},
-                                                                {"\xC0\xAF", u"\uFFFD\uFFFD"},
-                                                                {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"}};
-    for (const auto& [bytes, expected] : malformed)
-        EXPECT_EQ(TextCodec::ToUtf16(bytes), expected);
+    // A stray continuation byte, an overlong slash, an encoded surrogate, a sequence cut by the end.
+    EXPECT_EQ(TextCodec::ToUtf16("a\200b|\xC0\xAF|\xED\xA0\x80|a\xE6\x97"),
+              u"a\uFFFDb|\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|a\uFFFD\uFFFD");
     const char16_t lone[] = {u'x', 0xD800, u'y', 0xDC00, 0};
     EXPECT_EQ(TextCodec::FromUtf16(lone), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
 }
