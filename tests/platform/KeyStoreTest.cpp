@@ -1,0 +1,354 @@
+// The POSIX key store: its file (made when missing, never touched when damaged, read-only by its mode), a
+// writer killed at any moment, writers at the same time, and batches seen from other programs and forks.
+#include "StoreProcess.h"
+#include "platform/MachineDirectory.h"
+#include "platform/RegistryBatch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+using namespace std::string_literals;
+
+namespace qv {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+constexpr const char* kKey = "SOFTWARE\\Helmark\\Quorvane";
+
+TEST(KeyStoreFilesTest, AMissingStoreOrAnEmptyFileBecomesAStore) {
+    TempMachine machine;
+    const fs::path dir = machine.Path() / "not" / "yet";
+    MachineDirectory::Set(dir.string());
+    RegistryKey key;
+    EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorFileNotFound);
+    ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    LeaveStore();
+    MachineDirectory::Set(dir.string());
+    EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorSuccess);
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_TRUE(entry.path().filename().string().starts_with("registry.db")) << entry.path();
+    // An empty file gets the same header and page size as a new store.
+    const std::string fresh = ReadWholeFile(dir / "registry.db");
+    TempMachine empty;
+    std::ofstream(empty.Path() / "registry.db");
+    ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(key.SetValue("v", kRegDword, "\1\0\0\0", 4), kErrorSuccess);
+    LeaveStore();
+    EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorSuccess);
+    const std::string bytes = ReadWholeFile(empty.Path() / "registry.db");
+    ASSERT_GE(bytes.size(), 100u);
+    EXPECT_EQ(bytes.substr(0, 18), fresh.substr(0, 18));
+}
+
+TEST(KeyStoreFilesTest, AFileThatIsNoHealthyStoreFailsEveryOpenAndIsNeverTouched) {
+    std::string healthy;
+    {
+        TempMachine machine;
+        RegistryKey key;
+        ASSERT_EQ(key.Create(std::string(kKey) + "\\Value\\Sites\\1", RegAccess::ReadWrite), kErrorSuccess);
+        LeaveStore();
+        healthy = ReadWholeFile(machine.Path() / "registry.db");
+    }
+    ASSERT_GE(healthy.size(), 100u);
+    const std::size_t pageSize =
+        (static_cast<unsigned char>(healthy[16]) << 8) | static_cast<unsigned char>(healthy[17]);
+    ASSERT_GE(healthy.size(), 3 * pageSize);
+    const auto changed = [](std::string bytes, std::size_t at, const std::string& to) {
+        return bytes.replace(at, to.size(), to);
+    };
+    const std::string damagedTable = changed(healthy, pageSize, "\x07"); // the key table's root: no page type
+    std::string damagedPages = healthy, text;
+    for (std::size_t i = pageSize; i < damagedPages.size(); ++i)
+        damagedPages[i] = static_cast<char>(i * 131 + 17);
+    for (int i = 0; i < 200; ++i)
+        text += "Windows Registry Editor Version 5.00\r\n";
+    const std::pair<const char*, std::string> cases[] = {
+        {"text", text},
+        {"short", healthy.substr(0, 60)},
+        {"truncated", healthy.substr(0, healthy.size() - 100)},
+        {"bad page size", changed(healthy, 16, std::string("\x03\x00", 2))},
+        {"damaged table", damagedTable},
+        {"damaged, rollback journal", changed(damagedTable, 18, "\1\1")}, // WAL would rewrite its header
+        {"damaged pages", damagedPages},
+        {"newer format", changed(healthy, 63, "\x09")}, // the header's user version
+        {"foreign database", ""}};
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        TempMachine machine;
+        const fs::path store = machine.Path() / "registry.db";
+        std::ofstream(store, std::ios::binary) << bytes;
+        if (bytes.empty()) { // a healthy database of some other program is no key store either
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(store.c_str(), &db), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr), SQLITE_OK);
+            sqlite3_close(db);
+        }
+        // Every way in fails with kErrorBadDb, again and again, and the file keeps every byte.
+        const std::string before = ReadWholeFile(store);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            RegistryKey key;
+            bool created = true;
+            const std::vector<long> results = {
+                key.Open(kKey, RegAccess::Read), key.Open("", RegAccess::ReadWrite),
+                key.Create("SOFTWARE\\New", RegAccess::ReadWrite, &created), RegistryKey::DeleteTree(kKey)};
+            EXPECT_EQ(results, std::vector<long>(4, kErrorBadDb));
+            EXPECT_FALSE(key.IsOpen() || created);
+        }
+        LeaveStore();
+        EXPECT_EQ(ReadWholeFile(store), before);
+    }
+}
+
+TEST(KeyStoreFilesTest, AStoreWithoutWriteBitsReadsAndRefusesWrites) {
+    TempMachine machine;
+    RegistryKey key, other;
+    ASSERT_EQ(key.Create(std::string(kKey) + "\\Sites", RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(Set(key, "ProgFiles", kRegSz, std::string("/opt/qv", 8)), kErrorSuccess);
+    LeaveStore();
+    const fs::path store = machine.Path() / "registry.db";
+    ASSERT_EQ(::chmod(store.c_str(), 0444), 0);
+    const std::string before = ReadWholeFile(store);
+
+    ASSERT_EQ(key.Open(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    EXPECT_EQ(Get(key, "ProgFiles"), std::string("/opt/qv", 8));
+    std::string name;
+    bool created = true;
+    EXPECT_EQ(key.EnumSubKey(0, name), kErrorSuccess);
+    EXPECT_EQ(other.Create(kKey, RegAccess::ReadWrite, &created), kErrorSuccess);
+    EXPECT_FALSE(created);
+    const std::vector<long> writes = {key.SetValue("ProgFiles", kRegSz, "/tmp", 5),
+                                      key.SetValue("Other", kRegSz, "/tmp", 5), key.DeleteValue("ProgFiles"),
+                                      other.Create(std::string(kKey) + "\\New", RegAccess::ReadWrite),
+                                      RegistryKey::DeleteTree(kKey)};
+    EXPECT_EQ(writes, std::vector<long>(5, kErrorAccessDenied));
+    LeaveStore();
+    EXPECT_EQ(ReadWholeFile(store), before);
+    // Writable again, it takes writes again.
+    ASSERT_EQ(::chmod(store.c_str(), 0644), 0);
+    ASSERT_EQ(key.Open(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    EXPECT_EQ(key.SetValue("ProgFiles", kRegSz, "/tmp", 5), kErrorSuccess);
+}
+
+// Kills the writer at random moments; what it leaves must open afresh, be a sound database, and hold
+// exactly what the writer's steps up to some step after the last it reported made, whole.
+void KillTheWriterAgainAndAgain(int rounds, bool batched) {
+    TempMachine machine;
+    const unsigned seed = std::random_device()();
+    std::mt19937 random(seed);
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::uint64_t start = 1;
+    bool written[kCrashValues] = {}; // a value once in the store is never missing again
+    for (int round = 0; round < rounds; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        int out = -1;
+        const pid_t pid =
+            StartWriter({machine.Str(), "burst", std::to_string(start), batched ? "batch" : ""}, &out);
+        ASSERT_GT(pid, 0);
+        char c = 0; // killed some time after its first finished step
+        while (c != '\n' && ::read(out, &c, 1) == 1) {
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
+        ::kill(pid, SIGKILL);
+        std::istringstream lines(ReadToEnd(out));
+        std::uint64_t finished = start;
+        for (std::uint64_t step; lines >> step;)
+            finished = step;
+        ASSERT_TRUE(c == '\n' && WIFSIGNALED(WaitFor(pid))) << "the writer stopped by itself";
+
+        LeaveStore();
+        RegistryKey values, trees;
+        ASSERT_EQ(values.Open(kCrashKey, RegAccess::Read), kErrorSuccess);
+        ASSERT_EQ(IntegrityCheck(machine.Path() / "registry.db"), "ok");
+        std::uint64_t steps[kCrashValues] = {};
+        std::uint64_t committed = 0; // the last step of this round in the store
+        for (int v = 0; v < kCrashValues; ++v) {
+            const auto bytes = Get(values, "v" + std::to_string(v));
+            if (!bytes && !written[v])
+                continue;
+            written[v] = true;
+            const auto step = ReadRecord(bytes.value_or(""));
+            ASSERT_TRUE(step && *step % kCrashValues == static_cast<std::uint64_t>(v))
+                << "v" << v << " is torn";
+            steps[v] = *step;
+            committed = *step >= start ? std::max(committed, *step) : committed;
+        }
+        // The last step the writer saw finished is in the store, and so is every step before it.
+        ASSERT_GE(committed, finished);
+        for (std::uint64_t v = 0; v < kCrashValues; ++v) {
+            const std::uint64_t back = (committed + kCrashValues - v) % kCrashValues;
+            if (committed >= start + back)
+                EXPECT_EQ(steps[v], committed - back) << "v" << v;
+            else
+                EXPECT_LT(steps[v], start) << "v" << v;
+        }
+        // Trees are made and deleted whole, and none is ahead of the values.
+        std::vector<std::string> names;
+        if (trees.Open(std::string(kCrashKey) + "\\Trees", RegAccess::Read) == kErrorSuccess) {
+            EXPECT_EQ(trees.SubKeyNames(names), kErrorSuccess);
+        }
+        for (const std::string& name : names) {
+            const std::uint64_t number = std::stoull(name.substr(1));
+            RegistryKey leaf;
+            EXPECT_EQ(leaf.Open(CrashTree(number) + "\\A\\B", RegAccess::Read), kErrorSuccess) << name;
+            EXPECT_TRUE(number < start || number <= committed) << name << " of " << committed;
+        }
+        start = finished + 1000; // later steps carry higher numbers than anything written so far
+    }
+}
+
+TEST(KeyStoreProcessTest, AWriterKilledAtAnyMomentLeavesAWholeStoreWithoutTheBatchUnderWay) {
+    KillTheWriterAgainAndAgain(30, false);
+    KillTheWriterAgainAndAgain(15, true);
+}
+
+// Three writers of the same keys at once, the second and third in batches or not; they also race to
+// create the store and its directory.
+TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
+    for (const char* batch : {"", "batch"}) {
+        SCOPED_TRACE(batch);
+        TempMachine machine;
+        const std::string dir = machine.Str() + "/fresh";
+        constexpr int kCount = 400;
+        std::vector<pid_t> pids;
+        for (const char* id : {"1", "2", "3"})
+            pids.push_back(StartWriter({dir, "share", id, std::to_string(kCount), *id == '1' ? "" : batch}));
+        for (pid_t pid : pids) {
+            const int status = pid > 0 ? WaitFor(pid) : -1;
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer failed, status " << status;
+        }
+        MachineDirectory::Set(dir);
+        RegistryKey shared;
+        std::vector<std::string> names;
+        ASSERT_EQ(shared.Open(kSharedKey, RegAccess::Read), kErrorSuccess);
+        ASSERT_EQ(shared.ValueNames(names), kErrorSuccess);
+        EXPECT_EQ(names.size(), 3u * kCount);
+        for (const char* id : {"1", "2", "3"}) {
+            for (int i = 0; i < kCount; ++i) {
+                RegistryKey sub;
+                ASSERT_EQ(sub.Open(SharedSub(id, i), RegAccess::Read), kErrorSuccess) << SharedName(id, i);
+                EXPECT_EQ(Get(shared, SharedName(id, i)).value_or("") + Get(sub, "n").value_or(""),
+                          SharedName(id, i) + '\0' +
+                              std::string(reinterpret_cast<const char*>(&i), sizeof i));
+            }
+        }
+    }
+}
+
+// What another program reads: the value's bytes, or "(missing)".
+std::string Elsewhere(const TempMachine& machine, const char* name) {
+    int out = -1;
+    const pid_t pid = StartWriter({machine.Str(), "read", kKey, name}, &out);
+    const std::string bytes = pid > 0 ? ReadToEnd(out) : "";
+    const int status = pid > 0 ? WaitFor(pid) : -1;
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return code == 0 ? bytes : code == 3 ? "(missing)" : "(reader failed)";
+}
+
+TEST(KeyStoreBatchTest, OtherProgramsSeeTheWritesWhenTheBatchCommits) {
+    TempMachine machine;
+    const auto elsewhere = [&](const char* name) { return Elsewhere(machine, name); };
+    RegistryKey key;
+    ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(Set(key, "a", kRegSz, "old\0"s), kErrorSuccess);
+    {
+        RegistryBatch outer;
+        {
+            RegistryBatch inner;
+            ASSERT_EQ(Set(key, "a", kRegSz, "new\0"s), kErrorSuccess);
+            EXPECT_EQ(Get(key, "a"), "new\0"s);
+            EXPECT_EQ(inner.End(), kErrorSuccess);
+        }
+        // Only the outermost batch commits; another thread's write joins the process's batch.
+        std::thread([] {
+            RegistryKey same;
+            EXPECT_EQ(same.Open(kKey, RegAccess::Write), kErrorSuccess);
+            EXPECT_EQ(Set(same, "b", kRegSz, "thread\0"s), kErrorSuccess);
+        }).join();
+        EXPECT_EQ(elsewhere("a") + elsewhere("b"), "old\0"s + "(missing)");
+        // A write that finds the transaction older than 50 ms commits it first.
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        ASSERT_EQ(Set(key, "c", kRegSz, "late\0"s), kErrorSuccess);
+        EXPECT_EQ(elsewhere("a") + elsewhere("b") + elsewhere("c"), "new\0"s + "thread\0"s + "(missing)");
+        EXPECT_EQ(outer.End(), kErrorSuccess);
+        EXPECT_EQ(elsewhere("c"), "late\0"s);
+    }
+    ASSERT_EQ(Set(key, "d", kRegSz, "alone\0"s), kErrorSuccess);
+    EXPECT_EQ(elsewhere("d"), "alone\0"s);
+}
+
+TEST(KeyStoreBatchTest, ASwitchOfMachineCommitsTheOldStoreAndTheBatchGoesOn) {
+    TempMachine first, second;
+    MachineDirectory::Set(first.Str());
+    RegistryBatch batch;
+    RegistryKey inFirst, inSecond;
+    ASSERT_EQ(inFirst.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(Set(inFirst, "x", kRegSz, "first\0"s), kErrorSuccess);
+    MachineDirectory::Set(second.Str());
+    ASSERT_EQ(inSecond.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(Set(inSecond, "y", kRegSz, "second\0"s), kErrorSuccess);
+    EXPECT_EQ(Set(inFirst, "x", kRegSz, "lost\0"s), kErrorInvalidHandle) << "handles die with their machine";
+    EXPECT_EQ(Elsewhere(first, "x") + Elsewhere(second, "y"), "first\0"s + "(missing)");
+    MachineDirectory::Set(first.Str());
+    ASSERT_EQ(inFirst.Open(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(Set(inFirst, "z", kRegSz, "back\0"s), kErrorSuccess);
+    EXPECT_EQ(Elsewhere(second, "y") + Elsewhere(first, "z"), "second\0"s + "(missing)");
+    EXPECT_EQ(batch.End(), kErrorSuccess);
+    EXPECT_EQ(Elsewhere(first, "z"), "back\0"s);
+}
+
+// Whether body, run in a forked child, says it went well.
+template <class Body> bool InChild(Body body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(20); // a child that hangs fails
+        ::_exit(body() ? 0 : 1);
+    }
+    const int status = pid < 0 ? -1 : WaitFor(pid);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(KeyStoreBatchTest, AForkedChildNeverTouchesItsParentsTransaction) {
+    TempMachine machine;
+    RegistryKey key;
+    ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(Set(key, "v", kRegSz, "old\0"s), kErrorSuccess);
+    {
+        RegistryBatch batch;
+        ASSERT_EQ(Set(key, "v", kRegSz, "new\0"s), kErrorSuccess);
+        // The child ends the batch it inherited without committing the parent's writes, reads through a
+        // connection of its own, and cannot write while the parent holds the write lock.
+        EXPECT_TRUE(InChild([&] {
+            RegistryKey mine;
+            return batch.End() == kErrorSuccess && mine.Open(kKey, RegAccess::ReadWrite) == kErrorSuccess &&
+                   Get(mine, "v") == "old\0"s && Set(mine, "w", kRegSz, "child\0"s) == kErrorBusy;
+        }));
+        EXPECT_EQ(Elsewhere(machine, "v"), "old\0"s);
+        EXPECT_EQ(Set(key, "u", kRegSz, "parent\0"s), kErrorSuccess);
+        EXPECT_EQ(batch.End(), kErrorSuccess);
+    }
+    EXPECT_EQ(Elsewhere(machine, "v") + Elsewhere(machine, "u") + Elsewhere(machine, "w"),
+              "new\0"s + "parent\0"s + "(missing)");
+    // A child forked while nobody writes writes through its own connection.
+    EXPECT_TRUE(InChild([] {
+        RegistryKey mine;
+        return mine.Open(kKey, RegAccess::Write) == kErrorSuccess &&
+               Set(mine, "w", kRegSz, "child\0"s) == kErrorSuccess;
+    }));
+    EXPECT_EQ(Get(key, "w"), "child\0"s);
+    LeaveStore();
+    EXPECT_EQ(IntegrityCheck(machine.Path() / "registry.db"), "ok");
+}
+
+} // namespace
+} // namespace qv
