@@ -148,20 +148,16 @@ void KillTheWriterAgainAndAgain(int rounds, bool batched) {
     bool written[kCrashValues] = {}; // a value once in the store is never missing again
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        int out = -1;
-        const pid_t pid =
-            StartWriter({machine.Str(), "burst", std::to_string(start), batched ? "batch" : ""}, &out);
-        ASSERT_GT(pid, 0);
-        char c = 0; // killed some time after its first finished step
-        while (c != '\n' && ::read(out, &c, 1) == 1) {
-        }
+        FILE* out = StartWriter({machine.Str(), "burst", std::to_string(start), batched ? "batch" : ""});
+        int pid = 0;
+        unsigned long long finished = 0; // killed some time after its first finished step
+        ASSERT_TRUE(out && std::fscanf(out, "%d %llu", &pid, &finished) == 2 && pid > 0);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
         ::kill(pid, SIGKILL);
         std::istringstream lines(ReadToEnd(out));
-        std::uint64_t finished = start;
         for (std::uint64_t step; lines >> step;)
             finished = step;
-        ASSERT_TRUE(c == '\n' && WIFSIGNALED(WaitFor(pid))) << "the writer stopped by itself";
+        ASSERT_TRUE(WIFSIGNALED(::pclose(out))) << "the writer stopped by itself";
 
         LeaveStore();
         RegistryKey values, trees;
@@ -217,11 +213,12 @@ TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
         TempMachine machine;
         const std::string dir = machine.Str() + "/fresh";
         constexpr int kCount = 400;
-        std::vector<pid_t> pids;
+        std::vector<FILE*> writers;
         for (const char* id : {"1", "2", "3"})
-            pids.push_back(StartWriter({dir, "share", id, std::to_string(kCount), *id == '1' ? "" : batch}));
-        for (pid_t pid : pids) {
-            const int status = pid > 0 ? WaitFor(pid) : -1;
+            writers.push_back(
+                StartWriter({dir, "share", id, std::to_string(kCount), *id == '1' ? "" : batch}));
+        for (FILE* writer : writers) {
+            const int status = writer ? ::pclose(writer) : -1;
             EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer failed, status " << status;
         }
         MachineDirectory::Set(dir);
@@ -244,10 +241,9 @@ TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
 
 // What another program reads: the value's bytes, or "(missing)".
 std::string Elsewhere(const TempMachine& machine, const char* name) {
-    int out = -1;
-    const pid_t pid = StartWriter({machine.Str(), "read", kKey, name}, &out);
-    const std::string bytes = pid > 0 ? ReadToEnd(out) : "";
-    const int status = pid > 0 ? WaitFor(pid) : -1;
+    FILE* out = StartWriter({machine.Str(), "read", kKey, name});
+    const std::string bytes = out ? ReadToEnd(out) : "";
+    const int status = out ? ::pclose(out) : -1;
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return code == 0 ? bytes : code == 3 ? "(missing)" : "(reader failed)";
 }
@@ -311,8 +307,8 @@ template <class Body> bool InChild(Body body) {
         ::alarm(20); // a child that hangs fails
         ::_exit(body() ? 0 : 1);
     }
-    const int status = pid < 0 ? -1 : WaitFor(pid);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    int status = -1;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TEST(KeyStoreBatchTest, AForkedChildNeverTouchesItsParentsTransaction) {

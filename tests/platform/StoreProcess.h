@@ -6,8 +6,8 @@
 
 #include <sqlite3.h>
 
-#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,12 +16,8 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace qv::test {
 
@@ -70,45 +66,20 @@ inline void LeaveStore() {
 }
 
 #ifdef QV_STORE_WRITER
-// Starts the writer program (empty arguments left out); with out, *out reads its stdout.
-inline pid_t StartWriter(std::vector<std::string> args, int* out = nullptr) {
-    std::erase(args, "");
-    args.insert(args.begin(), QV_STORE_WRITER);
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    int fds[2] = {-1, -1};
-    if (out && ::pipe2(fds, O_CLOEXEC) == 0)
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    if (out) {
-        ::close(fds[1]);
-        *out = fds[0];
-    }
-    return pid;
+// Starts the writer program; the stream is its stdout, pclose gives its wait status.
+inline FILE* StartWriter(const std::vector<std::string>& args) {
+    std::string command = "exec '" QV_STORE_WRITER "'";
+    for (const std::string& arg : args)
+        command += " '" + arg + "'";
+    return ::popen(command.c_str(), "r");
 }
 #endif
 
-inline int WaitFor(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
-}
-
-inline std::string ReadToEnd(int fd) {
-    std::string output;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
-        output.append(buffer, static_cast<std::size_t>(got));
-    ::close(fd);
-    return output;
+inline std::string ReadToEnd(FILE* out) {
+    std::string text;
+    for (int c; (c = std::fgetc(out)) != EOF;)
+        text += static_cast<char>(c);
+    return text;
 }
 
 inline std::string IntegrityCheck(const std::filesystem::path& store) {

@@ -1,6 +1,6 @@
 // Writes the key store for the process tests, on the machine its first argument names:
-//   burst <first> [batch]   writes steps until killed, printing the last step of each finished step (or
-//                           batch of 1 to 24 steps)
+//   burst <first> [batch]   prints its process id, then writes steps until killed, printing the last step
+//                           of each finished step (or batch of 1 to 24 steps)
 //   share <id> <n> [batch]  writes n rounds beside other writers (ten in a batch)
 //   read <key> <name>       prints a value's bytes; exit 3 when it is missing
 // Exit code 1 and a message on the first call that fails.
@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
         return result == kErrorSuccess ? 0 : result == kErrorFileNotFound ? 3 : 1;
     }
     const bool batched = std::string(argv[argc - 1]) == "batch", burst = mode == "burst";
-    if (burst && !Ok(key.Create(test::kCrashKey, RegAccess::ReadWrite), "Create"))
+    if (burst && (!Ok(key.Create(test::kCrashKey, RegAccess::ReadWrite), "Create") ||
+                  std::printf("%d\n", static_cast<int>(::getpid())) < 0))
         return 1;
     const std::uint64_t first = burst ? std::strtoull(argv[3], nullptr, 10) : 0;
     const std::uint64_t end = burst ? UINT64_MAX : std::strtoull(argv[4], nullptr, 10);
