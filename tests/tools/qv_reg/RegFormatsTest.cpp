@@ -1,14 +1,19 @@
-// The .reg writer's text and the parser that reads it back, with the faults it refuses.
+// What qv_reg reads and writes as text: key paths, command line data, the data column of query, and .reg
+// files with the faults their parser refuses.
 #include "NarrowText.h"
 #include "RegFileParser.h"
 #include "RegFileWriter.h"
+#include "RegKeyPath.h"
+#include "RegValueText.h"
 #include "Utf8.h"
 
 #include "platform/RegistryKey.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 using namespace std::string_literals;
@@ -60,6 +65,82 @@ std::vector<RegFileEntry> Parsed(std::string_view bytes, std::string* error = nu
     for (RegFileEntry& entry : entries)
         entry.line = withLines ? entry.line : 0;
     return entries;
+}
+
+TEST(RegKeyPathTest, TakesBothSpellingsOfTheRootAndRefusesEveryOtherRoot) {
+    for (const auto& [text, subKey] : {std::pair{"HKLM\\SOFTWARE\\Helmark\\", "SOFTWARE\\Helmark"},
+                                       {"hkey_local_machine\\x", "x"},
+                                       {"HKLM", ""}}) {
+        const auto key = RegKeyPath::Parse(text, nullptr);
+        EXPECT_TRUE(key && key->SubKey() == subKey) << text;
+    }
+    // Refused, with the start of the message that says why.
+    const std::pair<const char*, std::vector<const char*>> refused[] = {
+        {"Only HKEY_LOCAL_MACHINE (HKLM) is supported.", {"HKCU\\Software", "HKEY_USERS\\.DEFAULT"}},
+        {"Remote", {"\\\\server\\HKLM\\Software"}},
+        {"Invalid key name.", {"HKLMX\\a", "SOFTWARE\\x", "HKLM\\a\\\\b", "", "HKLM\\\\a"}}};
+    for (const auto& [says, texts] : refused) {
+        for (const char* text : texts) {
+            std::string error;
+            EXPECT_FALSE(RegKeyPath::Parse(text, &error)) << text;
+            EXPECT_TRUE(error.starts_with(says)) << text << ": " << error;
+        }
+    }
+    EXPECT_EQ(RegKeyPath::FromSubKey("SOFTWARE\\Helmark").Display(), "HKEY_LOCAL_MACHINE\\SOFTWARE\\Helmark");
+    EXPECT_EQ(RegKeyPath::FromSubKey("").Child("SOFTWARE").Child("Sites").SubKey(), "SOFTWARE\\Sites");
+}
+
+TEST(RegValueTextTest, CommandLineDataBecomesTheBytesOfItsTypeOrIsRefused) {
+    const std::tuple<std::uint32_t, const char*, std::string> cases[] = {
+        {kRegSz, "a b", "a b\0"s},
+        {kRegSz, "", "\0"s},
+        {kRegMultiSz, "a\\0bc\\0d", "a\0bc\0d\0\0"s},
+        {kRegMultiSz, "a\\0", "a\0\0"s},
+        {kRegMultiSz, "", "\0"s},
+        {kRegDword, "0x1F", "\x1f\0\0\0"s},
+        {kRegDword, "4294967295", "\xff\xff\xff\xff"s},
+        {kRegDword, "", "\0\0\0\0"s},
+        {kRegQword, "0x0102030405060708", "\x08\x07\x06\x05\x04\x03\x02\x01"s},
+        {kRegBinary, "00fF10", "\x00\xff\x10"s},
+        {kRegBinary, "", ""s}};
+    for (const auto& [type, text, bytes] : cases) {
+        std::string data, error;
+        EXPECT_TRUE(RegValueText::FromCommandLine(type, text, data, error)) << text;
+        EXPECT_EQ(data, bytes) << text;
+    }
+    // An empty string inside a multi-string would end the list for every reader.
+    const std::pair<std::uint32_t, std::vector<const char*>> refused[] = {
+        {kRegMultiSz, {"a\\0\\0b", "\\0a"}},
+        {kRegDword, {"4294967296", "-1", "12ab", "0x", "0x1g", " 1"}},
+        {kRegQword, {"18446744073709551616"}},
+        {kRegBinary, {"abc", "zz"}},
+        {kRegNone, {"x"}}};
+    for (const auto& [type, texts] : refused) {
+        for (const char* text : texts) {
+            std::string data, error;
+            EXPECT_FALSE(RegValueText::FromCommandLine(type, text, data, error)) << text;
+            EXPECT_FALSE(error.empty()) << text;
+        }
+    }
+}
+
+TEST(RegValueTextTest, TypeNamesAndTheDataColumnOfQuery) {
+    EXPECT_EQ(RegValueText::ParseTypeName("reg_multi_sz"), kRegMultiSz);
+    EXPECT_FALSE(RegValueText::ParseTypeName("REG_LINK") || RegValueText::ParseTypeName("REG_SZX"));
+    EXPECT_EQ(RegValueText::TypeName(0x1234), "0x1234");
+    const std::pair<RegValue, const char*> shown[] = {
+        {{"", kRegSz, "text\0junk"s}, "text"},
+        {{"", kRegSz, "unterminated"}, "unterminated"},
+        {{"", kRegMultiSz, "a\0bc\0\0"s}, "a\\0bc"},
+        {{"", kRegMultiSz, "\0"s}, ""},
+        {{"", kRegDword, "\x1f\0\0\0"s}, "0x1f"},
+        {{"", kRegQword, "\x35\x1c\xdc\xdf\x02\0\0\0"s}, "0x2dfdc1c35"},
+        {{"", kRegBinary, "\x00\xab\x10"s}, "00AB10"},
+        // A number of the wrong size is shown as its bytes rather than read past its end.
+        {{"", kRegDword, "\x01\x02"s}, "0102"},
+        {{"", kRegQword, "\x01"s}, "01"}};
+    for (const auto& [value, text] : shown)
+        EXPECT_EQ(RegValueText::Display(value), text);
 }
 
 TEST(RegFileParserTest, EveryTypeComesBackFromAnExportInEitherEncoding) {
