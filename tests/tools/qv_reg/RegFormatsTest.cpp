@@ -21,8 +21,6 @@ using namespace std::string_literals;
 namespace qv::test {
 namespace {
 
-using Kind = RegFileEntry::Kind;
-
 std::string Narrow(std::u16string_view text) {
     std::string narrow;
     EXPECT_TRUE(NarrowText::FromUtf16(text, narrow));
@@ -143,35 +141,38 @@ TEST(RegValueTextTest, TypeNamesAndTheDataColumnOfQuery) {
         EXPECT_EQ(RegValueText::Display(value), text);
 }
 
-TEST(RegFileParserTest, EveryTypeComesBackFromAnExportInEitherEncoding) {
+// Each value's line(s) where they are pinned: strings that "..." cannot carry unchanged (no terminator, no
+// bytes, line breaks) go as UTF-16LE bytes, a dword of the wrong size keeps its bytes.
+TEST(RegFileTest, EveryValueIsWrittenAsRegeditDoesAndReadBackInEitherEncoding) {
     const std::string name = Narrow(u"Gr\u00fc\u00dfe Caf\u00e9");
     const std::string key = "SOFTWARE\\" + Narrow(u"Cl\u00e9 \"x\" [1]");
-    const std::vector<RegValue> values = {
-        {"", kRegSz, "default \\ \"quoted\"\0"s},
-        {name, kRegSz, Narrow(u"\u00e0 la carte") + '\0'},
-        {"empty string", kRegSz, "\0"s},
-        {"no bytes", kRegSz, ""},
-        {"unterminated", kRegSz, "abc"},
-        {"two lines", kRegSz, "a\r\nb\0"s},
-        {"expand", kRegExpandSz, "%SystemRoot%\\x\0"s},
-        {"expand empty", kRegExpandSz, ""},
-        {"multi", kRegMultiSz, "one\0two\0\0"s},
-        {"multi empty", kRegMultiSz, "\0"s},
-        {"dword", kRegDword, "\x78\x56\x34\x12"s},
-        {"short dword", kRegDword, "\x01"s},
-        {"qword", kRegQword, "\x01\x02\x03\x04\x05\x06\x07\x08"s},
-        {"binary", kRegBinary, std::string(300, '\x9c')},
-        {"binary empty", kRegBinary, ""},
-        {"none", kRegNone, ""},
-        {"odd type", 0x12345, "\x00\x01"s},
-        {"a\\b\"c\"", kRegBinary, "\x00"s},
-    };
+    const std::vector<std::pair<RegValue, const char*>> values = {
+        {{"", kRegSz, "default \\ \"quoted\"\0"s}, ""},
+        {{name, kRegSz, Narrow(u"\u00e0 la carte") + '\0'}, ""},
+        {{"s", kRegSz, "\0"s}, "\"s\"=\"\"\n"},
+        {{"s0", kRegSz, ""}, "\"s0\"=hex(1):\n"},
+        {{"s1", kRegSz, "ab"}, "\"s1\"=hex(1):61,00,62,00\n"},
+        {{"s2", kRegSz, "a\nb\0"s}, "\"s2\"=hex(1):61,00,0a,00,62,00,00,00\n"},
+        {{"e", kRegExpandSz, "%A%\0"s}, "\"e\"=hex(2):25,00,41,00,25,00,00,00\n"},
+        {{"expand empty", kRegExpandSz, ""}, ""},
+        {{"multi", kRegMultiSz, "one\0two\0\0"s}, ""},
+        {{"multi empty", kRegMultiSz, "\0"s}, ""},
+        {{"dword", kRegDword, "\x78\x56\x34\x12"s}, ""},
+        {{"d", kRegDword, "\x01\x02"s}, "\"d\"=hex(4):01,02\n"},
+        {{"q", kRegQword, "\x35\x1c\xdc\xdf\x02\0\0\0"s}, "\"q\"=hex(b):35,1c,dc,df,02,00,00,00\n"},
+        {{"b", kRegBinary, "\x00\xff\x10"s}, "\"b\"=hex:00,ff,10\n"},
+        {{"binary", kRegBinary, std::string(300, '\x9c')}, ""},
+        {{"binary empty", kRegBinary, ""}, ""},
+        {{"none", kRegNone, ""}, ""},
+        {{"odd", 0x1234, "\x01\x02"s}, "\"odd\"=hex(1234):01,02\n"},
+        {{"a\\b\"c\"", kRegBinary, "\x00"s}, ""}};
     RegFileWriter writer;
     std::string error;
     std::vector<RegFileEntry> expected = {Entry(key)};
     ASSERT_TRUE(writer.AddKey(RegKeyPath::FromSubKey(key), error));
-    for (const RegValue& value : values) {
+    for (const auto& [value, lines] : values) {
         ASSERT_TRUE(writer.AddValue(value, error)) << error;
+        EXPECT_TRUE(!*lines || Lines(value) == lines) << Lines(value);
         expected.push_back(Entry(key, Kind::SetValue, value));
     }
     ASSERT_TRUE(writer.AddKey(RegKeyPath::FromSubKey(key + "\\" + name), error));
@@ -282,19 +283,6 @@ TEST(RegFileWriterTest, WritesSectionsAndEachKindOfValueAsRegeditDoes) {
     EXPECT_EQ(writer.Bytes(RegFileWriter::Encoding::Utf8), text);
     // UTF-16LE with a BOM and CRLF line ends, each letter one UTF-16 unit.
     EXPECT_EQ(writer.Bytes(RegFileWriter::Encoding::Utf16Le), Utf16File(text, true));
-
-    EXPECT_EQ(Lines({"b", kRegBinary, "\x00\xff\x10"s}), "\"b\"=hex:00,ff,10\n");
-    EXPECT_EQ(Lines({"q", kRegQword, "\x35\x1c\xdc\xdf\x02\0\0\0"s}),
-              "\"q\"=hex(b):35,1c,dc,df,02,00,00,00\n");
-    EXPECT_EQ(Lines({"e", kRegExpandSz, "%A%\0"s}), "\"e\"=hex(2):25,00,41,00,25,00,00,00\n");
-    EXPECT_EQ(Lines({"odd", 0x1234, "\x01\x02"s}), "\"odd\"=hex(1234):01,02\n");
-    // A dword of the wrong size keeps its bytes; strings that "..." cannot carry unchanged go as UTF-16LE
-    // bytes: no terminator, an empty value, line breaks.
-    EXPECT_EQ(Lines({"d", kRegDword, "\x01\x02"s}), "\"d\"=hex(4):01,02\n");
-    EXPECT_EQ(Lines({"s", kRegSz, "ab"}), "\"s\"=hex(1):61,00,62,00\n");
-    EXPECT_EQ(Lines({"s", kRegSz, ""}), "\"s\"=hex(1):\n");
-    EXPECT_EQ(Lines({"s", kRegSz, "\0"s}), "\"s\"=\"\"\n");
-    EXPECT_EQ(Lines({"s", kRegSz, "a\nb\0"s}), "\"s\"=hex(1):61,00,0a,00,62,00,00,00\n");
 }
 
 TEST(RegFileWriterTest, LongHexDataContinuesOnLinesOfRegeditsWidth) {
