@@ -53,25 +53,22 @@ protected:
     std::string Full(const std::string& sub = {}) const { return "HKEY_LOCAL_MACHINE\\" + Key(sub); }
     std::string File(const std::string& name) const { return (m_machine.Path() / name).string(); }
 
-    static void Store(const std::string& path, const std::string& name, std::uint32_t type,
-                      const std::string& bytes) {
+    void Store(const std::string& sub, const std::string& name, std::uint32_t type,
+               const std::string& bytes) {
         RegistryKey key;
-        ASSERT_EQ(key.Create(path, RegAccess::ReadWrite), kErrorSuccess);
+        ASSERT_EQ(key.Create(Key(sub), RegAccess::ReadWrite), kErrorSuccess);
         ASSERT_EQ(key.SetValue(name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
                   kErrorSuccess);
     }
-    static std::optional<std::string> Stored(const std::string& path, const std::string& name,
-                                             std::uint32_t* type = nullptr) {
+    // A value of the sandbox as "type:bytes", or "(no key)" or "(no value)".
+    std::string Stored(const std::string& sub, const std::string& name) const {
         RegistryKey key;
         std::string bytes;
-        if (key.Open(path, RegAccess::Read) != kErrorSuccess ||
-            key.ReadValue(name, type, bytes) != kErrorSuccess)
-            return std::nullopt;
-        return bytes;
-    }
-    static bool KeyExists(const std::string& path) {
-        RegistryKey key;
-        return key.Open(path, RegAccess::Read) == kErrorSuccess;
+        std::uint32_t type = 0;
+        if (key.Open(Key(sub), RegAccess::Read) != kErrorSuccess)
+            return "(no key)";
+        return key.ReadValue(name, &type, bytes) == kErrorSuccess ? std::to_string(type) + ":" + bytes
+                                                                  : "(no value)";
     }
 
     TempMachine m_machine;
@@ -116,37 +113,37 @@ TEST_F(RegCommandTest, AddStoresEachTypeAndQueryShowsThemAsRegDoes) {
          {"query"s, "query " + key + " /v", "query " + key + " /v a /ve", "add " + key + " /f /f",
           "delete " + key + " /va /ve", "export " + key, "import"s, "frobnicate"s})
         EXPECT_TRUE(Run(line).starts_with("1||ERROR: Invalid syntax.")) << line;
-    EXPECT_EQ(Stored(Key("Types"), "Count"), "\x1f\0\0\0"s);
+    EXPECT_EQ(Stored("Types", "Count"), "4:\x1f\0\0\0"s);
 }
 
 TEST_F(RegCommandTest, OverwritingAndDeletingAskFirstAndNoAnswerMeansNo) {
-    Store(Key("Ask\\Child"), "v", kRegSz, "old\0"s);
-    Store(Key("Ask"), "keep", kRegSz, "k\0"s);
+    Store("Ask\\Child", "v", kRegSz, "old\0"s);
+    Store("Ask", "keep", kRegSz, "k\0"s);
     const std::string child = Hklm("Ask\\Child");
     EXPECT_EQ(Run("add " + child + " /v V /d new"),
               "0|Value V exists, overwrite(Yes/No)? " + kCanceled + "|");
-    EXPECT_EQ(Stored(Key("Ask\\Child"), "v"), "old\0"s);
+    EXPECT_EQ(Stored("Ask\\Child", "v"), "1:old\0"s);
     EXPECT_EQ(Run("add " + child + " /v v /d new", "maybe\nyes\n")[0], '0');
-    EXPECT_EQ(Stored(Key("Ask\\Child"), "v"), "new\0"s);
+    EXPECT_EQ(Stored("Ask\\Child", "v"), "1:new\0"s);
     EXPECT_EQ(Run("add " + child + " /v v /d forced /f"), kDone);
-    EXPECT_EQ(Stored(Key("Ask\\Child"), "v"), "forced\0"s);
+    EXPECT_EQ(Stored("Ask\\Child", "v"), "1:forced\0"s);
 
     EXPECT_EQ(Run("delete " + child + " /v v", "n\n")[0], '0');
     EXPECT_EQ(Run("delete " + Hklm("Ask") + " /va")[0], '0');
     EXPECT_EQ(Run("delete " + Hklm("Ask"))[0], '0');
-    EXPECT_TRUE(Stored(Key("Ask\\Child"), "v") && Stored(Key("Ask"), "keep"));
+    EXPECT_EQ(Stored("Ask\\Child", "v") + Stored("Ask", "keep"), "1:forced\0"s + "1:k\0"s);
 
     EXPECT_EQ(Run("delete " + Hklm("Ask") + " /va", "Y\n"),
               "0|Delete all values under the registry key " + Full("Ask") +
                   " (Yes/No)? The operation completed successfully.\n|");
-    EXPECT_FALSE(Stored(Key("Ask"), "keep"));
-    EXPECT_TRUE(Stored(Key("Ask\\Child"), "v")) << "/va leaves the subkeys";
+    EXPECT_EQ(Stored("Ask", "keep") + Stored("Ask\\Child", "v"), "(no value)1:forced\0"s)
+        << "/va leaves the subkeys";
     EXPECT_EQ(Run("delete " + Hklm("Ask"), "y\n"), "0|Permanently delete the registry key " + Full("Ask") +
                                                        " (Yes/No)? The operation completed successfully.\n|");
-    EXPECT_FALSE(KeyExists(Key("Ask")));
+    EXPECT_EQ(Stored("Ask", ""), "(no key)");
     // The root itself is never deleted, whatever the answer.
     EXPECT_NE(Run("delete HKLM /f").find("cannot be deleted"), std::string::npos);
-    EXPECT_TRUE(KeyExists("SOFTWARE"));
+    EXPECT_EQ(Stored("", ""), "(no value)");
 }
 
 TEST_F(RegCommandTest, ExportThenImportRestoresTheTreeAndAMalformedFileWritesNothing) {
@@ -159,13 +156,11 @@ TEST_F(RegCommandTest, ExportThenImportRestoresTheTreeAndAMalformedFileWritesNot
         {"Tree\\" + odd + "\\Leaf", "n", kRegDword, "\x01\0\0\0"s},
         {"Tree\\Empty", "q", kRegQword, "\x01\x02\x03\x04\x05\x06\x07\x08"s}};
     for (const auto& [key, name, type, bytes] : values)
-        Store(Key(key), name, type, bytes);
+        Store(key, name, type, bytes);
     const auto snapshot = [&] {
         std::string stored;
-        for (const auto& [key, name, type, bytes] : values) {
-            std::uint32_t storedType = 0;
-            stored += Stored(Key(key), name, &storedType).value_or("(missing)") + std::to_string(storedType);
-        }
+        for (const auto& [key, name, type, bytes] : values)
+            stored += Stored(key, name) + "|";
         return stored;
     };
     const std::string before = snapshot(), file = File("tree.reg");
@@ -178,7 +173,7 @@ TEST_F(RegCommandTest, ExportThenImportRestoresTheTreeAndAMalformedFileWritesNot
     EXPECT_EQ(Run("delete " + Hklm("Tree") + " /f"), kDone);
     EXPECT_EQ(Run("import " + file), kDone);
     EXPECT_EQ(snapshot(), before);
-    EXPECT_TRUE(KeyExists(Key("Tree\\Empty")));
+    EXPECT_EQ(Stored("Tree\\Empty", ""), "(no value)");
 
     // Deletions apply; a file with a fault anywhere writes nothing, not even what comes before the fault.
     const std::string head = "Windows Registry Editor Version 5.00\r\n\r\n[-" + Full("Tree\\" + odd) +
@@ -186,12 +181,12 @@ TEST_F(RegCommandTest, ExportThenImportRestoresTheTreeAndAMalformedFileWritesNot
     std::ofstream(File("bad.reg"), std::ios::binary) << head + "\"b\"=hex:0g\r\n";
     EXPECT_NE(Run("import " + File("bad.reg")).find("line 7: bad hex byte \"0g\""), std::string::npos);
     EXPECT_EQ(snapshot(), before);
-    EXPECT_FALSE(Stored(Key("Tree"), "new"));
+    EXPECT_EQ(Stored("Tree", "new"), "(no value)");
     std::ofstream(file, std::ios::binary) << head + "\r\n[" + Full("Fresh") + "]\r\n";
     EXPECT_EQ(Run("import " + file), kDone);
-    EXPECT_FALSE(KeyExists(Key("Tree\\" + odd)) || Stored(Key("Tree"), "empty"));
-    EXPECT_EQ(Stored(Key("Tree"), "new"), "\x02\0\0\0"s);
-    EXPECT_TRUE(Stored(Key("Tree"), "") && KeyExists(Key("Fresh")));
+    EXPECT_EQ(Stored("Tree\\" + odd, "") + Stored("Tree", "empty"), "(no key)(no value)");
+    EXPECT_EQ(Stored("Tree", "new"), "4:\x02\0\0\0"s);
+    EXPECT_EQ(Stored("Tree", "") + Stored("Fresh", ""), "1:default\0(no value)"s);
     EXPECT_EQ(Run("import " + File("missing.reg"))[0], '1');
 }
 
