@@ -119,9 +119,9 @@ TEST_F(RegCommandTest, OverwritingAndDeletingAskFirstAndNoAnswerMeansNo) {
     EXPECT_EQ(Run("add " + child + " /v v /d forced /f"), kDone);
     EXPECT_EQ(Stored("Ask\\Child", "v"), "1:forced\0"s);
 
-    EXPECT_EQ(Run("delete " + child + " /v v", "n\n")[0], '0');
-    EXPECT_EQ(Run("delete " + Hklm("Ask") + " /va")[0], '0');
-    EXPECT_EQ(Run("delete " + Hklm("Ask"))[0], '0');
+    for (const std::string& line :
+         {"delete " + child + " /v v", "delete " + Hklm("Ask") + " /va", "delete " + Hklm("Ask")})
+        EXPECT_EQ(Run(line, "n\n")[0], '0') << line;
     EXPECT_EQ(Stored("Ask\\Child", "v") + Stored("Ask", "keep"), "1:forced\0"s + "1:k\0"s);
 
     EXPECT_EQ(Run("delete " + Hklm("Ask") + " /va", "Y\n"),
