@@ -24,8 +24,7 @@ const std::string kCanceled = "\nThe operation was canceled by the user.\n";
 const std::string kNotFound =
     "1||ERROR: The system was unable to find the specified registry key or value.\n";
 
-// Works below a key of its own: on POSIX in a fresh machine, under Wine in the prefix's registry, which
-// outlives the test, so the key is deleted afterwards.
+// Works below a key of its own, deleted afterwards: Wine's registry outlives the test.
 class RegCommandTest : public ::testing::Test {
 protected:
     void TearDown() override { RegistryKey::DeleteTree("SOFTWARE\\QuorvaneTests"); }
