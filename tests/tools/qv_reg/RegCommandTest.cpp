@@ -21,8 +21,6 @@ namespace {
 
 const std::string kDone = "0|The operation completed successfully.\n|";
 const std::string kCanceled = "\nThe operation was canceled by the user.\n";
-const std::string kNotFound =
-    "1||ERROR: The system was unable to find the specified registry key or value.\n";
 
 // Works below a key of its own, deleted afterwards: Wine's registry outlives the test.
 class RegCommandTest : public ::testing::Test {
@@ -95,7 +93,8 @@ TEST_F(RegCommandTest, AddStoresEachTypeAndQueryShowsThemAsRegDoes) {
     // Missing keys and values, other roots, bad data and bad command lines fail with 1 and touch nothing.
     for (const std::string& line :
          {"query " + Hklm("Nowhere"), "query " + key + " /v missing", "delete " + key + " /v missing /f"})
-        EXPECT_EQ(Run(line), kNotFound) << line;
+        EXPECT_EQ(Run(line), "1||ERROR: The system was unable to find the specified registry key or value.\n")
+            << line;
     EXPECT_EQ(Run("add HKCU\\Software\\x /v a /d b"),
               "1||ERROR: Only HKEY_LOCAL_MACHINE (HKLM) is supported.\n");
     EXPECT_TRUE(Run("add " + key + " /v Count /t REG_DWORD /d lots /f").starts_with("1||ERROR"));
