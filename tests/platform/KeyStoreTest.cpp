@@ -3,17 +3,23 @@
 #include "StoreProcess.h"
 #include "platform/MachineDirectory.h"
 #include "platform/RegistryBatch.h"
+#include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 #include <thread>
+#include <vector>
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 using namespace std::string_literals;
 
@@ -24,6 +30,41 @@ namespace fs = std::filesystem;
 using namespace test;
 
 constexpr const char* kKey = "SOFTWARE\\Helmark\\Quorvane";
+
+std::string ReadWholeFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Leaves the current store (the key store follows the machine directory): its file is complete on disk.
+void LeaveStore() {
+    TempMachine elsewhere;
+    RegistryKey key;
+    key.Open("SOFTWARE", RegAccess::Read);
+}
+
+// Starts the writer program; the stream is its stdout, pclose gives its wait status.
+FILE* StartWriter(const std::vector<std::string>& args) {
+    std::string command = "exec '" QV_STORE_WRITER "'";
+    for (const std::string& arg : args)
+        command += " '" + arg + "'";
+    return ::popen(command.c_str(), "r");
+}
+
+std::string IntegrityCheck(const fs::path& store) {
+    sqlite3* db = nullptr;
+    std::string result = "cannot open";
+    if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        const auto collect = [](void* text, int, char** values, char**) {
+            *static_cast<std::string*>(text) += values[0] ? values[0] : "";
+            return 0;
+        };
+        result.clear();
+        sqlite3_exec(db, "PRAGMA integrity_check", collect, &result, nullptr);
+    }
+    sqlite3_close(db);
+    return result;
+}
 
 TEST(KeyStoreFilesTest, MadeWhenMissingOrEmptyAndNeverTouchedWhenNoHealthyStore) {
     TempMachine machine, empty;
@@ -137,9 +178,8 @@ void KillTheWriterAgainAndAgain(int rounds, bool batched) {
         ASSERT_TRUE(out && std::fscanf(out, "%d %llu", &pid, &finished) == 2 && pid > 0);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
         ::kill(pid, SIGKILL);
-        std::istringstream lines(ReadToEnd(out));
-        for (std::uint64_t step; lines >> step;)
-            finished = step;
+        while (std::fscanf(out, "%llu", &finished) == 1) {
+        }
         ASSERT_TRUE(WIFSIGNALED(::pclose(out))) << "the writer stopped by itself";
 
         LeaveStore();
@@ -222,7 +262,9 @@ TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
 // What another program reads: the value's bytes, or "(missing)".
 std::string Elsewhere(const TempMachine& machine, const char* name) {
     FILE* out = StartWriter({machine.Str(), "read", kKey, name});
-    const std::string bytes = out ? ReadToEnd(out) : "";
+    std::string bytes;
+    for (int c; out && (c = std::fgetc(out)) != EOF;)
+        bytes += static_cast<char>(c);
     const int status = out ? ::pclose(out) : -1;
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return code == 0 ? bytes : code == 3 ? "(missing)" : "(reader failed)";

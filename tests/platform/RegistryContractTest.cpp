@@ -34,10 +34,7 @@ protected:
         EXPECT_EQ(key.Create(Path(relative), access), kErrorSuccess) << relative;
         return key;
     }
-    long Open(const std::string& relative) {
-        RegistryKey key;
-        return key.Open(Path(relative), RegAccess::Read);
-    }
+    long Open(const std::string& relative) { return RegistryKey().Open(Path(relative), RegAccess::Read); }
     // The value's bytes (the size asked for first must be the size then read), or its error as text.
     static std::string Query(const RegistryKey& key, const std::string& name, std::uint32_t* type = nullptr) {
         std::uint32_t size = 0;

@@ -2,21 +2,13 @@
 // Shared by the key store's POSIX tests and their writer program.
 #include "platform/RegistryKey.h"
 #include "platform/WinError.h"
-#include "support/TempMachine.h"
-
-#include <sqlite3.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace qv::test {
@@ -51,50 +43,6 @@ inline long Set(RegistryKey& key, const std::string& name, std::uint32_t type, c
 inline std::optional<std::string> Get(const RegistryKey& key, const std::string& name) {
     std::string bytes;
     return key.ReadValue(name, nullptr, bytes) == kErrorSuccess ? std::optional(bytes) : std::nullopt;
-}
-
-inline std::string ReadWholeFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Leaves the current store (the key store follows the machine directory): its file is complete on disk.
-inline void LeaveStore() {
-    TempMachine elsewhere;
-    RegistryKey key;
-    key.Open("SOFTWARE", RegAccess::Read);
-}
-
-#ifdef QV_STORE_WRITER
-// Starts the writer program; the stream is its stdout, pclose gives its wait status.
-inline FILE* StartWriter(const std::vector<std::string>& args) {
-    std::string command = "exec '" QV_STORE_WRITER "'";
-    for (const std::string& arg : args)
-        command += " '" + arg + "'";
-    return ::popen(command.c_str(), "r");
-}
-#endif
-
-inline std::string ReadToEnd(FILE* out) {
-    std::string text;
-    for (int c; (c = std::fgetc(out)) != EOF;)
-        text += static_cast<char>(c);
-    return text;
-}
-
-inline std::string IntegrityCheck(const std::filesystem::path& store) {
-    sqlite3* db = nullptr;
-    std::string result = "cannot open";
-    if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        const auto collect = [](void* text, int, char** values, char**) {
-            *static_cast<std::string*>(text) += values[0] ? values[0] : "";
-            return 0;
-        };
-        result.clear();
-        sqlite3_exec(db, "PRAGMA integrity_check", collect, &result, nullptr);
-    }
-    sqlite3_close(db);
-    return result;
 }
 
 } // namespace qv::test
