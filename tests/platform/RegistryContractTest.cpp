@@ -187,8 +187,7 @@ TEST_F(RegistryContractTest, DeletesValuesAndTreesAndMovedHandlesFollow) {
     EXPECT_EQ(Set(key, "v", kRegSz, "y\0"s), kErrorKeyDeleted);
     RegistryKey again = Make("Tree\\Inner\\Leaf");
     EXPECT_EQ(Query(again, "v"), kNotFound);
-    // The handle moves with the object.
-    RegistryKey moved(std::move(sibling));
+    RegistryKey moved(std::move(sibling)); // the handle moves with the object
     again = std::move(moved);
     EXPECT_FALSE(sibling.IsOpen() || moved.IsOpen());
     EXPECT_EQ(Set(again, "v", kRegDword, std::string(4, '\0')), kErrorSuccess);
