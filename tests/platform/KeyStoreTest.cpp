@@ -144,8 +144,7 @@ TEST(KeyStoreFilesTest, AStoreWithoutWriteBitsReadsAndRefusesWrites) {
     std::string name;
     bool created = true;
     EXPECT_EQ(key.EnumSubKey(0, name), kErrorSuccess);
-    EXPECT_EQ(other.Create(kKey, RegAccess::ReadWrite, &created), kErrorSuccess);
-    EXPECT_FALSE(created);
+    EXPECT_TRUE(other.Create(kKey, RegAccess::ReadWrite, &created) == kErrorSuccess && !created);
     const std::vector<long> writes = {key.SetValue("ProgFiles", kRegSz, "/tmp", 5),
                                       key.SetValue("Other", kRegSz, "/tmp", 5), key.DeleteValue("ProgFiles"),
                                       other.Create(std::string(kKey) + "\\New", RegAccess::ReadWrite),

@@ -100,8 +100,7 @@ TEST_F(RegistryContractTest, EveryTypeRoundTripsByteForByteEmptyValuesIncluded) 
         EXPECT_EQ(read, type) << name;
     }
     // A buffer too small gives the size needed and the type.
-    char buffer[16] = {};
-    std::uint32_t size = 3, type = 0;
+    std::uint32_t size = 3, type = 0, buffer[4] = {};
     const long result = key.QueryValue("Sz", &type, buffer, &size);
     EXPECT_EQ(std::tuple(result, size, type), std::tuple(kErrorMoreData, 19u, kRegSz));
 }
@@ -115,22 +114,17 @@ TEST_F(RegistryContractTest, ReadHelpersTakeWholeBoundedAndTextValues) {
     ASSERT_EQ(Set(key, "Bare", kRegBinary, "abcd"), kErrorSuccess);
     std::string data = "stale";
     std::uint32_t type = 0;
-    EXPECT_EQ(key.ReadValue("Big", &type, data), kErrorSuccess);
-    EXPECT_TRUE(data == big && type == kRegBinary);
-    EXPECT_EQ(key.ReadValue("Big", nullptr, data, 16), kErrorMoreData);
-    EXPECT_TRUE(data.empty());
-    EXPECT_EQ(key.ReadValue("Bare", nullptr, data, 4), kErrorSuccess);
-    EXPECT_EQ(data, "abcd");
+    EXPECT_TRUE(key.ReadValue("Big", &type, data) == kErrorSuccess && data == big && type == kRegBinary);
+    EXPECT_TRUE(key.ReadValue("Big", nullptr, data, 16) == kErrorMoreData && data.empty());
+    EXPECT_TRUE(key.ReadValue("Bare", nullptr, data, 4) == kErrorSuccess && data == "abcd");
     // Text ends at its first zero; the whole value, and one without a zero its terminator, must fit.
     const std::tuple<const char*, std::uint32_t, long, const char*> texts[] = {
         {"Text", 6, kErrorMoreData, ""}, {"Text", 7, kErrorSuccess, "abc"},
         {"Text", 2, kErrorMoreData, ""}, {"Bare", 4, kErrorSuccess, "abcd"},
         {"Bare", 3, kErrorMoreData, ""}, {"None", 9, kErrorFileNotFound, ""}};
-    for (const auto& [name, limit, result, text] : texts) {
-        EXPECT_EQ(key.ReadText(name, limit, data, &type), result) << name << limit;
-        EXPECT_EQ(data, text) << name << limit;
-    }
-
+    for (const auto& [name, limit, result, text] : texts)
+        EXPECT_TRUE(key.ReadText(name, limit, data, &type) == result && data == text)
+            << name << limit << data;
     // A value that changes size between the size asked and the read is read whole all the same.
     std::atomic<bool> done{false};
     std::thread writer([&] {

@@ -104,8 +104,7 @@ TEST(ProcessStart, ArgumentsArriveAsTheyWereNothingIsInterpretedAndNothingWaits)
     const std::string missing = QuoteAll({(dir / "no such program").string()});
     EXPECT_FALSE(Process::StartHidden(missing + " arg") || Process::StartShown(missing));
     EXPECT_FALSE(Process::StartHidden("") || Process::StartHidden("   "));
-    std::error_code error;
-    fs::remove_all(dir, error);
+    fs::remove_all(dir);
 }
 
 } // namespace
