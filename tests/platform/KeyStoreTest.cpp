@@ -1,5 +1,4 @@
-// The POSIX key store: its file (made when missing, never touched when damaged, read-only by its mode), a
-// writer killed at any moment, writers at the same time, and batches seen from other programs and forks.
+// The POSIX key store: its file, a writer killed at any moment, writers at once, batches, forks.
 #include "StoreProcess.h"
 #include "platform/MachineDirectory.h"
 #include "platform/RegistryBatch.h"
@@ -80,7 +79,6 @@ TEST(KeyStoreFilesTest, MadeWhenMissingOrEmptyAndNeverTouchedWhenNoHealthyStore)
     LeaveStore();
     EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorSuccess);
     EXPECT_EQ(ReadWholeFile(empty.Path() / "registry.db").substr(0, 18), healthy.substr(0, 18));
-
     ASSERT_GE(healthy.size(), 100u);
     const std::size_t pageSize =
         (static_cast<unsigned char>(healthy[16]) << 8) | static_cast<unsigned char>(healthy[17]);
@@ -138,7 +136,6 @@ TEST(KeyStoreFilesTest, AStoreWithoutWriteBitsReadsAndRefusesWrites) {
     const fs::path store = machine.Path() / "registry.db";
     ASSERT_EQ(::chmod(store.c_str(), 0444), 0);
     const std::string before = ReadWholeFile(store);
-
     ASSERT_EQ(key.Open(kKey, RegAccess::ReadWrite), kErrorSuccess);
     EXPECT_EQ(Get(key, "ProgFiles"), std::string("/opt/qv", 8));
     std::string name;
@@ -158,8 +155,7 @@ TEST(KeyStoreFilesTest, AStoreWithoutWriteBitsReadsAndRefusesWrites) {
     EXPECT_EQ(key.SetValue("ProgFiles", kRegSz, "/tmp", 5), kErrorSuccess);
 }
 
-// Kills the writer at random moments; what it leaves must open afresh, be a sound database, and hold
-// exactly what the writer's steps up to some step after the last it reported made, whole.
+// Kills the writer at random moments; the store must be sound and hold whole steps up to one it reported.
 void KillTheWriterAgainAndAgain(int rounds, bool batched) {
     TempMachine machine;
     const unsigned seed = std::random_device()();
@@ -178,7 +174,6 @@ void KillTheWriterAgainAndAgain(int rounds, bool batched) {
         while (std::fscanf(out, "%llu", &finished) == 1) {
         }
         ASSERT_TRUE(WIFSIGNALED(::pclose(out))) << "the writer stopped by itself";
-
         LeaveStore();
         RegistryKey values, trees;
         ASSERT_EQ(values.Open(kCrashKey, RegAccess::Read), kErrorSuccess);
@@ -225,8 +220,7 @@ TEST(KeyStoreProcessTest, AWriterKilledAtAnyMomentLeavesAWholeStoreWithoutTheBat
     KillTheWriterAgainAndAgain(15, true);
 }
 
-// Three writers of the same keys at once, the second and third in batches or not; they also race to
-// create the store and its directory.
+// Three writers of the same keys at once (two in batches or not), racing to create the store too.
 TEST(KeyStoreProcessTest, ThreeWritersAtOnceLoseNothing) {
     for (const char* batch : {"", "batch"}) {
         SCOPED_TRACE(batch);
@@ -297,7 +291,6 @@ TEST(KeyStoreBatchTest, OtherProgramsSeeTheWritesWhenTheBatchCommitsOrTheMachine
     }
     ASSERT_EQ(Set(key, "d", kRegSz, "alone\0"s), kErrorSuccess);
     EXPECT_EQ(elsewhere("d"), "alone\0"s);
-
     // A switch of machine commits the old store, and the batch goes on in the new one and back.
     RegistryBatch batch;
     ASSERT_EQ(Set(key, "x", kRegSz, "first\0"s), kErrorSuccess);
@@ -334,8 +327,7 @@ TEST(KeyStoreBatchTest, AForkedChildNeverTouchesItsParentsTransaction) {
     {
         RegistryBatch batch;
         ASSERT_EQ(Set(key, "v", kRegSz, "new\0"s), kErrorSuccess);
-        // The child ends the batch it inherited without committing the parent's writes, reads through a
-        // connection of its own, and cannot write while the parent holds the write lock.
+        // The child ends the inherited batch without committing it, reads alone, and cannot write meanwhile.
         EXPECT_TRUE(InChild([&] {
             RegistryKey mine;
             return batch.End() == kErrorSuccess && mine.Open(kKey, RegAccess::ReadWrite) == kErrorSuccess &&

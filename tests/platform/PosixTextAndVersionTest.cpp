@@ -1,5 +1,4 @@
-// POSIX: the version record comes from the machine's registry, Windows Server 2003 (5.2) when it cannot be
-// read there; text is UTF-8, converted losslessly to and from UTF-16 and cut between characters.
+// POSIX: the version comes from the machine's registry (else 5.2); text is UTF-8, cut between characters.
 #include "platform/OsVersion.h"
 #include "platform/RegistryKey.h"
 #include "platform/TextCodec.h"
@@ -17,8 +16,7 @@ namespace qv {
 namespace {
 
 TEST(OsVersionTest, RecordReadsTheMachinesCurrentVersionOrFallsBackTo2003) {
-    // The type and bytes of CurrentVersion (type 0: missing; the terminating zero is optional), and the
-    // version.
+    // CurrentVersion's type (0: missing) and bytes (the zero is optional), and the version recorded.
     const std::tuple<std::uint32_t, std::string, int, int> cases[] = {{kRegSz, "6.1\0"s, 6, 1},
                                                                       {kRegSz, "10.0", 10, 0},
                                                                       {kRegSz, "six\0"s, 5, 2},

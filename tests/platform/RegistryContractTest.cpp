@@ -1,5 +1,4 @@
-// What both registry backends promise (POSIX key store here, the Win32 registry under Wine). Every test
-// works below its own random key, deleted afterwards, since Wine's registry is shared between runs.
+// What both registry backends promise; each test works below a random key, as Wine's registry outlives runs.
 #include "platform/RegistryBatch.h"
 #include "platform/RegistryKey.h"
 #include "platform/WinError.h"
@@ -27,7 +26,6 @@ class RegistryContractTest : public ::testing::Test {
 protected:
     void SetUp() override { m_base = "SOFTWARE\\QuorvaneTest\\" + std::to_string(std::random_device()()); }
     void TearDown() override { RegistryKey::DeleteTree(m_base); }
-
     std::string Path(const std::string& relative) const { return m_base + "\\" + relative; }
     RegistryKey Make(const std::string& relative, RegAccess access = RegAccess::ReadWrite) {
         RegistryKey key;
@@ -54,7 +52,6 @@ protected:
         EXPECT_EQ(subkeys ? key.SubKeyNames(names) : key.ValueNames(names), kErrorSuccess);
         return names;
     }
-
     test::TempMachine m_machine;
     std::string m_base;
 };
@@ -191,18 +188,14 @@ TEST_F(RegistryContractTest, DeletesValuesAndTreesAndMovedHandlesFollow) {
 TEST_F(RegistryContractTest, InsideABatchEveryCallWorksAsWithoutOne) {
     RegistryKey kept = Make("Kept");
     {
-        RegistryBatch outer;
+        RegistryBatch batch;
         RegistryKey key;
         bool created[2] = {false, true};
         ASSERT_EQ(key.Create(Path("Batch\\Inner\\Leaf"), RegAccess::ReadWrite, &created[0]), kErrorSuccess);
         ASSERT_EQ(key.Create(Path("Batch\\Inner\\Leaf"), RegAccess::ReadWrite, &created[1]), kErrorSuccess);
         EXPECT_TRUE(created[0] && !created[1]);
-        {
-            RegistryBatch inner;
-            ASSERT_EQ(Set(key, "a", kRegSz, "one\0"s), kErrorSuccess);
-            ASSERT_EQ(Set(key, "b", kRegDword, std::string(4, '\1')), kErrorSuccess);
-            EXPECT_EQ(inner.End(), kErrorSuccess);
-        }
+        ASSERT_EQ(Set(key, "a", kRegSz, "one\0"s), kErrorSuccess);
+        ASSERT_EQ(Set(key, "b", kRegDword, std::string(4, '\1')), kErrorSuccess);
         EXPECT_EQ(Query(key, "a"), "one\0"s);
         ASSERT_EQ(Set(key, "a", kRegSz, "two\0"s), kErrorSuccess);
         EXPECT_EQ(key.DeleteValue("b"), kErrorSuccess);
@@ -211,8 +204,8 @@ TEST_F(RegistryContractTest, InsideABatchEveryCallWorksAsWithoutOne) {
         ASSERT_EQ(RegistryKey::DeleteTree(Path("Doomed")), kErrorSuccess);
         EXPECT_EQ(Set(doomed, "v", kRegSz, "x\0"s), kErrorKeyDeleted);
         ASSERT_EQ(Set(kept, "c", kRegSz, "three\0"s), kErrorSuccess);
-        EXPECT_EQ(outer.End(), kErrorSuccess);
-        EXPECT_EQ(outer.End(), kErrorSuccess);
+        EXPECT_EQ(batch.End(), kErrorSuccess);
+        EXPECT_EQ(batch.End(), kErrorSuccess);
     }
     RegistryKey probe = Make("Batch\\Inner\\Leaf", RegAccess::Read);
     EXPECT_THAT(Names(probe, false), ElementsAre("a"));

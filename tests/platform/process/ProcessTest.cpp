@@ -54,9 +54,7 @@ TEST(ProcessSplit, BackslashesAndQuotesFollowTheWindowsRules) {
     };
     for (const auto& [line, args] : cases)
         EXPECT_EQ(Process::SplitCommandLine(line), args) << line;
-
-    // QuoteArgument's text splits back whole. A quotation mark is escaped on POSIX, where names may hold
-    // one, and refused on Windows, where none can.
+    // QuoteArgument's text splits back whole; a quotation mark is escaped on POSIX, refused on Windows.
     for (const std::string text : {"plain", "with space", "ends in \\", "C:\\dir\\\\", "\\\\server\\share",
                                    "", "say \"hi\"", "a\\\"b\\", "\"\\\\\""}) {
         const std::optional<std::string> quoted = Process::QuoteArgument(text);
@@ -92,14 +90,12 @@ TEST(ProcessStart, ArgumentsArriveAsTheyWereNothingIsInterpretedAndNothingWaits)
     ASSERT_TRUE(Process::StartHidden(QuoteAll(all)));
     EXPECT_EQ(WaitForRecords(dir / "argv out"), args);
     EXPECT_FALSE(fs::exists(m));
-
     // Shown starts alike, and neither waits: the program waits for a file made once the start has returned.
     const fs::path go = dir / "go";
     ASSERT_TRUE(Process::StartShown(
         QuoteAll({QV_ARGV_DUMP, "--after", go.string(), (dir / "shown").string(), "x y"})));
     std::ofstream(go).put('1');
     EXPECT_EQ(WaitForRecords(dir / "shown"), (Args{"go", "x y"}));
-
     // A missing program or an empty line is not started.
     const std::string missing = QuoteAll({(dir / "no such program").string()});
     EXPECT_FALSE(Process::StartHidden(missing + " arg") || Process::StartShown(missing));

@@ -1,5 +1,4 @@
-// Win32: narrow text is the ANSI code page, Western (1252) in one run and Japanese Shift-JIS (932) in the
-// other; the version record is the system's true version even where GetVersionEx answers 6.2.
+// Win32: narrow text is the ANSI code page (1252 or 932, by run); the version is the true one.
 #include "platform/OsVersion.h"
 #include "platform/RegistryKey.h"
 #include "platform/TextCodec.h"
