@@ -42,7 +42,7 @@ TEST(OsVersionTest, RecordReadsTheMachinesCurrentVersionOrFallsBackTo2003) {
     }
 }
 
-TEST(TextCodecTest, ConvertsUtf8AndUtf16BothWaysAndMalformedInputBecomesReplacements) {
+TEST(TextCodecTest, ConvertsUtf8AndUtf16LosslesslyMalformedInputToReplacementsAndCutsWholeCharacters) {
     const std::string narrow = "C:\\Inetpub\\Gr\xC3\xBC\xC3\x9F"
                                "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
     const std::u16string wide = u"C:\\Inetpub\\Grüße 日本 \U0001F600";
@@ -53,14 +53,11 @@ TEST(TextCodecTest, ConvertsUtf8AndUtf16BothWaysAndMalformedInputBecomesReplacem
               u"a\uFFFDb|\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD|a\uFFFD\uFFFD");
     const char16_t lone[] = {u'x', 0xD800, u'y', 0xDC00, 0};
     EXPECT_EQ(TextCodec::FromUtf16(lone), "x\xEF\xBF\xBDy\xEF\xBF\xBD");
-}
-
-TEST(TextCodecTest, CutNeverSplitsACharacter) {
+    // Cuts keep whole characters; bytes that are no character are cut where the limit falls.
     const std::string text = "a\xC3\xA9\xF0\x9F\x98\x80z";     // a, e-acute (2 bytes), an emoji (4 bytes), z
     const std::size_t kept[] = {0, 1, 1, 3, 3, 3, 3, 7, 8, 8}; // bytes kept for a limit of 0 to 9
     for (std::size_t max = 0; max < std::size(kept); ++max)
         EXPECT_EQ(TextCodec::Cut(text, max), text.substr(0, kept[max])) << max;
-    // Bytes that are no character are cut where the limit falls.
     EXPECT_EQ(TextCodec::Cut("\x80\x80\x80\x80\x80", 3), "\x80\x80\x80");
 }
 

@@ -56,7 +56,7 @@ protected:
     std::string m_base;
 };
 
-TEST_F(RegistryContractTest, OpenAndCreateFindMakeAndNameKeysWithoutLetterCase) {
+TEST_F(RegistryContractTest, OpenCreateAndEnumerateKeysWithoutLetterCase) {
     RegistryKey key;
     std::uint32_t size = 0;
     EXPECT_EQ(key.Open(Path("Missing\\Deeper"), RegAccess::ReadWrite), kErrorFileNotFound);
@@ -73,6 +73,15 @@ TEST_F(RegistryContractTest, OpenAndCreateFindMakeAndNameKeysWithoutLetterCase) 
     ASSERT_EQ(Set(key, "valuename", kRegSz, "two\0"s), kErrorSuccess);
     EXPECT_EQ(Query(key, "VALUENAME"), "two\0"s);
     EXPECT_EQ(Names(key, false).size(), 1u);
+    // Subkeys come in name order, values all.
+    key = Make("Enum");
+    for (const char* sub : {"charlie", "Alpha", "bravo\\nested"})
+        Make(std::string("Enum\\") + sub);
+    for (const char* value : {"Zulu", "yankee", "Xray"})
+        ASSERT_EQ(Set(key, value, kRegDword, std::string(4, '\1')), kErrorSuccess);
+    EXPECT_THAT(Names(key, true), ElementsAre("Alpha", "bravo", "charlie"));
+    EXPECT_THAT(Names(key, false), ::testing::UnorderedElementsAre("Zulu", "yankee", "Xray"));
+    EXPECT_TRUE(Names(Make("Enum\\Alpha"), true).empty() && Names(Make("Enum\\Alpha"), false).empty());
 }
 
 // Text keeps its terminating zero, and empty values (the default one included) stay empty.
@@ -150,17 +159,6 @@ TEST_F(RegistryContractTest, AccessModesAreEnforced) {
     EXPECT_EQ(Query(writeOnly, "v"), "error " + std::to_string(kErrorAccessDenied));
     EXPECT_EQ(Set(writeOnly, "v", kRegSz, "new\0"s), kErrorSuccess);
     EXPECT_EQ(Query(reader, "v"), "new\0"s);
-}
-
-TEST_F(RegistryContractTest, EnumeratesSubkeysInNameOrderAndEveryValue) {
-    RegistryKey key = Make("Enum");
-    for (const char* sub : {"charlie", "Alpha", "bravo\\nested"})
-        Make(std::string("Enum\\") + sub);
-    for (const char* value : {"Zulu", "yankee", "Xray"})
-        ASSERT_EQ(Set(key, value, kRegDword, std::string(4, '\1')), kErrorSuccess);
-    EXPECT_THAT(Names(key, true), ElementsAre("Alpha", "bravo", "charlie"));
-    EXPECT_THAT(Names(key, false), ::testing::UnorderedElementsAre("Zulu", "yankee", "Xray"));
-    EXPECT_TRUE(Names(Make("Enum\\Alpha"), true).empty() && Names(Make("Enum\\Alpha"), false).empty());
 }
 
 TEST_F(RegistryContractTest, DeletesValuesAndTreesAndMovedHandlesFollow) {

@@ -65,10 +65,8 @@ int main(int argc, char** argv) {
         if (batched)
             batch.emplace();
         for (; step <= last; ++step) {
-            if (!(burst ? Step(key, step, first) : ShareRound(argv[3], static_cast<int>(step)))) {
-                std::fprintf(stderr, "step %llu failed\n", static_cast<unsigned long long>(step));
+            if (!(burst ? Step(key, step, first) : ShareRound(argv[3], static_cast<int>(step))))
                 return 1;
-            }
         }
         if ((batch && batch->End()) ||
             (burst &&

@@ -1,7 +1,6 @@
 // Test helper: writes the arguments it was given, each followed by a zero byte, to a file that appears whole.
-//   qv_argv_dump OUT ARG...            OUT receives ARG...
-//   qv_argv_dump --after GO OUT ARG... waits up to 30 s for the file GO first; OUT then starts with "go"
-//                                      or "timeout"
+//   qv_argv_dump [--after GO] OUT ARG...  with --after, first waits up to 30 s for the file GO; OUT then
+//                                         starts with "go" or "timeout"
 #include <chrono>
 #include <filesystem>
 #include <fstream>
