@@ -156,64 +156,61 @@ TEST(KeyStoreFilesTest, AStoreWithoutWriteBitsReadsAndRefusesWrites) {
 }
 
 // Kills the writer at random moments; the store must be sound and hold whole steps up to one it reported.
-void KillTheWriterAgainAndAgain(int rounds, bool batched) {
-    TempMachine machine;
-    const unsigned seed = std::random_device()();
-    std::mt19937 random(seed);
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::uint64_t start = 1;
-    bool written[kCrashValues] = {}; // a value once in the store is never missing again
-    for (int round = 0; round < rounds; ++round) {
-        SCOPED_TRACE("round " + std::to_string(round));
-        FILE* out = StartWriter({machine.Str(), "burst", std::to_string(start), batched ? "batch" : ""});
-        int pid = 0;
-        unsigned long long finished = 0; // killed some time after its first finished step
-        ASSERT_TRUE(out && std::fscanf(out, "%d %llu", &pid, &finished) == 2 && pid > 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
-        ::kill(pid, SIGKILL);
-        while (std::fscanf(out, "%llu", &finished) == 1) {
-        }
-        ASSERT_TRUE(WIFSIGNALED(::pclose(out))) << "the writer stopped by itself";
-        LeaveStore();
-        RegistryKey values, trees;
-        ASSERT_EQ(values.Open(kCrashKey, RegAccess::Read), kErrorSuccess);
-        ASSERT_EQ(IntegrityCheck(machine.Path() / "registry.db"), "ok");
-        std::uint64_t steps[kCrashValues] = {}, committed = 0; // the last step of this round in the store
-        for (int v = 0; v < kCrashValues; ++v) {
-            const auto bytes = Get(values, "v" + std::to_string(v));
-            if (!bytes && !written[v])
-                continue;
-            written[v] = true;
-            const auto step = ReadRecord(bytes.value_or(""));
-            ASSERT_TRUE(step && *step % kCrashValues == static_cast<std::uint64_t>(v))
-                << "v" << v << " is torn";
-            steps[v] = *step;
-            committed = *step >= start ? std::max(committed, *step) : committed;
-        }
-        // The last step the writer saw finished is in the store, and so is every step before it.
-        ASSERT_GE(committed, finished);
-        for (std::uint64_t v = 0; v < kCrashValues; ++v) {
-            const std::uint64_t back = (committed + kCrashValues - v) % kCrashValues;
-            EXPECT_TRUE(committed >= start + back ? steps[v] == committed - back : steps[v] < start)
-                << "v" << v << " holds step " << steps[v] << ", the last is " << committed;
-        }
-        // Trees are made and deleted whole, and none is ahead of the values.
-        std::vector<std::string> names; // none before the first tree
-        EXPECT_TRUE(trees.Open(std::string(kCrashKey) + "\\Trees", RegAccess::Read) ||
-                    !trees.SubKeyNames(names));
-        for (const std::string& name : names) {
-            const std::uint64_t number = std::stoull(name.substr(1));
-            EXPECT_EQ(RegistryKey().Open(CrashTree(number) + "\\A\\B", RegAccess::Read), kErrorSuccess)
-                << name;
-            EXPECT_TRUE(number < start || number <= committed) << name << " of " << committed;
-        }
-        start = finished + 1000; // later steps carry higher numbers than anything written so far
-    }
-}
-
 TEST(KeyStoreProcessTest, AWriterKilledAtAnyMomentLeavesAWholeStoreWithoutTheBatchUnderWay) {
-    KillTheWriterAgainAndAgain(30, false);
-    KillTheWriterAgainAndAgain(15, true);
+    for (const bool batched : {false, true}) {
+        TempMachine machine;
+        const unsigned seed = std::random_device()();
+        std::mt19937 random(seed);
+        SCOPED_TRACE("seed " + std::to_string(seed) + (batched ? ", batched" : ""));
+        std::uint64_t start = 1;
+        bool written[kCrashValues] = {}; // a value once in the store is never missing again
+        for (int round = 0; round < (batched ? 15 : 30); ++round) {
+            SCOPED_TRACE("round " + std::to_string(round));
+            FILE* out = StartWriter({machine.Str(), "burst", std::to_string(start), batched ? "batch" : ""});
+            int pid = 0;
+            unsigned long long finished = 0; // killed some time after its first finished step
+            ASSERT_TRUE(out && std::fscanf(out, "%d %llu", &pid, &finished) == 2 && pid > 0);
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
+            ::kill(pid, SIGKILL);
+            while (std::fscanf(out, "%llu", &finished) == 1) {
+            }
+            ASSERT_TRUE(WIFSIGNALED(::pclose(out))) << "the writer stopped by itself";
+            LeaveStore();
+            RegistryKey values, trees;
+            ASSERT_EQ(values.Open(kCrashKey, RegAccess::Read), kErrorSuccess);
+            ASSERT_EQ(IntegrityCheck(machine.Path() / "registry.db"), "ok");
+            std::uint64_t steps[kCrashValues] = {}, committed = 0; // the last step of this round in the store
+            for (int v = 0; v < kCrashValues; ++v) {
+                const auto bytes = Get(values, "v" + std::to_string(v));
+                if (!bytes && !written[v])
+                    continue;
+                written[v] = true;
+                const auto step = ReadRecord(bytes.value_or(""));
+                ASSERT_TRUE(step && *step % kCrashValues == static_cast<std::uint64_t>(v))
+                    << "v" << v << " is torn";
+                steps[v] = *step;
+                committed = *step >= start ? std::max(committed, *step) : committed;
+            }
+            // The last step the writer saw finished is in the store, and so is every step before it.
+            ASSERT_GE(committed, finished);
+            for (std::uint64_t v = 0; v < kCrashValues; ++v) {
+                const std::uint64_t back = (committed + kCrashValues - v) % kCrashValues;
+                EXPECT_TRUE(committed >= start + back ? steps[v] == committed - back : steps[v] < start)
+                    << "v" << v << " holds step " << steps[v] << ", the last is " << committed;
+            }
+            // Trees are made and deleted whole, and none is ahead of the values.
+            std::vector<std::string> names; // none before the first tree
+            EXPECT_TRUE(trees.Open(std::string(kCrashKey) + "\\Trees", RegAccess::Read) ||
+                        !trees.SubKeyNames(names));
+            for (const std::string& name : names) {
+                const std::uint64_t number = std::stoull(name.substr(1));
+                EXPECT_EQ(RegistryKey().Open(CrashTree(number) + "\\A\\B", RegAccess::Read), kErrorSuccess)
+                    << name;
+                EXPECT_TRUE(number < start || number <= committed) << name << " of " << committed;
+            }
+            start = finished + 1000; // later steps carry higher numbers than anything written so far
+        }
+    }
 }
 
 // Three writers of the same keys at once (two in batches or not), racing to create the store too.

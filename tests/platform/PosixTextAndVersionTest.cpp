@@ -28,13 +28,10 @@ TEST(OsVersionTest, RecordReadsTheMachinesCurrentVersionOrFallsBackTo2003) {
         SCOPED_TRACE(bytes);
         test::TempMachine machine;
         RegistryKey key;
-        if (type != 0) {
-            ASSERT_EQ(key.Create("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", RegAccess::ReadWrite),
-                      kErrorSuccess);
-            ASSERT_EQ(
-                key.SetValue("CurrentVersion", type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
-                kErrorSuccess);
-        }
+        const auto size = static_cast<std::uint32_t>(bytes.size());
+        ASSERT_TRUE(type == 0 ||
+                    (!key.Create("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", RegAccess::ReadWrite) &&
+                     !key.SetValue("CurrentVersion", type, bytes.data(), size)));
         OsVersion::Set(6, 3);
         OsVersion::Record();
         EXPECT_EQ(std::tuple(OsVersion::Major(), OsVersion::Minor(), OsVersion::IsIis6()),

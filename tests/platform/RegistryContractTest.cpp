@@ -142,9 +142,8 @@ TEST_F(RegistryContractTest, ReadHelpersTakeWholeBoundedAndTextValues) {
     });
     for (long result = kErrorSuccess; !done && (result == kErrorSuccess || result == kErrorFileNotFound);) {
         result = key.ReadValue("Moving", nullptr, data);
-        EXPECT_TRUE(
-            result == kErrorFileNotFound ||
-            (result == kErrorSuccess && (data == std::string(5, 'a') || data == std::string(5000, 'b'))))
+        const bool whole = data == std::string(5, 'a') || data == std::string(5000, 'b');
+        EXPECT_TRUE(result == kErrorFileNotFound || (result == kErrorSuccess && whole))
             << result << " " << data.size();
     }
     writer.join();
