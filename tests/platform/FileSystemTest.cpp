@@ -43,14 +43,11 @@ TEST(FileSystemTest, StoredPathsMapIntoTheMachineAndNothingElseMaps) {
 TEST(FileSystemTest, CreatesEveryMissingDirectoryAndIgnoresFailures) {
     TempMachine machine;
     const std::string base = machine.Str() + kPathSeparator, sep(1, kPathSeparator);
-    const auto isDirectory = [](const std::string& path) {
-        return std::filesystem::is_directory(FileSystem::Native(path));
-    };
     // Nested, with a trailing separator, spaces and non-ASCII letters; "/" separates on both platforms.
     for (const std::string& path : {base + "a" + sep + "b" + sep + "c",
                                     base + "Log Files" + sep + "W3SVC\xc3\xa9" + sep, base + "x/y/z"}) {
         FileSystem::CreateDirectoryPath(path);
-        EXPECT_TRUE(isDirectory(path)) << path;
+        EXPECT_TRUE(std::filesystem::is_directory(FileSystem::Native(path))) << path;
     }
     // A file in the way is left alone, and nothing is made below it.
     const std::string file = base + "blocker";
@@ -61,7 +58,7 @@ TEST(FileSystemTest, CreatesEveryMissingDirectoryAndIgnoresFailures) {
     // Where drives are mapped into the machine directory, a drive path lands there.
     if (kPathSeparator == '/') {
         FileSystem::CreateDirectoryPath("D:\\a\\b\\c");
-        EXPECT_TRUE(isDirectory(machine.Str() + "/drive_d/a/b/c"));
+        EXPECT_TRUE(std::filesystem::is_directory(machine.Str() + "/drive_d/a/b/c"));
     }
 }
 

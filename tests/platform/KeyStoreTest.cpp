@@ -79,9 +79,7 @@ TEST(KeyStoreFilesTest, MadeWhenMissingOrEmptyAndNeverTouchedWhenNoHealthyStore)
     LeaveStore();
     EXPECT_EQ(key.Open(kKey, RegAccess::Read), kErrorSuccess);
     EXPECT_EQ(ReadWholeFile(empty.Path() / "registry.db").substr(0, 18), healthy.substr(0, 18));
-    ASSERT_GE(healthy.size(), 100u);
-    const std::size_t pageSize =
-        (static_cast<unsigned char>(healthy[16]) << 8) | static_cast<unsigned char>(healthy[17]);
+    const std::size_t pageSize = std::uint8_t(healthy.at(16)) * 256 + std::uint8_t(healthy.at(17));
     ASSERT_GE(healthy.size(), 3 * pageSize);
     const auto changed = [](std::string bytes, std::size_t at, const std::string& to) {
         return bytes.replace(at, to.size(), to);
@@ -249,8 +247,7 @@ std::string Elsewhere(const TempMachine& machine, const char* name) {
     std::string bytes;
     for (int c; out && (c = std::fgetc(out)) != EOF;)
         bytes += static_cast<char>(c);
-    const int status = out ? ::pclose(out) : -1;
-    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const int status = out ? ::pclose(out) : -1, code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return code == 0 ? bytes : code == 3 ? "(missing)" : "(reader failed)";
 }
 

@@ -29,9 +29,9 @@ TEST(OsVersionTest, RecordReadsTheMachinesCurrentVersionOrFallsBackTo2003) {
         test::TempMachine machine;
         RegistryKey key;
         const auto size = static_cast<std::uint32_t>(bytes.size());
-        ASSERT_TRUE(type == 0 ||
-                    (!key.Create("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", RegAccess::ReadWrite) &&
-                     !key.SetValue("CurrentVersion", type, bytes.data(), size)));
+        const char* path = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+        ASSERT_TRUE(type == 0 || (!key.Create(path, RegAccess::ReadWrite) &&
+                                  !key.SetValue("CurrentVersion", type, bytes.data(), size)));
         OsVersion::Set(6, 3);
         OsVersion::Record();
         EXPECT_EQ(std::tuple(OsVersion::Major(), OsVersion::Minor(), OsVersion::IsIis6()),
