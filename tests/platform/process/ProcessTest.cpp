@@ -54,8 +54,8 @@ TEST(ProcessSplit, BackslashesAndQuotesFollowTheWindowsRules) {
     for (const auto& [line, args] : cases)
         EXPECT_EQ(Process::SplitCommandLine(line), args) << line;
     // QuoteArgument's text splits back whole; a quotation mark is escaped on POSIX, refused on Windows.
-    for (const std::string text : {"plain", "with space", "ends in \\", "C:\\dir\\\\", "\\\\server\\share",
-                                   "", "say \"hi\"", "a\\\"b\\", "\"\\\\\""}) {
+    for (const std::string text : {"plain", " ", "\t", "ends in \\", "C:\\dir\\\\", "\\\\server\\share", "",
+                                   "with space", "say \"hi\"", "a\\\"b\\", "\"\\\\\"", R"(a\\" b)"}) {
         const std::optional<std::string> quoted = Process::QuoteArgument(text);
         EXPECT_EQ(quoted.has_value(), kPathSeparator == '/' || text.find('"') == std::string::npos) << text;
         if (quoted) {
