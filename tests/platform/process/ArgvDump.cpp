@@ -1,8 +1,6 @@
-// Test helper: writes the arguments it was given, each followed by a zero byte, to a file, so that a test can
-// see exactly what arrived. The file appears whole (written aside, then renamed).
-//   qv_argv_dump OUT ARG...            OUT receives ARG...
-//   qv_argv_dump --after GO OUT ARG... waits up to 30 s for the file GO first; OUT then starts with "go"
-//                                      or "timeout"
+// Test helper: writes the arguments it was given, each followed by a zero byte, to a file that appears whole.
+//   qv_argv_dump [--after GO] OUT ARG...  with --after, first waits up to 30 s for the file GO; OUT then
+//                                         starts with "go" or "timeout"
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -17,16 +15,13 @@ int main(int argc, char** argv) {
         return 2;
     for (int wait = 0; after && !fs::exists(argv[2]) && wait < 3000; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const fs::path out = argv[first];
-    const fs::path part = out.string() + ".part";
+    const fs::path out = argv[first], part = out.string() + ".part";
     {
         std::ofstream file(part, std::ios::binary);
         if (after)
             file << (fs::exists(argv[2]) ? "go" : "timeout") << '\0';
         for (int i = first + 1; i < argc; ++i)
             file << argv[i] << '\0';
-        if (!file)
-            return 1;
     }
     std::error_code error;
     fs::rename(part, out, error);

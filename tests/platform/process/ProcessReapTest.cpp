@@ -26,7 +26,6 @@ TEST(ProcessReap, FinishedChildrenLeaveNoZombiesAndOthersChildrenAreLeftToThem) 
     const fs::path dir = fs::temp_directory_path() / ("qv-reap-" + std::to_string(std::random_device()()));
     fs::create_directories(dir);
     const pid_t own = fork();
-    ASSERT_GE(own, 0);
     if (own == 0)
         _exit(7);
     for (int i = 0; i < 6; ++i) {
@@ -35,8 +34,7 @@ TEST(ProcessReap, FinishedChildrenLeaveNoZombiesAndOthersChildrenAreLeftToThem) 
         ASSERT_TRUE(WaitUntil([&] { return fs::exists(out); }));
     }
     int status = 0;
-    ASSERT_EQ(waitpid(own, &status, 0), own);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7);
+    EXPECT_TRUE(waitpid(own, &status, 0) == own && WIFEXITED(status) && WEXITSTATUS(status) == 7);
     // No child is a zombie; they stay unreaped (WNOWAIT).
     EXPECT_TRUE(WaitUntil([] {
         siginfo_t info{};

@@ -1,8 +1,14 @@
-// Narrow text on Windows is the ANSI code page: Western (1252) in one run, Japanese Shift-JIS (932) in the
-// other.
+// Win32: narrow text is the ANSI code page (1252 or 932, by run); the version is the true one.
+#include "platform/OsVersion.h"
+#include "platform/RegistryKey.h"
 #include "platform/TextCodec.h"
+#include "platform/WinError.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <tuple>
 
 namespace qv {
 namespace {
@@ -25,10 +31,26 @@ TEST(TextCodecCp932Test, ConvertsShiftJisAndNeverCutsAPairInTwo) {
     const std::size_t kept[] = {0, 1, 1, 3, 3, 5, 6, 7}; // bytes kept for a limit of 0 to 7
     for (std::size_t max = 0; max < std::size(kept); ++max)
         EXPECT_EQ(TextCodec::Cut(text, max), text.substr(0, kept[max])) << max;
-    // A trail byte can look like a lead byte: pairs are found from the start, not by looking back.
+    // A trail byte can look like a lead byte, and a lead byte with nothing after it stands alone.
     EXPECT_EQ(TextCodec::Cut("\x82\x82\x82\xA0", 3), "\x82\x82");
-    // A lead byte with nothing after it stands alone.
     EXPECT_EQ(TextCodec::Cut("ab\x82", 2), "ab");
+}
+
+TEST(OsVersionWin32Test, RecordsTheVersionTheSystemRecordsForItself) {
+    // Windows 10 and later keep their version as two numbers, older ones only as the text "6.1".
+    RegistryKey key;
+    ASSERT_EQ(key.Open("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", RegAccess::Read), kErrorSuccess);
+    std::uint32_t major = 0, minor = 0, size = sizeof major;
+    std::string text;
+    if (key.QueryValue("CurrentMajorVersionNumber", nullptr, &major, &size) == kErrorSuccess) {
+        ASSERT_EQ(key.QueryValue("CurrentMinorVersionNumber", nullptr, &minor, &size), kErrorSuccess);
+    } else {
+        ASSERT_EQ(key.ReadText("CurrentVersion", 16, text), kErrorSuccess);
+        ASSERT_EQ(std::sscanf(text.c_str(), "%u.%u", &major, &minor), 2) << text;
+    }
+    OsVersion::Record();
+    EXPECT_EQ(std::tuple(OsVersion::Major(), OsVersion::Minor(), OsVersion::IsIis6()),
+              std::tuple(static_cast<int>(major), static_cast<int>(minor), major == 5 && minor >= 2));
 }
 
 } // namespace
