@@ -8,16 +8,16 @@
 #include "logviewer/core/ViewerLayout.h"
 #include "logviewer/core/ViewerTemplate.h"
 #include "logviewer/parse/LogParser.h"
+#include "settings/ProductKeys.h"
 #include "ui_ViewerDialog.h"
+#include "widgets/DialogUnits.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
@@ -34,6 +34,11 @@ constexpr int kFindDelay = 200;   // ms of quiet typing before the filter runs
 constexpr int kStatusTime = 5000; // ms an export's outcome stays
 constexpr int kProgressSteps = 1000;
 
+// The window's place ("win") and its column widths ("cols") are kept below the dialog key.
+constexpr auto kPlacementKey = KeyBelow(kDialogKeyPath, "Log");
+constexpr const char* kWindowValue = "win";
+constexpr const char* kColumnsValue = "cols";
+
 QString SuggestedExportName(const LogFileEntry* entry) {
     QString directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (directory.isEmpty())
@@ -47,13 +52,17 @@ QRect ToQRect(const ViewerRect& rect) {
     return QRect(rect.left, rect.top, rect.width, rect.height);
 }
 
+ViewerRect ToViewerRect(const QRect& rect) {
+    return ViewerRect{rect.left(), rect.top(), rect.width(), rect.height()};
+}
+
 } // namespace
 
 ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requestedSite, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::ViewerDialog>()),
-      m_selection(std::move(sites), requestedSite), m_model(new LogTableModel(this)),
-      m_loader(new ViewerLoadTask(this)), m_filter(new ViewerFilterTask(this)),
-      m_exporter(new ViewerExportTask(this)) {
+      m_selection(std::move(sites), requestedSite), m_placement(kPlacementKey.data()),
+      m_model(new LogTableModel(this)), m_loader(new ViewerLoadTask(this)),
+      m_filter(new ViewerFilterTask(this)), m_exporter(new ViewerExportTask(this)) {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -82,7 +91,6 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
     });
 
     PlaceTemplateControls();
-    m_placement.Load();
     SetUpList();
 
     connect(m_loader, &ViewerLoadTask::opened, this, [this](std::shared_ptr<const LogFile> file) {
@@ -149,8 +157,10 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
     }
     m_started = true;
     // Without sites there is nothing to show: the window keeps its first place.
-    if (haveSites && m_placement.Window())
-        RestoreWindow(*m_placement.Window());
+    if (haveSites) {
+        if (const auto kept = m_placement.ReadRect(kWindowValue))
+            RestoreWindow(*kept);
+    }
     ApplyLayout();
     UpdateCount();
     if (haveSites)
@@ -161,10 +171,8 @@ ViewerDialog::~ViewerDialog() = default;
 
 void ViewerDialog::PlaceTemplateControls() {
     const QFontMetrics metrics(font());
-    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    const QSize base((metrics.horizontalAdvance(alphabet) / 26 + 1) / 2, metrics.height());
     const ViewerTemplate places = ViewerTemplate::ForFont(
-        base.width(), base.height(), metrics.horizontalAdvance(m_ui->labelSites->text()) + 2,
+        DialogUnits::ForFont(font()), metrics.horizontalAdvance(m_ui->labelSites->text()) + 2,
         metrics.horizontalAdvance(m_ui->labelFiles->text()) + 2);
     m_ui->labelSites->setGeometry(ToQRect(places.siteLabel));
     m_ui->comboSites->setGeometry(ToQRect(places.siteList));
@@ -172,7 +180,7 @@ void ViewerDialog::PlaceTemplateControls() {
     m_ui->comboFiles->setGeometry(ToQRect(places.fileList));
     m_ui->buttonRefresh->setGeometry(ToQRect(places.refresh));
     resize(QSize(places.clientWidth, places.clientHeight).expandedTo(minimumSize()));
-    m_placement = ViewerPlacement(places.columns);
+    m_defaultColumns = QList<int>(places.columns.begin(), places.columns.end());
 }
 
 void ViewerDialog::SetUpList() {
@@ -186,9 +194,7 @@ void ViewerDialog::SetUpList() {
     header->setSectionResizeMode(QHeaderView::Interactive);
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(1);
-    const auto& columns = m_placement.Columns();
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        header->resizeSection(static_cast<int>(i), columns[i]);
+    WindowPlacement::ResizeSections(header, m_placement.ReadWidths(kColumnsValue, m_defaultColumns));
     // Rows of one height, fixed, so that millions of them cost the view nothing per row.
     QHeaderView* rows = list->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
@@ -330,23 +336,13 @@ void ViewerDialog::ApplyLayout() {
     m_ui->buttonExport->setGeometry(ToQRect(layout.exportButton));
 }
 
-void ViewerDialog::RestoreWindow(const WindowRect& rect) {
-    const QRect place = ToQRect(ViewerLayout::RestoredWindow(rect));
-    // A place that no screen shows any more (a monitor removed) keeps only the size.
-    if (QGuiApplication::screenAt(place.center()))
-        setGeometry(place);
-    else
-        resize(place.size());
+void ViewerDialog::RestoreWindow(const QRect& kept) {
+    WindowPlacement::MoveOntoScreen(this, ToQRect(ViewerLayout::RestoredWindow(ToViewerRect(kept))));
 }
 
 void ViewerDialog::SaveLayout() {
-    std::array<std::int32_t, 8> columns{};
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        columns[i] = m_ui->tableLog->horizontalHeader()->sectionSize(static_cast<int>(i));
-    m_placement.SetColumns(columns);
-    const QRect place = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    m_placement.SetWindow(
-        WindowRect{place.left(), place.top(), place.left() + place.width(), place.top() + place.height()});
+    m_placement.SetRect(kWindowValue, WindowPlacement::NormalPlace(this));
+    m_placement.SetWidths(kColumnsValue, WindowPlacement::SectionWidths(m_ui->tableLog->horizontalHeader()));
     m_placement.Save();
 }
 

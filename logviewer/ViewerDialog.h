@@ -2,11 +2,12 @@
 // The Log Viewer's window: a site, one of its daily log files, and that file's rows in eight columns. Files
 // are read off the window's thread and show their first rows while the rest is read; a find box narrows the
 // rows and Export writes the shown rows as CSV.
-#include "logviewer/core/ViewerPlacement.h"
 #include "logviewer/core/ViewerSelection.h"
 #include "logviewer/core/ViewerSite.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QDialog>
+#include <QList>
 #include <QTimer>
 
 #include <cstdint>
@@ -71,7 +72,7 @@ private:
     void ApplyFilter();
     void OnExport();
     void ApplyLayout();
-    void RestoreWindow(const WindowRect& rect);
+    void RestoreWindow(const QRect& kept);
     void SaveLayout();
     void UpdateCount();
     void UpdateProgress();
@@ -79,7 +80,8 @@ private:
 
     std::unique_ptr<Ui::ViewerDialog> m_ui;
     ViewerSelection m_selection;
-    ViewerPlacement m_placement;
+    WindowPlacement m_placement;
+    QList<int> m_defaultColumns; // for the window's font
     LogTableModel* m_model = nullptr;
     ViewerLoadTask* m_loader = nullptr;
     ViewerFilterTask* m_filter = nullptr;

@@ -27,9 +27,8 @@ ViewerLayout ViewerLayout::ForClient(int width, int height) {
     return layout;
 }
 
-ViewerRect ViewerLayout::RestoredWindow(const WindowRect& kept) {
-    return {kept.left, kept.top, std::max(kept.right - kept.left, kMinimumWidth),
-            std::max(kept.bottom - kept.top, kMinimumHeight)};
+ViewerRect ViewerLayout::RestoredWindow(const ViewerRect& kept) {
+    return {kept.left, kept.top, std::max(kept.width, kMinimumWidth), std::max(kept.height, kMinimumHeight)};
 }
 
 } // namespace qv

@@ -3,7 +3,6 @@
 // 75 at the top and 40 at the bottom; OK (75 x 23) stays centred 30 pixels above the bottom edge. The find
 // box, the row count and Export share OK's row: the find box left of OK, the count and Export right of it;
 // the progress bar stands where the count does while a file is read.
-#include "ViewerPlacement.h"
 #include "ViewerRect.h"
 
 namespace qv {
@@ -21,7 +20,7 @@ struct ViewerLayout {
 
     static ViewerLayout ForClient(int width, int height);
     // The window's place as it was kept, at least the minimum size.
-    static ViewerRect RestoredWindow(const WindowRect& kept);
+    static ViewerRect RestoredWindow(const ViewerRect& kept);
 };
 
 } // namespace qv

@@ -1,7 +1,5 @@
 #include "ViewerTemplate.h"
 
-#include "ViewerPlacement.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -15,18 +13,9 @@ constexpr int kLabelGap = 6;
 // The list's band at the top is this high whatever the font: the lists stay inside it.
 constexpr int kTopBand = 75;
 
-struct Units {
-    int baseX;
-    int baseY;
-    int X(int dlu) const { return static_cast<int>(std::lround(dlu * baseX / 4.0)); }
-    int Y(int dlu) const { return static_cast<int>(std::lround(dlu * baseY / 8.0)); }
-};
-
 } // namespace
 
-ViewerTemplate ViewerTemplate::ForFont(int baseWidth, int baseHeight, int siteLabelWidth,
-                                       int fileLabelWidth) {
-    const Units units{std::max(baseWidth, 1), std::max(baseHeight, 1)};
+ViewerTemplate ViewerTemplate::ForFont(const DialogUnits& units, int siteLabelWidth, int fileLabelWidth) {
     ViewerTemplate result;
     // A drop-down list is as high as the font needs (the template's 73 units include the open list); a
     // label stands level with its list.
@@ -43,10 +32,9 @@ ViewerTemplate ViewerTemplate::ForFont(int baseWidth, int baseHeight, int siteLa
                       units.X(50), refreshHeight};
     result.clientWidth = units.X(348) + push;
     result.clientHeight = units.Y(236);
-    const double scale = static_cast<double>(units.baseX) / kTemplateBaseX;
+    const double scale = static_cast<double>(units.BaseX()) / kTemplateBaseX;
     for (std::size_t i = 0; i < result.columns.size(); ++i)
-        result.columns[i] =
-            static_cast<std::int32_t>(std::lround(ViewerPlacement::kDefaultColumns[i] * scale));
+        result.columns[i] = static_cast<std::int32_t>(std::lround(kDefaultColumns[i] * scale));
     const int overflow = result.fileList.Bottom() + 2 - kTopBand;
     if (overflow > 0) {
         const int up = std::min(overflow, result.siteList.top - 2);

@@ -4,6 +4,7 @@
 // of its height down). A label as wide as its text pushes its drop-down list right where a wide font needs
 // it, so that no label is cut.
 #include "ViewerRect.h"
+#include "widgets/DialogUnits.h"
 
 #include <array>
 #include <cstdint>
@@ -22,8 +23,11 @@ struct ViewerTemplate {
     // The default column widths, made for the template's own font, for this one.
     std::array<std::int32_t, 8> columns{};
 
-    // The font's average character width and height in pixels; the labels' text widths.
-    static ViewerTemplate ForFont(int baseWidth, int baseHeight, int siteLabelWidth, int fileLabelWidth);
+    // The column widths for the template's font, 6 pixels wide.
+    static constexpr std::array<std::int32_t, 8> kDefaultColumns = {70, 60, 100, 100, 200, 200, 100, 100};
+
+    // The window font's dialog units; the labels' text widths.
+    static ViewerTemplate ForFont(const DialogUnits& units, int siteLabelWidth, int fileLabelWidth);
 };
 
 } // namespace qv

@@ -1,11 +1,7 @@
 #include "logviewer/core/ViewerCommandLine.h"
 #include "logviewer/core/ViewerLayout.h"
-#include "logviewer/core/ViewerPlacement.h"
 #include "logviewer/core/ViewerSelection.h"
 #include "logviewer/core/ViewerTemplate.h"
-#include "platform/RegistryKey.h"
-#include "platform/WinError.h"
-#include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
 
@@ -99,14 +95,15 @@ TEST(ViewerLayout, ControlsShareTheBottomRowWithoutOverlap) {
         EXPECT_FALSE(layout.find.Intersects(layout.count));
     }
     // A kept place smaller than the window can be keeps its corner and grows.
-    EXPECT_EQ(ViewerLayout::RestoredWindow({10, 20, 110, 1020}), (ViewerRect{10, 20, 400, 1000}));
+    EXPECT_EQ(ViewerLayout::RestoredWindow({10, 20, 100, 1000}), (ViewerRect{10, 20, 400, 1000}));
 }
 
 TEST(ViewerTemplate, LabelsAreNotCutAndTheListsStayInTheirBand) {
     // Base units and label widths of small, usual, wide and large fonts.
     const int fonts[][4] = {{4, 10, 20, 20}, {6, 13, 60, 40}, {7, 15, 200, 150}, {9, 16, 90, 60}};
     for (const auto& [baseX, baseY, siteLabel, fileLabel] : fonts) {
-        const ViewerTemplate places = ViewerTemplate::ForFont(baseX, baseY, siteLabel, fileLabel);
+        const ViewerTemplate places =
+            ViewerTemplate::ForFont(DialogUnits(baseX, baseY), siteLabel, fileLabel);
         EXPECT_LT(places.siteLabel.Right(), places.siteList.left) << baseX;
         EXPECT_LT(places.fileLabel.Right(), places.fileList.left) << baseX;
         EXPECT_GE(places.siteLabel.width, siteLabel);
@@ -116,32 +113,6 @@ TEST(ViewerTemplate, LabelsAreNotCutAndTheListsStayInTheirBand) {
         EXPECT_LE(places.refresh.Right(), places.clientWidth) << baseX;
     }
     // The column widths were made for a font 6 pixels wide.
-    EXPECT_EQ(ViewerTemplate::ForFont(6, 13, 0, 0).columns, ViewerPlacement::kDefaultColumns);
-    EXPECT_EQ(ViewerTemplate::ForFont(9, 20, 0, 0).columns[4], 300);
-}
-
-TEST(ViewerPlacement, ValuesThatCannotBeReadKeepTheDefaults) {
-    test::TempMachine machine;
-    // Windows keeps no machine of its own: a key from an earlier run goes first.
-    RegistryKey::DeleteTree(ViewerPlacement::kKey);
-    ViewerPlacement first;
-    first.Load();
-    EXPECT_FALSE(first.Window().has_value());
-    EXPECT_EQ(first.Columns(), ViewerPlacement::kDefaultColumns);
-    first.SetWindow({10, 20, 610, 470});
-    first.Save();
-
-    // Values of another size keep the defaults; a width below 1 falls back to its column's default.
-    RegistryKey key;
-    ASSERT_EQ(key.Open(ViewerPlacement::kKey, RegAccess::Write), kErrorSuccess);
-    const std::int32_t shortWindow[2] = {1, 2};
-    key.SetValue("win", kRegBinary, shortWindow, sizeof(shortWindow));
-    const std::int32_t columns[8] = {0, -5, 30, 40, 50, 60, 70, 80};
-    key.SetValue("cols", kRegBinary, columns, sizeof(columns));
-    key.Close();
-    ViewerPlacement second;
-    second.Load();
-    EXPECT_FALSE(second.Window().has_value());
-    EXPECT_EQ(second.Columns(), (std::array<std::int32_t, 8>{70, 60, 30, 40, 50, 60, 70, 80}));
-    RegistryKey::DeleteTree(ViewerPlacement::kKey);
+    EXPECT_EQ(ViewerTemplate::ForFont(DialogUnits(6, 13), 0, 0).columns, ViewerTemplate::kDefaultColumns);
+    EXPECT_EQ(ViewerTemplate::ForFont(DialogUnits(9, 20), 0, 0).columns[4], 300);
 }
