@@ -24,13 +24,6 @@ QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon 
     QMessageBox box(icon, request.title, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
-    // QMessageBox finds Escape's button by role; name it so that Yes/No asks answer No, not nothing.
-    for (const QMessageBox::StandardButton escape : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok}) {
-        if (buttons.testFlag(escape)) {
-            box.setEscapeButton(escape);
-            break;
-        }
-    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
