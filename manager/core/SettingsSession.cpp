@@ -92,7 +92,7 @@ std::vector<int> SettingsSession::ValueEdited() {
 
 std::vector<int> SettingsSession::ToggleEnable() {
     SiteSettings& values = m_combined.Values();
-    values.EnableDisable = values.EnableDisable == 0 ? 1 : 0;
+    values.EnableDisable = EnableBoxState() == 0 ? 1 : 0;
     return ValueEdited();
 }
 

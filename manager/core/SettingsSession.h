@@ -17,6 +17,7 @@
 #include "SettingsApplier.h"
 #include "SiteRows.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,9 @@ public:
     explicit SettingsSession(SettingsStore& store,
                              const std::optional<std::string>& callerTitle = std::nullopt);
 
+    SettingsSession(const SettingsSession&) = delete;
+    SettingsSession& operator=(const SettingsSession&) = delete;
+
     const SiteRows& Rows() const { return m_rows; }
     const RowSelection& Selection() const { return m_selection; }
     // The base row, which carries the arrow; kNoRow when there is no base.
@@ -60,6 +64,9 @@ public:
     ListChangeFlags& Lists() { return m_lists; }
     const ListChangeFlags& Lists() const { return m_lists; }
 
+    // The enable box: 0 unchecked (also without a base), 1 checked, 2 indeterminate. The context menu's
+    // "Enabled" is checked when it is not 0.
+    std::int32_t EnableBoxState() const { return HasBase() ? m_combined.Values().EnableDisable : 0; }
     std::string EnableText() const;
     ControlStates UpdateControlStates() const;
 

@@ -136,6 +136,7 @@ TEST(SettingsSession, ComparisonMarksWhatDiffersAcrossTheAffectedRecords) {
     session.SelectionChanged(2, {});
     EXPECT_FALSE(session.HasBase());
     EXPECT_EQ(session.ShownRow(), None);
+    EXPECT_EQ(session.EnableBoxState(), 0);
     EXPECT_EQ(session.UpdateControlStates(), ControlStates{});
 }
 
