@@ -1,8 +1,9 @@
 #pragma once
-// Records of a small server for the session tests: the default entry and sites 1, 3 and 4.
+// A small server for the session tests: the default entry and sites 1, 3 and 4 (rows 2, 3 and 4), all
+// enabled.
 #include "settings/SiteSettings.h"
 
-#include <memory>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -10,34 +11,25 @@ namespace qv::test {
 
 struct ManagerRecords {
     SiteSettings defaultRecord;
-    std::vector<std::unique_ptr<SiteSettings>> sites;
+    std::deque<SiteSettings> sites; // stays where it is as sites are added
+    std::vector<SiteSettings*> pointers;
 
     ManagerRecords() {
-        defaultRecord.Directory = "errors";
-        defaultRecord.LogDir = "[PROGFILES]Logs\\[SITE]";
         Add(1, "Default Web Site");
         Add(3, "Shop");
         Add(4, "Intranet");
     }
-
-    SiteSettings& Add(std::uint32_t siteId, const std::string& description) {
-        auto site = std::make_unique<SiteSettings>();
-        site->siteId = siteId;
-        site->description = description;
-        site->EnableDisable = 1;
-        site->Directory = "errors";
-        site->LogDir = "C:\\Logs\\" + std::to_string(siteId);
-        sites.push_back(std::move(site));
-        return *sites.back();
+    void Add(std::uint32_t siteId, const std::string& description) {
+        SiteSettings& site = sites.emplace_back();
+        site.siteId = siteId;
+        site.description = description;
+        site.EnableDisable = 1;
+        site.Directory = "errors";
+        site.LogDir = "C:\\Logs\\" + std::to_string(siteId);
+        pointers.push_back(&site);
     }
-
-    std::vector<SiteSettings*> Pointers() const {
-        std::vector<SiteSettings*> pointers;
-        for (const auto& site : sites)
-            pointers.push_back(site.get());
-        return pointers;
-    }
-    SiteSettings& Site(std::size_t index) { return *sites[index]; }
+    const std::vector<SiteSettings*>& Pointers() const { return pointers; }
+    SiteSettings& Site(std::size_t index) { return sites[index]; }
 };
 
 } // namespace qv::test
