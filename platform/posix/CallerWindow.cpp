@@ -48,21 +48,6 @@ void Release(Display* display) {
         XSetErrorHandler(g_previous);
 }
 
-std::string Latin1ToUtf8(const unsigned char* text, std::size_t length) {
-    std::string utf8;
-    utf8.reserve(length);
-    for (std::size_t i = 0; i < length; ++i) {
-        const unsigned char c = text[i];
-        if (c < 0x80) {
-            utf8 += static_cast<char>(c);
-        } else {
-            utf8 += static_cast<char>(0xC0 | (c >> 6));
-            utf8 += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return utf8;
-}
-
 } // namespace
 
 struct CallerWindow::Impl {
@@ -111,27 +96,19 @@ struct CallerWindow::Impl {
         return text;
     }
 
+    // STRING is Latin-1, COMPOUND_TEXT anything: Xlib converts both.
     std::string WmName() {
         XTextProperty property{};
         Status status = 0;
-        if (!Checked([&] { status = XGetWMName(display, parent, &property); }) || status == 0) {
-            if (property.value != nullptr)
-                XFree(property.value);
-            return std::string();
-        }
+        Checked([&] { status = XGetWMName(display, parent, &property); });
         std::string text;
-        if (property.encoding == XA_STRING && property.format == 8) {
-            text = Latin1ToUtf8(property.value, property.nitems);
-        } else {
-            // Compound text and the like: Xlib converts.
-            char** list = nullptr;
-            int count = 0;
-            if (Xutf8TextPropertyToTextList(display, &property, &list, &count) >= Success &&
-                list != nullptr) {
-                for (int i = 0; i < count; ++i)
-                    text += list[i];
-                XFreeStringList(list);
-            }
+        char** list = nullptr;
+        int count = 0;
+        if (status != 0 && Xutf8TextPropertyToTextList(display, &property, &list, &count) >= Success &&
+            list != nullptr) {
+            for (int i = 0; i < count; ++i)
+                text += list[i];
+            XFreeStringList(list);
         }
         if (property.value != nullptr)
             XFree(property.value);
