@@ -1,6 +1,5 @@
 #include "platform/CallerWindow.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -117,8 +116,8 @@ struct CallerWindow::Impl {
 };
 
 CallerWindow::CallerWindow(std::uint64_t handle) : m_impl(std::make_unique<Impl>()) {
-    // X window ids are 29 bits; a larger number names nothing.
-    if (handle == 0 || handle > 0xFFFFFFFFu)
+    // X resource ids have 29 bits; a larger number names nothing.
+    if (handle == 0 || handle > 0x1FFFFFFFu)
         return;
     m_impl->display = XOpenDisplay(nullptr);
     if (m_impl->display == nullptr)
