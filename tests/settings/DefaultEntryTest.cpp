@@ -3,8 +3,6 @@
 #include "settings/PathServices.h"
 #include "settings/SiteSettings.h"
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,7 +10,6 @@
 namespace qv::test {
 namespace {
 
-namespace fs = std::filesystem;
 using Items = std::vector<std::string>;
 const std::string sep(1, kPathSeparator);
 
@@ -35,7 +32,6 @@ TEST_F(DefaultEntryTest, ListsAreEmptyWithoutSitesKeyAndStoredValuesReplaceTheBu
     EXPECT_EQ(RegistryKey().Open(kSitesKey, RegAccess::Read), kErrorFileNotFound); // nothing created
     LoadDefaultEntry(record, std::string(250, 'i') + sep); // the log path is cut at 260
     EXPECT_EQ(record.LogDir, std::string(250, 'i') + sep + "Logs" + sep + "W3SV");
-
     StoreText(kSitesKey, "serverstate", "1"); // names compare without letter case
     StoreText(kSitesKey, "Directory", "Fehler\xc3\xa4");
     StoreText(kSitesKey, "LogDir", "[PROGFILES]Logs\\[SITE]\\");

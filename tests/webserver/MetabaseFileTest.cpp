@@ -9,8 +9,7 @@
 namespace qv::test {
 namespace {
 
-// Whole files, their sites and a malformed one are read in QvSitesTest; here the value forms it does not
-// hold.
+// Whole files, their sites and a malformed one are read in QvSitesTest; here the value forms those lack.
 class MetabaseFileTest : public ::testing::Test {
 protected:
     bool Parse(const std::string& keys, std::string* error) {

@@ -75,7 +75,6 @@ TEST(LogCsvWriter, WritesTheRowsOrRemovesWhatItBegan) {
     std::string field;
     LogCsvWriter::AppendField(field, "a\r\nb");
     EXPECT_EQ(field, "\"a\r\nb\"");
-
     // Stopped, midway or at the end, the file begun is removed; a place that cannot be written fails.
     for (const std::vector<std::uint32_t>& some : {rows, std::vector<std::uint32_t>{0}}) {
         EXPECT_FALSE(LogCsvWriter::WriteFile(path, file, some, goOnUntil(1)));
