@@ -34,8 +34,7 @@ QRect Place(const ViewerRect& rect) {
     return QRect(rect.left, rect.top, rect.width, rect.height);
 }
 
-class Viewer {
-public:
+struct Viewer {
     Viewer(std::vector<ViewerSite> sites, std::uint32_t requested)
         : dialog(std::make_unique<ViewerDialog>(std::move(sites), requested)) {}
 
@@ -166,7 +165,7 @@ private Q_SLOTS:
         QCOMPARE(again.dialog->geometry(), place);
     }
 
-    void findNarrowsTheRows() {
+    void findNarrowsTheRowsAndExportWritesThem() {
         Viewer viewer(m_sites, 5);
         viewer.dialog->show();
         QVERIFY(viewer.Settle());
@@ -191,18 +190,14 @@ private Q_SLOTS:
         viewer.Find()->clear();
         QVERIFY(viewer.Settle());
         QCOMPARE(viewer.Rows(), 3);
-    }
-
-    void exportWritesTheShownRows() {
+        // Export writes the rows shown to the file chosen.
         test::LogTestDirectory out;
         const std::filesystem::path csv = out.File("rows.csv");
-        Viewer viewer(m_sites, 3);
         QString suggested;
         viewer.dialog->SetExportFileChooser([&](QWidget*, const QString& name) {
             suggested = name;
             return QString::fromStdString(csv.string());
         });
-        QVERIFY(viewer.Settle());
         viewer.Find()->setText(QStringLiteral("gif"));
         QTest::keyClick(viewer.Find(), Qt::Key_Return);
         QVERIFY(viewer.Settle());

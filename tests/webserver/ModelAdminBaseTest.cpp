@@ -2,8 +2,6 @@
 
 #include "webserver/ModelAdminBase.h"
 
-#include <gtest/gtest.h>
-
 namespace qv::test {
 namespace {
 

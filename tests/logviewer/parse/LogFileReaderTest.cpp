@@ -18,6 +18,8 @@ using namespace qv;
 
 namespace {
 
+const LogFileEntry kEntry{"qv060315.log", 0, "", ""};
+
 std::vector<std::string> Lines(const LogFile& file) {
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < file.RowCount(); ++i)
@@ -50,12 +52,11 @@ void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std:
     const std::vector<std::string> expected = RowsByFieldRules(text);
     test::LogTestDirectory dir;
     dir.Write("qv060315.log", text);
-    const LogFileEntry entry{"qv060315.log", 0, "", ""};
-    EXPECT_EQ(Lines(ReadLogFile(dir.Str(), entry)), expected) << "one read";
+    EXPECT_EQ(Lines(ReadLogFile(dir.Str(), kEntry)), expected) << "one read";
     for (std::uint64_t piece : pieces) {
         for (int ahead = 0; ahead < 3; ++ahead) {
             LogFileReader reader;
-            ASSERT_TRUE(reader.Open(dir.Str(), entry));
+            ASSERT_TRUE(reader.Open(dir.Str(), kEntry));
             if (ahead)
                 reader.ReadAhead(piece, ahead == 2);
             std::size_t seen = 0;
@@ -137,7 +138,7 @@ TEST(LogFileReader, ReadingAheadStopsWhenTheReaderGoes) {
     dir.Write("qv060315.log", LogLikeLines(5, 2000));
     for (int i = 0; i < 20; ++i) {
         LogFileReader ahead;
-        ASSERT_TRUE(ahead.Open(dir.Str(), LogFileEntry{"qv060315.log", 0, "", ""}));
+        ASSERT_TRUE(ahead.Open(dir.Str(), kEntry));
         ahead.ReadAhead(1 + i * 97);
         if (i % 2)
             ahead.ReadNext(1000);
@@ -148,16 +149,15 @@ TEST(LogFileReader, ReadsTheFileAsItWasWhenOpened) {
     test::LogTestDirectory dir;
     const std::string line = "10:00:00 1.1.1.1 2.2.2.2 /a - 2\n";
     dir.Write("qv060315.log", line + line);
-    const LogFileEntry entry{"qv060315.log", 0, "", ""};
     LogFileReader grown;
-    ASSERT_TRUE(grown.Open(dir.Str(), entry));
+    ASSERT_TRUE(grown.Open(dir.Str(), kEntry));
     std::ofstream(dir.File("qv060315.log"), std::ios::binary | std::ios::app) << line;
     while (grown.ReadNext(1 << 20)) {
     }
     EXPECT_EQ(grown.File()->RowCount(), 2u);
     // A file cut short meanwhile ends where its data ends; the cut line still counts.
     LogFileReader shrunk;
-    ASSERT_TRUE(shrunk.Open(dir.Str(), entry));
+    ASSERT_TRUE(shrunk.Open(dir.Str(), kEntry));
     std::filesystem::resize_file(dir.File("qv060315.log"), line.size() + 10);
     while (shrunk.ReadNext(1 << 20)) {
     }

@@ -42,10 +42,6 @@ LogFileEntry EntryFor(const std::string& name) {
     return entry;
 }
 
-std::vector<Row> ReadRows(const std::string& directory, const std::string& name) {
-    return Rows(ReadLogFile(directory, EntryFor(name)));
-}
-
 } // namespace
 
 TEST(LogParser, EveryKindOfLine) {
@@ -76,12 +72,12 @@ TEST(LogParser, EveryKindOfLine) {
         // the last line has no line end
         Row{d, "10:00:20", file, "Dynamic", "/lastline.htm", "-", "192.168.1.27", "10.0.0.1"},
     };
-    const std::vector<Row> rows = ReadRows(kLogs + "/kinds", "qv060315.log");
+    const std::vector<Row> rows = Rows(ReadLogFile(kLogs + "/kinds", EntryFor("qv060315.log")));
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i], expected[i]) << "row " << i;
     // The same file with CR LF line ends gives the same rows.
-    EXPECT_EQ(ReadRows(kLogs + "/crlf", "qv060315.log"), rows);
+    EXPECT_EQ(Rows(ReadLogFile(kLogs + "/crlf", EntryFor("qv060315.log"))), rows);
 }
 
 TEST(LogParser, NumbersAsAtoiBoundedByTheFieldAndDatesFromTheFileName) {
