@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -35,8 +34,7 @@ QRect Place(const ViewerRect& rect) {
     return QRect(rect.left, rect.top, rect.width, rect.height);
 }
 
-class Viewer {
-public:
+struct Viewer {
     Viewer(std::vector<ViewerSite> sites, std::uint32_t requested)
         : dialog(std::make_unique<ViewerDialog>(std::move(sites), requested)) {}
 
@@ -87,7 +85,10 @@ private Q_SLOTS:
         m_machine.reset();
     }
 
-    void chosenSiteAndNewestFile() {
+    void chosenSiteNewestFileAndRefresh() {
+        const Viewer none({}, 3); // no sites: nothing listed, nothing read
+        QCOMPARE(none.Sites()->count() + none.Files()->count() + none.Rows(), 0);
+        QVERIFY(!none.dialog->Busy());
         Viewer viewer(m_sites, 3);
         viewer.dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(viewer.dialog.get()));
@@ -102,7 +103,6 @@ private Q_SLOTS:
         QCOMPARE(viewer.Cell(0, 0), QStringLiteral("2006-03-15"));
         QCOMPARE(viewer.Cell(2, 3), QStringLiteral("Dynamic"));
         QCOMPARE(viewer.Count(), QStringLiteral("3 shown of 3"));
-
         // A click on a column header keeps the file's order.
         QHeaderView* header = viewer.List()->horizontalHeader();
         const QPoint path(header->sectionViewportPosition(4) + 5, header->height() / 2);
@@ -110,7 +110,13 @@ private Q_SLOTS:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, path);
         QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/three-15a.htm"));
         QCOMPARE(viewer.Cell(1, 4), QStringLiteral("/Three-15b.gif"));
-
+        // A new day's file is listed last and not shown until it is chosen.
+        m_three->Write("qv060316.log", Line("11:00:00", "/three-16.htm", 2));
+        QTest::mouseClick(viewer.Refresh(), Qt::LeftButton);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Files()->count(), 3);
+        QCOMPARE(viewer.Files()->currentIndex(), 1);
+        QCOMPARE(viewer.Rows(), 3);
         // Choosing another site shows its newest file; choosing a file reads it.
         viewer.Sites()->setCurrentIndex(2);
         QVERIFY(viewer.Settle());
@@ -120,19 +126,6 @@ private Q_SLOTS:
         QVERIFY(viewer.Settle());
         QCOMPARE(viewer.Rows(), 1);
         QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/three-14.htm"));
-    }
-
-    void refreshKeepsThePosition() {
-        Viewer viewer(m_sites, 3);
-        QVERIFY(viewer.Settle());
-        // A new day's file is listed last and not shown until it is chosen.
-        m_three->Write("qv060316.log", Line("11:00:00", "/three-16.htm", 2));
-        QTest::mouseClick(viewer.Refresh(), Qt::LeftButton);
-        QVERIFY(viewer.Settle());
-        QCOMPARE(viewer.Files()->count(), 3);
-        QCOMPARE(viewer.Files()->currentIndex(), 1);
-        QCOMPARE(viewer.Rows(), 3);
-
         // A site without files shows "None" and no count.
         for (const char* name : {"qv060314.log", "qv060315.log", "qv060316.log"})
             std::filesystem::remove(m_three->File(name));
@@ -175,7 +168,7 @@ private Q_SLOTS:
         QCOMPARE(again.dialog->geometry(), place);
     }
 
-    void findNarrowsTheRows() {
+    void findNarrowsTheRowsAndExportWritesThem() {
         Viewer viewer(m_sites, 5);
         viewer.dialog->show();
         QVERIFY(viewer.Settle());
@@ -186,7 +179,6 @@ private Q_SLOTS:
         QCOMPARE(viewer.Cell(0, 3), QStringLiteral("Rule 12"));
         QCOMPARE(viewer.Cell(2, 3), QStringLiteral("Rule 7"));
         QCOMPARE(viewer.Count(), QStringLiteral("3 shown of 15"));
-
         // Return filters at once and does not press OK.
         viewer.Find()->setText(QStringLiteral("/NINE"));
         QTest::keyClick(viewer.Find(), Qt::Key_Return);
@@ -194,7 +186,6 @@ private Q_SLOTS:
         QVERIFY(viewer.Settle());
         QCOMPARE(viewer.Rows(), 1);
         QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/nine.htm"));
-
         // The filter stays when another file is chosen; an empty text shows every row.
         viewer.Sites()->setCurrentIndex(1);
         QVERIFY(viewer.Settle());
@@ -202,18 +193,14 @@ private Q_SLOTS:
         viewer.Find()->clear();
         QVERIFY(viewer.Settle());
         QCOMPARE(viewer.Rows(), 3);
-    }
-
-    void exportWritesTheShownRows() {
+        // Export writes the rows shown to the file chosen.
         test::LogTestDirectory out;
         const std::filesystem::path csv = out.File("rows.csv");
-        Viewer viewer(m_sites, 3);
         QString suggested;
         viewer.dialog->SetExportFileChooser([&](QWidget*, const QString& name) {
             suggested = name;
             return QString::fromStdString(csv.string());
         });
-        QVERIFY(viewer.Settle());
         viewer.Find()->setText(QStringLiteral("gif"));
         QTest::keyClick(viewer.Find(), Qt::Key_Return);
         QVERIFY(viewer.Settle());
@@ -229,7 +216,6 @@ private Q_SLOTS:
                  QStringLiteral(
                      "Date,Time,Type,Description,Path,Query String,Client IP,Server IP\r\n"
                      "2006-03-15,10:05:00,Quorvane File,Image,/Three-15b.gif,-,192.0.2.1,198.51.100.5\r\n"));
-
         // A place that cannot be written reports the failure.
         viewer.dialog->ExportTo(QString::fromStdString(out.File("missing/rows.csv").string()));
         QVERIFY(finished.wait(10000));
@@ -243,7 +229,6 @@ private Q_SLOTS:
             big += Line("08:00:00", "/big/page" + std::to_string(i) + ".htm", 2);
         m_one->Write("qv060315.log", big);
         const int bigRows = static_cast<int>(std::count(big.begin(), big.end(), '\n'));
-
         Viewer viewer(m_sites, 1);
         std::vector<int> counts;
         connect(viewer.List()->model(), &QAbstractItemModel::rowsInserted, this,
@@ -253,9 +238,7 @@ private Q_SLOTS:
         QVERIFY(counts.front() < bigRows);
         QCOMPARE(viewer.Rows(), bigRows);
         QCOMPARE(viewer.Cell(bigRows - 1, 4), QStringLiteral("/big/page%1.htm").arg(bigRows - 1));
-
-        // Choose the small file, the big one and, before it is read, the small one again: only the small
-        // one's rows show.
+        // The small file, the big one and, before that is read, the small one again: only its rows show.
         viewer.Files()->setCurrentIndex(0);
         QVERIFY(viewer.Settle());
         counts.clear();
@@ -264,20 +247,11 @@ private Q_SLOTS:
         QVERIFY(viewer.Settle());
         QCOMPARE(counts, std::vector<int>{1});
         QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/one-14.htm"));
-
         // Closing the window while the big file is read and filtered stops both.
         viewer.Find()->setText(QStringLiteral("page"));
         QTest::keyClick(viewer.Find(), Qt::Key_Return);
         viewer.Files()->setCurrentIndex(1);
         viewer.dialog.reset();
-    }
-
-    void noSitesShowsNothing() {
-        Viewer viewer({}, 3);
-        QCOMPARE(viewer.Sites()->count(), 0);
-        QCOMPARE(viewer.Files()->count(), 0);
-        QCOMPARE(viewer.Rows(), 0);
-        QVERIFY(!viewer.dialog->Busy());
     }
 };
 

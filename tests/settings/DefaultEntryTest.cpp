@@ -3,8 +3,6 @@
 #include "settings/PathServices.h"
 #include "settings/SiteSettings.h"
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,7 +10,6 @@
 namespace qv::test {
 namespace {
 
-namespace fs = std::filesystem;
 using Items = std::vector<std::string>;
 const std::string sep(1, kPathSeparator);
 
@@ -35,7 +32,6 @@ TEST_F(DefaultEntryTest, ListsAreEmptyWithoutSitesKeyAndStoredValuesReplaceTheBu
     EXPECT_EQ(RegistryKey().Open(kSitesKey, RegAccess::Read), kErrorFileNotFound); // nothing created
     LoadDefaultEntry(record, std::string(250, 'i') + sep); // the log path is cut at 260
     EXPECT_EQ(record.LogDir, std::string(250, 'i') + sep + "Logs" + sep + "W3SV");
-
     StoreText(kSitesKey, "serverstate", "1"); // names compare without letter case
     StoreText(kSitesKey, "Directory", "Fehler\xc3\xa4");
     StoreText(kSitesKey, "LogDir", "[PROGFILES]Logs\\[SITE]\\");
@@ -53,7 +49,7 @@ TEST_F(DefaultEntryTest, ListsAreEmptyWithoutSitesKeyAndStoredValuesReplaceTheBu
 
 using PathServicesTest = CleanRegistryTest;
 
-TEST_F(PathServicesTest, InstallDirectoryComesFromProgFilesWhenItFits) {
+TEST_F(PathServicesTest, InstallDirectoryComesFromProgFilesWhenItFitsAndTokensAreReplacedSiteFirst) {
     const std::string fallback = DefaultInstallDirectory(), base = m_machine.Str() + sep;
     EXPECT_EQ(FindInstallDirectory(), fallback); // no product key
     const std::string stored = base + "Qu\xc3\xb6rvane" + sep;
@@ -69,17 +65,15 @@ TEST_F(PathServicesTest, InstallDirectoryComesFromProgFilesWhenItFits) {
         Store(kProductKey, "progfiles", type, bytes); // names compare without letter case
         EXPECT_EQ(FindInstallDirectory(), found) << bytes.substr(0, 20);
     }
-}
-
-TEST_F(PathServicesTest, TokensAreReplacedSiteFirstAndCutTo259) {
-    const std::tuple<std::string, std::int32_t, std::string, std::string> cases[] = {
+    // Tokens are replaced site first, and the result cut to 259.
+    const std::tuple<std::string, std::int32_t, std::string, std::string> tokens[] = {
         {"[PROGFILES]Logs\\[SITE]\\W3SVC[SITE]", 12, "/q/", "/q/Logs\\12\\W3SVC12"},
         {"[site][Site][progfiles]|[SITE]", -1, "/q/", "[site][Site][progfiles]|-1"},
         {"[PROGFILES]x", 4, "/opt/[SITE]/", "/opt/[SITE]/x"}, // not searched again
         {"[PROGFILES]" + std::string(100, 'a'), 1, std::string(200, 'i'),
          std::string(200, 'i') + std::string(59, 'a')},
         {std::string(300, 'b'), 1, "", std::string(259, 'b')}};
-    for (auto [path, site, install, expanded] : cases) {
+    for (auto [path, site, install, expanded] : tokens) {
         ExpandPathTokens(path, site, install);
         EXPECT_EQ(path, expanded);
     }

@@ -31,7 +31,6 @@ TEST(ValueListTest, ParseSplitsAtEveryCommaAndCopyDropsEmptyAndDuplicateItems) {
     };
     for (const auto& [text, items] : cases)
         EXPECT_EQ(Parsed(text).Items(), items) << text.substr(0, 20);
-
     // Parsing appends to what the list holds; no text changes nothing. Items end at a zero byte.
     ValueList list = Parsed("gif");
     EXPECT_TRUE(ParseList(list, nullptr));
@@ -39,7 +38,6 @@ TEST(ValueListTest, ParseSplitsAtEveryCommaAndCopyDropsEmptyAndDuplicateItems) {
     EXPECT_TRUE(AddListItem(list, std::string_view("bmp\0png", 7)));
     EXPECT_FALSE(AddListItem(list, std::string_view("\0png", 4)));
     EXPECT_EQ(list.Items(), (Items{"gif", "png", "bmp"}));
-
     ValueList source;
     source.MutableItems() = {"a", "b", "a", "", "c"}; // as an editor may leave it
     EXPECT_EQ(CopyList(list, source), 3u);
@@ -91,7 +89,6 @@ TEST_F(RegValuesTest, NumbersReadTheirBytesAsDecimalTextAndTextsAreCutTo260) {
     // 261 digits without a terminator still fit the buffer; more do not and count as not read.
     EXPECT_EQ(Number(kRegBinary, std::string(261, '1')), kMax);
     EXPECT_EQ(Number(kRegSz, std::string(300, '1') + '\0'), -99);
-
     // Texts up to 260 characters are read, and written cut.
     const std::string fits(260, 'd');
     EXPECT_EQ(Text(kRegSz, fits + '\0'), fits);
@@ -104,7 +101,6 @@ TEST_F(RegValuesTest, NumbersReadTheirBytesAsDecimalTextAndTextsAreCutTo260) {
     std::string target;
     RegText(&m_key, "V", target, "errors", kAll);
     EXPECT_EQ(Here("V"), "errors\0"s);
-
     RegText(&m_key, "Directory", target, std::string(300, 'x'), UseTemplate | WriteStored);
     EXPECT_EQ(target, std::string(260, 'x'));
     EXPECT_EQ(Here("Directory"), std::string(260, 'x') + '\0');
@@ -146,7 +142,6 @@ TEST_F(RegValuesTest, ListsAreReadWholeOrTakeTheTemplateAndWriteItJoined) {
     const Items items = List(kRegSz, large + '\0');
     ASSERT_EQ(items.size(), 5000u);
     EXPECT_EQ(items.back(), "ext4999");
-
     ValueList templ;
     templ.MutableItems() = {"asp", "aspx", "asp", "php"};
     ValueList target = Parsed("old");

@@ -84,7 +84,6 @@ TEST(LoadRulesTest, RereadsOnlyWhenTheFileMovesOnAndLogsEachReread) {
     EXPECT_EQ(LoadRules(&record), 0u);
     write("# nothing here\r\n\r\n");
     EXPECT_EQ(LoadRules(&record), 0u);
-
     record.Logging = 1;
     write("/a\t/b\r\n# c\r\n/c\t/d");
     touch(2);
@@ -102,14 +101,12 @@ TEST(LoadRulesTest, RereadsOnlyWhenTheFileMovesOnAndLogsEachReread) {
         EXPECT_EQ(record.pendingLog[i].eventCode, 9);
         EXPECT_EQ(record.pendingLog[i].value, static_cast<std::int32_t>(i + 2));
     }
-
     // Emptied or removed: the last rules stay.
     write("");
     touch(10);
     EXPECT_EQ(LoadRules(&record), 3u);
     fs::remove(file);
     EXPECT_EQ(LoadRules(&record), 3u);
-
     // Another file is read to its end, past NUL bytes.
     SiteSettings other;
     other.siteRoot = record.siteRoot;

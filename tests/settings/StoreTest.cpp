@@ -1,8 +1,6 @@
 #include "SiteMachine.h"
 #include "settings/SettingsStore.h"
 
-#include <gtest/gtest.h>
-
 namespace qv::test {
 namespace {
 
@@ -64,13 +62,11 @@ TEST_F(StoreTest, ArrayIsSortedByNumberAndKeepsEqualNumbersInOrder) {
     EXPECT_EQ(m_store->Sites()[3]->EnableDisable, 0);
     EXPECT_FALSE(StoredText(5, value::Directory));
     m_store->ReleaseAllSites();
-
     for (int id = 11; id >= 1; --id) // added one by one, in reverse
         AddWebSite(TextCodec::ToUtf16(std::to_string(id)), MakeDirectory("s" + std::to_string(id)));
     for (std::uint32_t id = 11; id >= 1; --id)
         ASSERT_NE(m_store->AddSite(m_connection, id, nullptr), nullptr);
     EXPECT_EQ(SiteIds(), (Ids{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
-
     // A server without numbered sites gives no array, nor loads the default entry.
     m_model = std::make_shared<MetabaseModel>();
     AddWebSite(u"AppPools", "");
@@ -104,7 +100,6 @@ TEST_F(StoreTest, KeysAreFilledFromTheDefaultEntryAndOnlyNewOnesDeployTemplates)
     EXPECT_EQ(Files(m_root), NameList{"custom/"}); // site 1's key was there: nothing deployed
     EXPECT_EQ(Files(MakeDirectory("site2")), (NameList{"errors/", "errors/404.gif=t", "errors/404.htm=t",
                                                        "rules.qv=# template rules\n/old\t/new\n"}));
-
     // A new key of a disabled default entry gets no files.
     RegistryKey::DeleteTree(SiteKey(1));
     StoreText(kSitesKey, value::EnableDisable, "0");
@@ -126,7 +121,6 @@ TEST_F(StoreTest, WizardRecordsComeFromTheTemplateAloneAndItsSaveNeverRelocates)
     ASSERT_TRUE(record);
     EXPECT_EQ(record->loadedDirectory, "wizard errors");
     EXPECT_FALSE(StoredText(1, value::EnableDisable));
-
     MakeDirectory("wizard site/wizard errors");
     record->Directory = "renamed";
     EXPECT_EQ(m_store->SaveSettingsForWizard(*record), 0);
@@ -145,12 +139,10 @@ TEST_F(StoreTest, SavingWritesTheKeyAndTheDefaultEntryItsOwn) {
     EXPECT_EQ(StoredText(1, value::LogThreshold), "7");               // the manager leaves it
     EXPECT_EQ(StoredText(1, value::LogDir), m_install + "Logs/1/x1"); // the tokens stayed until now
     EXPECT_FALSE(Exists(site.LogDir));                                // no logging, no log directory
-
     site.Logging = 1;
     site.LogDir = JoinPath(JoinPath(m_machine.Str(), "log files"), "W3SVC1") + kPathSeparator;
     EXPECT_EQ(m_store->SaveSettings(site), 0);
     EXPECT_EQ(GrantsFor(site.LogDir), 2u);
-
     // The default entry's path still holds "[SITE]": no folder of that name is made.
     SiteSettings& defaults = m_store->DefaultRecord();
     defaults.Logging = 1;
@@ -160,76 +152,57 @@ TEST_F(StoreTest, SavingWritesTheKeyAndTheDefaultEntryItsOwn) {
     EXPECT_FALSE(Exists(defaults.LogDir));
 }
 
-// Relocation of the error directory when its name changes.
-using RelocationTest = StoreTest;
-
-TEST_F(RelocationTest, OnlyTheOldFolderIsRenamedAndLetterCaseCountsWhereTheFileSystemCountsIt) {
-    // Quotes, spaces and a non-ASCII letter in the root and both names.
+TEST_F(StoreTest, ANewErrorFolderNameMovesTheFilesWithoutReplacingAnyOrEmptyingTheRoot) {
+    // Quotes, spaces and a non-ASCII letter in the root and the names.
     SiteSettings& site = LoadOneSite("site " + Quote() + "root" + Quote() + " \xc3\xa9");
-    MakeTemplates();
-    site.loadedDirectory = "old errors";
-    WriteFile(InRoot("old errors/404.htm"), "own page");
-    WriteFile(InRoot("old errors/rules.qv"), "kept along");
-    Save(site, "erreurs " + Quote() + "\xc3\xa9t\xc3\xa9" + Quote());
-    const std::string moved = site.Directory + "/";
-    EXPECT_EQ(Files(m_root), (NameList{moved, moved + "404.htm=own page", moved + "rules.qv=kept along"}));
-    EXPECT_EQ(site.loadedDirectory, site.Directory);
-    EXPECT_TRUE(m_commands.empty());
-
-    site.loadedDirectory = "errors";
-    std::filesystem::rename(FileSystem::Native(InRoot(site.Directory)), FileSystem::Native(InRoot("errors")));
-    Save(site, "Errors");
-    const std::string kept = FileNamesEqual("errors", "Errors") ? "errors" : "Errors";
-    EXPECT_EQ(site.loadedDirectory, kept); // nothing moved, nothing to remember
-    EXPECT_EQ(Files(m_root),
-              (NameList{kept + "/", kept + "/404.htm=own page", kept + "/rules.qv=kept along"}));
-}
-
-TEST_F(RelocationTest, MoveIntoAnExistingFolderLeavesClashesInTheSource) {
-    SiteSettings& site = LoadOneSite();
-    MakeTemplates();
-    const char* const files[][2] = {{"errors/a.htm", "a old"},
-                                    {"errors/b.htm", "b old"},
-                                    {"errors/rules.qv", "not an error file"},
-                                    {"errors/sub/c.htm", "c"},
-                                    {"new/b.htm", "b new"}};
-    for (const auto& [file, text] : files)
-        WriteFile(InRoot(file), text);
-    Save(site, "new");
-    EXPECT_EQ(Files(InRoot("new")), (NameList{"a.htm=a old", "b.htm=b new"}));
-    EXPECT_EQ(Files(InRoot("errors")),
-              (NameList{"b.htm=b old", "rules.qv=not an error file", "sub/", "sub/c.htm=c"}));
-    EXPECT_EQ(GrantsFor(InRoot("new")), 2u);
-}
-
-TEST_F(RelocationTest, MissingOldFolderIsFilledFromTheTemplatesWithoutOverwriting) {
-    SiteSettings& site = LoadOneSite();
     Save(site, "fresh/errors"); // without templates the new name is not taken as done
     EXPECT_EQ(site.loadedDirectory, "errors");
-
     MakeTemplates(); // neither rules.qv nor the subfolder arrive
     m_commands.clear();
     EXPECT_EQ(m_store->SaveSettings(site), 0);
     EXPECT_EQ(Files(InRoot("fresh/errors")), (NameList{"404.gif=t", "404.htm=t", "500.htm=t"}));
     EXPECT_EQ(GrantsFor(InRoot("fresh/errors")), 2u);
     EXPECT_EQ(site.loadedDirectory, "fresh/errors");
-
-    WriteFile(InRoot("other/404.htm"), "own page");
-    site.loadedDirectory = "gone";
-    Save(site, "other");
-    EXPECT_EQ(Files(InRoot("other")), (NameList{"404.gif=t", "404.htm=own page", "500.htm=t"}));
-}
-
-TEST_F(RelocationTest, TheSiteRootIsNeverEmptiedAndTheDefaultEntryMakesNoFolders) {
-    StoreText(SiteKey(1), value::Directory, "");
-    SiteSettings& site = LoadOneSite();
-    MakeTemplates();
-    WriteFile(InRoot("index.htm"), "home page");
-    Save(site, "errors");
-    EXPECT_EQ(Files(m_root), (NameList{"errors/", "errors/404.gif=t", "errors/404.htm=t", "errors/500.htm=t",
-                                       "index.htm=home page"}));
-
-    m_commands.clear();
+    // The files of the root after the folder loaded is renamed, given the files before and the grants due.
+    const auto relocate = [&](const char* loaded, const NameList& before, const std::string& renamed,
+                              std::size_t grants) {
+        SCOPED_TRACE(renamed);
+        std::filesystem::remove_all(FileSystem::Native(m_root));
+        for (const std::string& file : before)
+            WriteFile(InRoot(file.substr(0, file.find('='))), file.substr(file.find('=') + 1));
+        m_commands.clear();
+        site.loadedDirectory = loaded;
+        Save(site, renamed);
+        EXPECT_EQ(site.loadedDirectory, renamed);
+        EXPECT_EQ(GrantsFor(InRoot(renamed)), grants);
+        EXPECT_EQ(m_commands.size(), grants);
+        return Files(m_root);
+    };
+    // Clashes and what is no error file stay in the source.
+    EXPECT_EQ(relocate("errors",
+                       {"errors/a.htm=a", "errors/b.htm=b old", "errors/rules.qv=r", "errors/sub/c.htm=c",
+                        "new/b.htm=b"},
+                       "new", 2),
+              (NameList{"errors/", "errors/b.htm=b old", "errors/rules.qv=r", "errors/sub/",
+                        "errors/sub/c.htm=c", "new/", "new/a.htm=a", "new/b.htm=b"}));
+    EXPECT_EQ(relocate("gone", {"other/404.htm=own page"}, "other", 2),
+              (NameList{"other/", "other/404.gif=t", "other/404.htm=own page", "other/500.htm=t"}));
+    EXPECT_EQ(relocate("", {"index.htm=home page"}, "errors", 2),
+              (NameList{"errors/", "errors/404.gif=t", "errors/404.htm=t", "errors/500.htm=t",
+                        "index.htm=home page"}));
+    const std::string quoted = "erreurs " + Quote() + "\xc3\xa9t\xc3\xa9" + Quote(), moved = quoted + "/";
+    EXPECT_EQ(
+        relocate("old errors", {"old errors/404.htm=own page", "old errors/rules.qv=kept along"}, quoted, 0),
+        (NameList{moved, moved + "404.htm=own page", moved + "rules.qv=kept along"}));
+    // Letter case counts where the file system counts it.
+    site.loadedDirectory = "errors";
+    std::filesystem::rename(FileSystem::Native(InRoot(quoted)), FileSystem::Native(InRoot("errors")));
+    Save(site, "Errors");
+    const std::string kept = FileNamesEqual("errors", "Errors") ? "errors" : "Errors";
+    EXPECT_EQ(site.loadedDirectory, kept); // nothing moved, nothing to remember
+    EXPECT_EQ(Files(m_root),
+              (NameList{kept + "/", kept + "/404.htm=own page", kept + "/rules.qv=kept along"}));
+    m_commands.clear(); // the default entry makes no folders
     const std::string name = "qv-nowhere-" + m_machine.Path().filename().string();
     Save(m_store->DefaultRecord(), name);
     EXPECT_FALSE(Exists(JoinPathAlways("", name)) || Exists(name));

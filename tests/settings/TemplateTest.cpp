@@ -1,9 +1,5 @@
 #include "SiteMachine.h"
-#include "platform/FileSystem.h"
-#include "settings/SiteSettings.h"
 #include "settings/TemplateDeployment.h"
-
-#include <gtest/gtest.h>
 
 #include <system_error>
 
@@ -33,7 +29,6 @@ TEST_F(TemplateTest, NewSiteGetsRulesAndErrorFilesWithoutOverwriting) {
     DeployNewSiteTemplates(m_record, m_install);
     EXPECT_EQ(ReadFile(Rules()), "# template rules\n/old\t/new\n");
     EXPECT_FALSE(Exists(ErrorDirectory()));
-
     MakeDirectory(ErrorDirectory());
     WriteFile(Rules(), "own rules");
     m_record.SendErrorImage = 0;
@@ -44,7 +39,6 @@ TEST_F(TemplateTest, NewSiteGetsRulesAndErrorFilesWithoutOverwriting) {
     DeployNewSiteTemplates(m_record, m_install);
     EXPECT_EQ(ReadFile(Rules()), "own rules");
     EXPECT_EQ(Files(ErrorDirectory()), (NameList{"404.gif=t", "404.htm=own page"}));
-
     // The rules template alone: never replaces, needs a root and a template.
     EXPECT_FALSE(CopyRulesTemplate(m_record, m_install) || CopyRulesTemplate(SiteSettings{}, m_install));
     std::filesystem::remove(FileSystem::Native(Rules()));
@@ -61,7 +55,6 @@ TEST_F(TemplateTest, ExampleFilesAndLogDirectoriesAreMadeThenGrantedToTheWorker)
     EXPECT_TRUE(CreateExampleFiles(m_record, m_install)); // replaces
     EXPECT_EQ(ReadFile(ErrorFile("404.htm")), "t");
     EXPECT_FALSE(Exists(Rules()));
-
     m_record.workerIdentity = "IIS_WPG";
     const std::string logs = JoinPath(m_machine.Str(), "W3SVC1");
     PrepareSiteDirectory(m_install, logs, m_record);
@@ -73,7 +66,6 @@ TEST_F(TemplateTest, ExampleFilesAndLogDirectoriesAreMadeThenGrantedToTheWorker)
     PrepareSiteDirectory(m_install, file, m_record);
     EXPECT_EQ(ReadFile(file), "x");
     EXPECT_EQ(GrantsFor(file), 2u);
-
     std::filesystem::remove_all(FileSystem::Native(Templates()));
     EXPECT_FALSE(CreateExampleFiles(m_record, m_install));
 }
@@ -109,7 +101,6 @@ TEST_F(TemplateTest, StoredWindowsPathsAreMappedForEveryUse) {
     EXPECT_TRUE(CopyRulesTemplate(m_record, install) && CreateExampleFiles(m_record, install));
     EXPECT_EQ(ReadFile(farm + "/rules.qv"), "unc rules");
     EXPECT_EQ(ReadFile(farm + "/errors/404.htm"), "unc 404");
-
     m_commands.clear();
     m_record.workerIdentity = "IIS_WPG";
     PrepareSiteDirectory(install, "C:\\Logs\\W3SVC1", m_record);
@@ -154,7 +145,6 @@ TEST_F(TemplateTest, MovesNeverReplaceAndNeverLoseAFile) {
     EXPECT_EQ(move(FileSystem::MoveByCopy, "gone.htm", to), MoveResult::Failed);
     EXPECT_EQ(Files(from), NameList{"b.htm=from b.htm"});
     EXPECT_EQ(Files(to), (NameList{"a.htm=from a.htm", "b.htm=b to", "c.htm=from c.htm"}));
-
     // Where /dev/shm is another file system (a hard link cannot go there), a real move between the two.
     const std::string away = "/dev/shm/qv-" + m_machine.Path().filename().string();
     std::error_code error;

@@ -101,7 +101,6 @@ TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLastWhateverThe
     EXPECT_EQ(Enum(*m_admin, root, u"", 0), u"images");
     // Paths compare without case; names keep theirs.
     EXPECT_EQ(Enum(*m_admin, kMetadataMasterRootHandle, u"/Lm/W3Svc/1", 0), u"ROOT");
-
     // A closed handle is forgotten.
     EXPECT_EQ(m_admin->CloseKey(lm), kS_OK);
     EXPECT_EQ(Enum(*m_admin, lm, u"/W3SVC", 0), Failed(kErrInvalidHandle));
@@ -124,7 +123,6 @@ TEST_P(AdminBaseContract, TooSmallABufferTellsTheLengthNeededInBytes) {
     EXPECT_EQ(exact.record.dataLen, needed);
     EXPECT_EQ(exact.record.dataType, kStringMetadata);
     EXPECT_EQ(Text(exact), ContractLongComment());
-
     const Answer binary = Get(*m_admin, u"/LM/W3SVC/2", kMdBinarySample, 0, kAllMetadata, kAllMetadata, 2);
     EXPECT_EQ(binary.result, kErrInsufficientBuffer);
     EXPECT_EQ(binary.required, 3u);
@@ -147,7 +145,6 @@ TEST_P(AdminBaseContract, InheritsFromTheNearestAncestorOnlyWhatItHandsDown) {
     const Answer own = Get(*m_admin, u"/LM/W3SVC/1", kMdServerComment, kMetadataInherit, kIisMdUtServer, 0);
     ASSERT_EQ(own.result, kS_OK);
     EXPECT_EQ(own.record.attributes & kMetadataIsInherited, 0u);
-
     // Path, identifier, the number found (0: none). Data without METADATA_INHERIT stays on its key.
     const std::tuple<const char16_t*, std::uint32_t, std::uint32_t> numbers[] = {
         {u"/LM/W3SVC/AppPools/Plain", kMdAppPoolIdentityType, 2},
@@ -163,7 +160,6 @@ TEST_P(AdminBaseContract, InheritsFromTheNearestAncestorOnlyWhatItHandsDown) {
         EXPECT_EQ(answer.result, expected ? kS_OK : kErrDataNotFound) << identifier;
         EXPECT_EQ(value, expected) << identifier;
     }
-
     // A missing path is not found, unless a partial path is allowed: then its nearest ancestor answers.
     EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/9", kMdServerComment, kMetadataInherit, 0, 0).result,
               kErrPathNotFound);
@@ -175,8 +171,7 @@ TEST_P(AdminBaseContract, InheritsFromTheNearestAncestorOnlyWhatItHandsDown) {
 }
 
 TEST_P(AdminBaseContract, AskedTypesMustMatchTheStoredOnes) {
-    // A number asked as text is not found, never converted; nor text asked as a number, nor another user
-    // type.
+    // A number asked as text is not found, never converted; nor text asked as a number, nor another type.
     EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, 0, 0, kStringMetadata).result,
               kErrDataNotFound);
     EXPECT_EQ(Get(*m_admin, u"/LM/W3SVC/1", kMdServerComment, 0, 0, kDwordMetadata).result, kErrDataNotFound);

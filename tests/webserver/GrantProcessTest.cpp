@@ -32,7 +32,6 @@ TEST(GrantProcess, TheToolGetsTheDirectoryAndTheAccountAsArgumentsOfTheirOwn) {
     std::filesystem::permissions(install / "setacl", std::filesystem::perms::owner_all);
     GrantDirectoryAccess(install.string(), directory.string(), std::nullopt);
     OsVersion::Set(5, 2);
-
     std::vector<std::string> written;
     for (int i = 0; i < 200 && written.size() < 4; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

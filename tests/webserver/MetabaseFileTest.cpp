@@ -9,8 +9,7 @@
 namespace qv::test {
 namespace {
 
-// Whole files, their sites and a malformed one are read in QvSitesTest; here the value forms it does not
-// hold.
+// Whole files, their sites and a malformed one are read in QvSitesTest; here the value forms those lack.
 class MetabaseFileTest : public ::testing::Test {
 protected:
     bool Parse(const std::string& keys, std::string* error) {
@@ -34,7 +33,7 @@ protected:
     MetabaseModel m_model;
 };
 
-TEST_F(MetabaseFileTest, ValuesAreReadAsIisWritesThem) {
+TEST_F(MetabaseFileTest, ValuesAreReadAsIisWritesThemAndRefusedOnesNamedWithLineAndColumn) {
     std::string error;
     ASSERT_TRUE(
         Parse("<IIsWebService Location=\"LM/W3SVC\" IIs5IsolationModeEnabled=\"TRUE\" "
@@ -62,10 +61,6 @@ TEST_F(MetabaseFileTest, ValuesAreReadAsIisWritesThem) {
     EXPECT_EQ(blob.dataType, kBinaryMetadata);
     EXPECT_EQ(blob.userType, 100u);
     EXPECT_EQ(blob.bytes, (std::vector<unsigned char>{0x01, 0x00, 0xFF}));
-}
-
-TEST_F(MetabaseFileTest, RefusedValuesAndElementsAreNamedWithLineAndColumn) {
-    std::string error;
     EXPECT_FALSE(Parse("<IIsWebServer Location=\"/LM/W3SVC/1\"\n AppPoolIdentityType=\"two\"/>\n", &error));
     EXPECT_EQ(error, "test.xml:4:2: AppPoolIdentityType is not a valid value: \"two\"");
     const std::pair<const char*, const char*> refused[] = {

@@ -58,7 +58,6 @@ TEST_F(MetabaseReads, SitesAreTheNumberedChildrenInTheMetabasesOrder) {
         {"", 0},     {"- 1", 0}};
     for (const auto& [name, id] : names)
         EXPECT_EQ(SiteIdFromKeyName(name), id) << name;
-
     m_connection.Close(); // nothing is read without a connection
     EXPECT_TRUE(walk(0).empty());
     EXPECT_FALSE(ReadSiteDescription(m_connection, 1));
@@ -83,7 +82,6 @@ TEST_F(MetabaseReads, SiteValuesAreReadWholeOrNotAtAll) {
     for (const auto& [site, root] : roots)
         m_model.SetText(Site(site) + u"/Root", kMdVrPath, kIisMdUtFile, root, kMetadataInherit);
     Connect();
-
     using Value = std::optional<std::string>;
     const std::tuple<std::uint32_t, Value, Value> cases[] = {
         {1, std::string(1298, 'a'), "/" + std::string(258, 'a')},

@@ -2,8 +2,6 @@
 
 #include "webserver/ModelAdminBase.h"
 
-#include <gtest/gtest.h>
-
 namespace qv::test {
 namespace {
 
@@ -28,7 +26,6 @@ TEST(MetabaseModel, KeysTakeTheirPlaceWhenFirstNamedAndMatchWithoutCase) {
     EXPECT_EQ(model.Name(model.Child(*service, 2)), u"2");
     EXPECT_TRUE(model.Find(u"/lm/w3svc/1/root/CAF\u00c9"));
     EXPECT_FALSE(model.Find(u"/LM/W3SVC/1/ROOT/Cafe"));
-
     // A property set again replaces the first.
     model.SetText(u"/LM/W3SVC/2", kMdServerComment, kIisMdUtServer, u"old", kMetadataInherit);
     model.SetDword(u"/LM/W3SVC/2", kMdServerComment, kIisMdUtServer, 7, 0);

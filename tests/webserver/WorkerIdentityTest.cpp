@@ -68,7 +68,8 @@ TEST_F(WorkerAccount, Iis6TakesTheAccountFromTheSitesApplicationPool) {
 }
 
 // IIS keeps the isolation switch as a number, and a number asked as text is not found: the pool decides.
-TEST_F(WorkerAccount, Iis5IsolationModeCountsOnlyWhenTheServiceGivesItAsText) {
+// Older servers give every site the service's WAM user.
+TEST_F(WorkerAccount, Iis5IsolationModeCountsOnlyAsTextAndOlderServersTakeTheServicesWamUser) {
     Site(1, 2);
     m_model.SetDword(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, 1, kMetadataNoAttributes);
     EXPECT_EQ(Find(1), "IIS_WPG");
@@ -76,10 +77,6 @@ TEST_F(WorkerAccount, Iis5IsolationModeCountsOnlyWhenTheServiceGivesItAsText) {
         m_model.SetText(u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kIisMdUtServer, text, 0);
         EXPECT_EQ(Find(1), text == u"1" ? std::nullopt : std::optional<std::string>("IIS_WPG"));
     }
-}
-
-TEST_F(WorkerAccount, OlderServersGiveTheServicesWamUserToEverySite) {
-    Site(1, 2);
     for (auto [major, minor] : {std::pair{5, 1}, std::pair{6, 0}}) {
         OsVersion::Set(major, minor);
         EXPECT_EQ(Find(1), "IWAM_WEB") << major << "." << minor;

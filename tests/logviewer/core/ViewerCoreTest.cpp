@@ -40,34 +40,26 @@ std::vector<LogFileEntry> Files(int count) {
 
 } // namespace
 
-TEST(ViewerSelection, RequestedSiteOrTheFirst) {
+TEST(ViewerSelection, RequestedSiteOrTheFirstThenTheNewestFileThenTheSamePosition) {
     const std::pair<std::uint32_t, int> requests[] = {{3, 1}, {714302958, 2}, {0, 0}, {2, 0}};
     for (const auto& [site, index] : requests)
         EXPECT_EQ(ViewerSelection(ThreeSites(), site).SiteIndex(), index) << site;
     const ViewerSelection none({}, 3);
     EXPECT_EQ(none.SiteIndex(), -1);
     EXPECT_EQ(none.LogDirectory(), "");
-
     ViewerSelection selection(ThreeSites(), 0);
     selection.ChooseSite(2);
     EXPECT_EQ(selection.LogDirectory(), "/logs/x");
-}
-
-TEST(ViewerSelection, NewestFileThenTheSamePosition) {
-    ViewerSelection selection(ThreeSites(), 1);
     selection.RebuildFiles(Files(2), true);
     ASSERT_NE(selection.SelectedFile(), nullptr);
     EXPECT_EQ(selection.SelectedFile()->fileName, "qv060311.log");
-
     // Refresh with a new day: the position stays, so the same file is shown again.
     selection.RebuildFiles(Files(3), false);
     EXPECT_EQ(selection.FileIndex(), 1);
     EXPECT_EQ(selection.SelectedFile()->fileName, "qv060311.log");
-
     // Files removed so that the position is gone: nothing is selected.
     selection.RebuildFiles(Files(1), false);
     EXPECT_EQ(selection.SelectedFile(), nullptr);
-
     // None shown, then files appear: still nothing until one is chosen.
     selection.RebuildFiles({}, true);
     EXPECT_EQ(selection.FileIndex(), -1);

@@ -18,6 +18,8 @@ using namespace qv;
 
 namespace {
 
+const LogFileEntry kEntry{"qv060315.log", 0, "", ""};
+
 std::vector<std::string> Lines(const LogFile& file) {
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < file.RowCount(); ++i)
@@ -50,12 +52,11 @@ void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std:
     const std::vector<std::string> expected = RowsByFieldRules(text);
     test::LogTestDirectory dir;
     dir.Write("qv060315.log", text);
-    const LogFileEntry entry{"qv060315.log", 0, "", ""};
-    EXPECT_EQ(Lines(ReadLogFile(dir.Str(), entry)), expected) << "one read";
+    EXPECT_EQ(Lines(ReadLogFile(dir.Str(), kEntry)), expected) << "one read";
     for (std::uint64_t piece : pieces) {
         for (int ahead = 0; ahead < 3; ++ahead) {
             LogFileReader reader;
-            ASSERT_TRUE(reader.Open(dir.Str(), entry));
+            ASSERT_TRUE(reader.Open(dir.Str(), kEntry));
             if (ahead)
                 reader.ReadAhead(piece, ahead == 2);
             std::size_t seen = 0;
@@ -73,10 +74,8 @@ void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std:
     }
 }
 
-// Lines shaped like the handler's, with fields of every length so that lines begin at every place of a
-// 64-byte block, and fifth spaces and line ends fall on both sides of block edges and beyond the 128 bytes
-// the fast path looks at; with odd sixth fields, leading spaces, comments, empty and blank lines, CR LF and
-// NUL bytes.
+// Lines shaped like the handler's, of every length so that starts, fifth spaces and line ends fall anywhere
+// in a 64-byte block and past the fast path's 128 bytes; odd sixth fields, comments, blanks, CR LF and NULs.
 std::string LogLikeLines(unsigned seed, int lines) {
     const std::string fieldBytes("ab09.:/-+\t\r\0#x1", 16);
     // Sixth fields: rows, zeros, signs, the white space that the number reading skips, no digits, a NUL.
@@ -126,9 +125,9 @@ std::string LogLikeLines(unsigned seed, int lines) {
 TEST(LogFileReader, PiecesGiveTheRowsOfOneRead) {
     // Pieces that cut lines, and CR LF pairs, anywhere.
     for (const char* dir : {"/logs/kinds", "/logs/crlf"}) {
-        std::ifstream in(std::string(QV_TEST_DATA_DIR) + dir + "/qv060315.log", std::ios::binary);
         std::stringstream text;
-        text << in.rdbuf();
+        text
+            << std::ifstream(std::string(QV_TEST_DATA_DIR) + dir + "/qv060315.log", std::ios::binary).rdbuf();
         ASSERT_EQ(RowsByFieldRules(text.str()).size(), 15u);
         ExpectIndexedAsByFieldRules(text.str(), {1, 2, 7, 64});
     }
@@ -139,7 +138,7 @@ TEST(LogFileReader, ReadingAheadStopsWhenTheReaderGoes) {
     dir.Write("qv060315.log", LogLikeLines(5, 2000));
     for (int i = 0; i < 20; ++i) {
         LogFileReader ahead;
-        ASSERT_TRUE(ahead.Open(dir.Str(), LogFileEntry{"qv060315.log", 0, "", ""}));
+        ASSERT_TRUE(ahead.Open(dir.Str(), kEntry));
         ahead.ReadAhead(1 + i * 97);
         if (i % 2)
             ahead.ReadNext(1000);
@@ -150,18 +149,15 @@ TEST(LogFileReader, ReadsTheFileAsItWasWhenOpened) {
     test::LogTestDirectory dir;
     const std::string line = "10:00:00 1.1.1.1 2.2.2.2 /a - 2\n";
     dir.Write("qv060315.log", line + line);
-    const LogFileEntry entry{"qv060315.log", 0, "", ""};
-
     LogFileReader grown;
-    ASSERT_TRUE(grown.Open(dir.Str(), entry));
+    ASSERT_TRUE(grown.Open(dir.Str(), kEntry));
     std::ofstream(dir.File("qv060315.log"), std::ios::binary | std::ios::app) << line;
     while (grown.ReadNext(1 << 20)) {
     }
     EXPECT_EQ(grown.File()->RowCount(), 2u);
-
     // A file cut short meanwhile ends where its data ends; the cut line still counts.
     LogFileReader shrunk;
-    ASSERT_TRUE(shrunk.Open(dir.Str(), entry));
+    ASSERT_TRUE(shrunk.Open(dir.Str(), kEntry));
     std::filesystem::resize_file(dir.File("qv060315.log"), line.size() + 10);
     while (shrunk.ReadNext(1 << 20)) {
     }
@@ -170,8 +166,7 @@ TEST(LogFileReader, ReadsTheFileAsItWasWhenOpened) {
 }
 
 TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
-    // Lines of the characters that matter to the rules, in every mix; the fast index must pick exactly the
-    // lines whose sixth field LogLine reads as a number other than 0.
+    // Every mix of the characters that matter: the index picks exactly the lines LogLine reads as rows.
     const std::string alphabet = "    \t\r\n#0019+-xa";
     std::mt19937 random(7);
     std::string text;
@@ -181,7 +176,6 @@ TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
         text += " t c s p q " + std::string(1, alphabet[random() % alphabet.size()]) + "1\n";
     ASSERT_GT(RowsByFieldRules(text).size(), 500u);
     ExpectIndexedAsByFieldRules(text, {3, 4096, 1 << 20});
-
     for (unsigned seed = 1; seed <= 4; ++seed) {
         text = LogLikeLines(seed, 6000);
         // The last line without LF, with and without a CR.
@@ -197,9 +191,8 @@ TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
 }
 
 TEST(LogFileReader, IndexAgreesWhereTheFastPathEnds) {
-    // The fast path looks 128 bytes from a line's start: lines of every length around that, with the fifth
-    // space on either side of the edge and the line starting anywhere in a block; then lines longer than
-    // the 4 KiB that are indexed in one batch, with and without a row.
+    // Lines of every length around the fast path's 128 bytes, the fifth space either side and the start
+    // anywhere in a block; then lines longer than the 4 KiB indexed in one batch, with and without a row.
     std::string text;
     for (std::size_t length = 118; length <= 134; ++length) {
         for (std::size_t fifth = length - 12; fifth <= length; ++fifth) {

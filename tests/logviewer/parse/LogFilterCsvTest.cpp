@@ -31,7 +31,7 @@ std::vector<std::uint32_t> Shown(const LogFile& file, const char* text) {
 
 } // namespace
 
-TEST(LogRowFilter, MatchesAnyColumnWithoutLetterCase) {
+TEST(LogRowFilter, MatchesAnyColumnWithoutLetterCaseAndTheCsvWriterWritesTheRows) {
     test::LogTestDirectory dir;
     const LogFile file = SampleFile(dir);
     ASSERT_EQ(file.RowCount(), 4u);
@@ -51,12 +51,8 @@ TEST(LogRowFilter, MatchesAnyColumnWithoutLetterCase) {
     filter.Collect(file, 0, 1, rows);
     filter.Collect(file, 1, 4, rows);
     EXPECT_EQ(rows, (std::vector<std::uint32_t>{0, 2}));
-}
-
-TEST(LogCsvWriter, WritesTheRowsOrRemovesWhatItBegan) {
-    test::LogTestDirectory dir;
-    const LogFile file = SampleFile(dir);
-    std::vector<std::uint32_t> rows(3 * LogCsvWriter::kStepRows, 3);
+    // The CSV writer, stopped or not.
+    rows.assign(3 * LogCsvWriter::kStepRows, 3);
     rows[0] = 1;
     const auto goOnUntil = [](std::size_t stop) {
         return [stop](std::size_t written) { return written < stop; };
@@ -75,7 +71,6 @@ TEST(LogCsvWriter, WritesTheRowsOrRemovesWhatItBegan) {
     std::string field;
     LogCsvWriter::AppendField(field, "a\r\nb");
     EXPECT_EQ(field, "\"a\r\nb\"");
-
     // Stopped, midway or at the end, the file begun is removed; a place that cannot be written fails.
     for (const std::vector<std::uint32_t>& some : {rows, std::vector<std::uint32_t>{0}}) {
         EXPECT_FALSE(LogCsvWriter::WriteFile(path, file, some, goOnUntil(1)));

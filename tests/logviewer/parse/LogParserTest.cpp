@@ -42,15 +42,10 @@ LogFileEntry EntryFor(const std::string& name) {
     return entry;
 }
 
-std::vector<Row> ReadRows(const std::string& directory, const std::string& name) {
-    return Rows(ReadLogFile(directory, EntryFor(name)));
-}
-
 } // namespace
 
 TEST(LogParser, EveryKindOfLine) {
-    const std::string d = "2006-03-15";
-    const std::string file = "Quorvane File";
+    const std::string d = "2006-03-15", file = "Quorvane File";
     const std::vector<Row> expected = {
         Row{d, "10:00:01", file, "Static", "/missing.htm", "-", "192.168.1.10", "10.0.0.1"},
         // indented: read from the first non-space character
@@ -77,16 +72,15 @@ TEST(LogParser, EveryKindOfLine) {
         // the last line has no line end
         Row{d, "10:00:20", file, "Dynamic", "/lastline.htm", "-", "192.168.1.27", "10.0.0.1"},
     };
-    const std::vector<Row> rows = ReadRows(kLogs + "/kinds", "qv060315.log");
+    const std::vector<Row> rows = Rows(ReadLogFile(kLogs + "/kinds", EntryFor("qv060315.log")));
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i], expected[i]) << "row " << i;
-
     // The same file with CR LF line ends gives the same rows.
-    EXPECT_EQ(ReadRows(kLogs + "/crlf", "qv060315.log"), rows);
+    EXPECT_EQ(Rows(ReadLogFile(kLogs + "/crlf", EntryFor("qv060315.log"))), rows);
 }
 
-TEST(LogParser, NumbersAsAtoiBoundedByTheField) {
+TEST(LogParser, NumbersAsAtoiBoundedByTheFieldAndDatesFromTheFileName) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     const std::pair<const char*, std::int32_t> numbers[] = {{" \t+12z", 12},
                                                             {"-7", -7},
@@ -97,9 +91,6 @@ TEST(LogParser, NumbersAsAtoiBoundedByTheField) {
                                                             {"-99999999999", -kMax - 1}};
     for (const auto& [text, number] : numbers)
         EXPECT_EQ(AsciiText::ParseDecimal(text), number) << text;
-}
-
-TEST(LogParser, DateFromFileName) {
     // A name that ends before place 8 ends the date there.
     const std::pair<const char*, const char*> dates[] = {
         {"qv060315.log", "2006-03-15"}, {"qv1.log", "201.-lo-g"}, {"qv", "20"}};
@@ -110,20 +101,17 @@ TEST(LogParser, DateFromFileName) {
 TEST(LogParser, ListsTheLogFilesOldestFirst) {
     const std::string dir = kLogs + "/list";
     const auto size = [&](const char* name) { return std::filesystem::file_size(dir + "/" + name); };
-
     std::vector<std::string> names;
     for (const LogFileEntry& entry : ListLogFiles(dir)) {
         names.push_back(entry.fileName);
         EXPECT_EQ(entry.size, static_cast<std::int64_t>(size(entry.fileName.c_str())));
     }
-    // Other names, and a directory whose name matches, are not listed. The upper-case name matches only
-    // where file names ignore letter case.
+    // Not other names nor a matching directory; the upper-case name only where file names ignore case.
     std::vector<std::string> expected = {"qv060101.log", "qv060314.log", "qv060315.log"};
     if (kPathSeparator == '\\')
         expected.push_back("QV060316.LOG");
     expected.insert(expected.end(), {"qv1.log", "qvabc.log"});
     EXPECT_EQ(names, expected);
-
     const std::vector<LogFileEntry> entries = ListLogFiles(dir + std::string(1, kPathSeparator));
     ASSERT_EQ(entries.size(), expected.size());
     EXPECT_EQ(entries[2].displayText,
@@ -132,19 +120,15 @@ TEST(LogParser, ListsTheLogFilesOldestFirst) {
     EXPECT_EQ(entries[0].displayText, "2006-01-01  -  qv060101.log    (0 bytes)");
     EXPECT_EQ(ReadLogFile(dir, entries[0]).RowCount(), 0u);
     EXPECT_EQ(ReadLogFile(dir, entries[2]).RowCount(), 2u);
-
     EXPECT_TRUE(ListLogFiles(dir + "/missing").empty());
     EXPECT_TRUE(ListLogFiles("").empty());
-}
-
-TEST(LogParser, FilesThatGiveNoRow) {
-    // The list's "None", a file that is gone, a directory with a log file's name.
+    // The list's "None", a file that is gone, a directory with a log file's name: no rows.
     for (const LogFileEntry& entry :
          {LogFileEntry{"", 0, "", "None"}, EntryFor("qv991231.log"), EntryFor("qvdir.log")})
-        EXPECT_EQ(ReadLogFile(kLogs + "/list", entry).RowCount(), 0u) << entry.fileName;
+        EXPECT_EQ(ReadLogFile(dir, entry).RowCount(), 0u) << entry.fileName;
 }
 
-TEST(LogParser, LongNameIsReadThroughItsEntry) {
+TEST(LogParser, LongNamesAndOddBytesAreRead) {
     test::LogTestDirectory dir;
     const std::string name = "qv060315" + std::string(150, 'x') + ".log";
     dir.Write(name, "10:00:00 1.1.1.1 2.2.2.2 /p - 2\n");
@@ -155,21 +139,16 @@ TEST(LogParser, LongNameIsReadThroughItsEntry) {
     const LogFile file = ReadLogFile(dir.Str(), entries[0]);
     ASSERT_EQ(file.RowCount(), 1u);
     EXPECT_EQ(file.Record(0).date, "2006-03-15");
-}
-
-TEST(LogParser, OddBytesDoNotEndTheReading) {
-    test::LogTestDirectory dir;
+    // A NUL byte is a character like any other; a CR is dropped only before LF, a lone CR's line no event.
     using namespace std::string_literals;
     dir.Write("qv060315.log", "10:00:00 1.1.1.1 2.2.2.2 /a\0b - 2\n"
                               "\0\0\0\0\n"
                               "\r\n"
                               "\r\r\n"
                               "10:00:01 1.1.1.1 2.2.2.2 /\xff\xfe - 3\r"s);
-    const LogFile file = ReadLogFile(dir.Str(), EntryFor("qv060315.log"));
-    // A NUL byte is a character like any other; a CR is dropped only before LF, and a line of a lone CR
-    // is no event.
-    ASSERT_EQ(file.RowCount(), 2u);
-    EXPECT_EQ(file.Record(0).path, "/a\0b"s);
-    EXPECT_EQ(file.Record(1).path, "/\xff\xfe");
-    EXPECT_EQ(file.Record(1).code, 3);
+    const LogFile odd = ReadLogFile(dir.Str(), EntryFor("qv060315.log"));
+    ASSERT_EQ(odd.RowCount(), 2u);
+    EXPECT_EQ(odd.Record(0).path, "/a\0b"s);
+    EXPECT_EQ(odd.Record(1).path, "/\xff\xfe");
+    EXPECT_EQ(odd.Record(1).code, 3);
 }

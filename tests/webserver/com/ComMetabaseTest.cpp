@@ -66,7 +66,6 @@ TEST(ComMetabase, OpenGoesThroughTheRegisteredObjectOnlyAndCloseReleasesIt) {
     connection.Close();
     EXPECT_EQ(ModelComServer::LiveCount(), live);
     EXPECT_TRUE(ComInitialized(COINIT_MULTITHREADED)); // the environment's own initialisation stays
-
     // Without a registered object nothing opens and nothing is read.
     ModelComServer::Revoke(g_cookie);
     const bool opened = connection.Open() || connection.IsOpen() || EnumSiteKey(connection, 0);
