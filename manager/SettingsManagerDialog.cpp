@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTabBar>
 
 #include <algorithm>
@@ -142,6 +143,9 @@ void SettingsManagerDialog::SetUpPages() {
                new LoggingPage(*m_session, m_ui->tabPages)};
     for (SettingsPage* page : m_pages)
         m_ui->tabPages->addTab(page, page->TabText());
+    // Every tab's text shows whole, whatever the font.
+    m_ui->tabPages->setMinimumWidth(
+        std::max(m_ui->tabPages->minimumWidth(), m_ui->tabPages->tabBar()->sizeHint().width() + 8));
     m_ui->tabPages->setCurrentIndex(0);
     m_ui->tabPages->setFocus();
 }
@@ -154,6 +158,17 @@ void SettingsManagerDialog::RestoreSizes(const std::optional<DialogSizes>& saved
         const int width = std::max(kMinimumWidth, saved->Width() - 8);
         move(saved->left, 0);
         resize(width, height());
+    } else {
+        // The default widths suit the template's small font; with a larger one the columns grow to show
+        // "Disabled" whole and to fill the list, so that descriptions are not cut short at first start.
+        SiteListView* list = m_ui->treeSites;
+        const int status = std::max(DialogSizes::kDefaultStatusColumn,
+                                    list->fontMetrics().horizontalAdvance(QStringLiteral("Disabled")) + 16);
+        const int room =
+            list->width() - 2 * list->frameWidth() - list->verticalScrollBar()->sizeHint().width();
+        list->header()->resizeSection(SiteTreeModel::kStatusColumn, status);
+        list->header()->resizeSection(SiteTreeModel::kSitesColumn,
+                                      std::max(DialogSizes::kDefaultSitesColumn, room - status));
     }
     // The height is what set-up measured, for good.
     setFixedHeight(height());

@@ -271,8 +271,9 @@ private Q_SLOTS:
     void sizesRoundTripAndHeightStaysFixed() {
         Manager manager;
         const QHeaderView* header = manager.List()->header();
-        QCOMPARE(header->sectionSize(0), 130);
-        QCOMPARE(header->sectionSize(1), 50);
+        // Without saved sizes the columns are at least 130 and 50 pixels wide and fill the list.
+        QVERIFY(header->sectionSize(0) >= 130 && header->sectionSize(1) >= 50);
+        QVERIFY(header->sectionSize(0) + header->sectionSize(1) <= manager.List()->viewport()->width());
         const int height = manager.dialog->height();
         manager.dialog->resize(500, height + 120);
         QCOMPARE(manager.dialog->width(), SettingsManagerDialog::kMinimumWidth);
