@@ -37,8 +37,9 @@ std::string Stored(std::uint32_t siteId, const char* name) {
 // The dialog over a machine of four sites, shown on the offscreen screen, with message boxes answered.
 class Manager {
 public:
-    explicit Manager(std::vector<std::u16string> sites = {u"Alpha", u"Beta", u"Gamma", u"Intranet"})
-        : machine(std::move(sites)) {
+    explicit Manager(std::vector<std::u16string> sites = {u"Alpha", u"Beta", u"Gamma", u"Intranet"},
+                     std::optional<SettingsManagerDialog::Caller> callerWindow = std::nullopt)
+        : machine(std::move(sites)), caller(std::move(callerWindow)) {
         MessageBox::SetHook([this](const MessageBox::Request& request) {
             asked << request.text;
             return answer;
@@ -52,7 +53,7 @@ public:
     void Open() {
         dialog.reset();
         dialog = std::make_unique<SettingsManagerDialog>(
-            *machine.store, std::nullopt, [this](SiteSettings& record) { return machine.Save(record); });
+            *machine.store, caller, [this](SiteSettings& record) { return machine.Save(record); });
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     }
@@ -78,6 +79,7 @@ public:
     std::vector<int> Selected() const { return Session().Selection().SelectedRows(); }
 
     test::ManagerMachine machine;
+    std::optional<SettingsManagerDialog::Caller> caller;
     std::unique_ptr<SettingsManagerDialog> dialog;
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     QStringList asked;
@@ -322,6 +324,28 @@ private Q_SLOTS:
                                       install + QStringLiteral("TechSupport.htm")}));
         manager.dialog->Command(kCommandAbout)->trigger();
         QVERIFY(manager.asked.value(0).contains(QStringLiteral("Version 1.2")));
+    }
+
+    void callerTitleListsItsSitesOnly() {
+        Manager manager({u"Alpha", u"Intranet", u""},
+                        SettingsManagerDialog::Caller{"Intranet Properties", QRect(100, 100, 1000, 800)});
+        // "Alpha" is not named by the title; a site without a description always is.
+        QCOMPARE(manager.dialog->Model()->rowCount(manager.Index(SiteRows::kAllSitesRow)), 2);
+        QCOMPARE(manager.Index(2).data().toString(), QStringLiteral("Intranet"));
+        QCOMPARE(manager.Selected(), std::vector<int>{2});
+        manager.Click(SiteRows::kAllSitesRow);
+        QCOMPARE(manager.Session().AffectedRows(), (std::vector<int>{2, 3}));
+        QTest::mouseClick(manager.EnableBox(), Qt::LeftButton, {},
+                          QPoint(8, manager.EnableBox()->height() / 2));
+        QCOMPARE(manager.machine.Site(0).modified, 0);
+    }
+
+    void longToolTipsWrapAt300Pixels() {
+        const QFont font;
+        QCOMPARE(SettingsPage::FittedToolTip(QStringLiteral("Short & plain"), font),
+                 QStringLiteral("Short &amp; plain"));
+        const QString fitted = SettingsPage::FittedToolTip(QString(200, QLatin1Char('w')), font);
+        QVERIFY(fitted.startsWith(QStringLiteral("<table width=\"300\">")));
     }
 
     void serverWithoutSitesShowsDefaultSettingsOnly() {
