@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -283,8 +284,14 @@ void SettingsManagerDialog::Edited(const std::vector<int>& rows) {
 void SettingsManagerDialog::OnFilterChanged(const QString& text) {
     const std::vector<int> selected = SelectedRows();
     const int current = m_model->SessionRow(m_ui->treeSites->currentIndex());
+    // A reset model would give the columns their default widths back.
+    QHeaderView* header = m_ui->treeSites->header();
+    const int sitesWidth = header->sectionSize(SiteTreeModel::kSitesColumn);
+    const int statusWidth = header->sectionSize(SiteTreeModel::kStatusColumn);
     m_model->SetFilter(text);
     m_ui->treeSites->expandAll();
+    header->resizeSection(SiteTreeModel::kSitesColumn, sitesWidth);
+    header->resizeSection(SiteTreeModel::kStatusColumn, statusWidth);
     std::vector<int> kept;
     std::copy_if(selected.begin(), selected.end(), std::back_inserter(kept),
                  [this](int row) { return m_model->Shown(row); });
@@ -423,6 +430,9 @@ bool SettingsManagerDialog::HandleEnter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
         return false;
+    // An edit box takes no Space from Enter; Enter does nothing there.
+    if (qobject_cast<QLineEdit*>(watched))
+        return true;
     // The same key as Space, so Enter presses or toggles what has the focus and never closes the dialog.
     QKeyEvent space(event->type(), Qt::Key_Space, key->modifiers() & ~Qt::KeypadModifier, QStringLiteral(" "),
                     key->isAutoRepeat());

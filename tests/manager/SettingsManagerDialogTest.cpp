@@ -193,7 +193,11 @@ private Q_SLOTS:
     void filterNarrowsRowsButAllSitesStaysAll() {
         Manager manager;
         auto* filter = manager.dialog->findChild<QLineEdit*>(QStringLiteral("editFilter"));
+        manager.List()->header()->resizeSection(0, 180);
         QTest::keyClicks(filter, QStringLiteral("intra"));
+        QTest::keyClick(filter, Qt::Key_Return);
+        QCOMPARE(filter->text(), QStringLiteral("intra"));
+        QCOMPARE(manager.List()->header()->sectionSize(0), 180);
         QCOMPARE(manager.dialog->Model()->rowCount(manager.Index(SiteRows::kAllSitesRow)), 1);
         // The selected row was filtered away: nothing is selected, so nothing can be edited.
         QVERIFY(!manager.Session().HasBase());
