@@ -13,9 +13,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,8 +54,12 @@ public:
     }
     void Open() {
         dialog.reset();
-        dialog = std::make_unique<SettingsManagerDialog>(
-            *machine.store, caller, [this](SiteSettings& record) { return machine.Save(record); });
+        dialog =
+            std::make_unique<SettingsManagerDialog>(*machine.store, caller, [this](SiteSettings& record) {
+                const auto* window = dialog->findChild<QWidget*>(QStringLiteral("applyingWindow"));
+                savesUnderWindow += window && window->isVisible() ? 1 : 0;
+                return machine.Save(record);
+            });
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     }
@@ -81,6 +87,7 @@ public:
     test::ManagerMachine machine;
     std::optional<SettingsManagerDialog::Caller> caller;
     std::unique_ptr<SettingsManagerDialog> dialog;
+    int savesUnderWindow = 0; // saves made while "Applying settings..." was up
     QMessageBox::StandardButton answer = QMessageBox::Ok;
     QStringList asked;
 };
@@ -146,7 +153,15 @@ private Q_SLOTS:
         manager.Open();
         manager.Click(3, Qt::ShiftModifier);
         QCOMPARE(manager.EnableBox()->checkState(), Qt::PartiallyChecked);
+        QSignalSpy redrawn(manager.dialog->Model(), &QAbstractItemModel::dataChanged);
         manager.ClickEnable();
+        // The list is told to redraw both status cells.
+        QVERIFY(std::any_of(redrawn.begin(), redrawn.end(), [&](const QList<QVariant>& signal) {
+            const auto top = signal[0].toModelIndex();
+            const auto bottom = signal[1].toModelIndex();
+            return top.column() <= 1 && bottom.column() >= 1 && top.row() <= manager.Index(2).row() &&
+                   bottom.row() >= manager.Index(3).row() && top.parent() == manager.Index(1);
+        }));
         QCOMPARE(manager.EnableBox()->checkState(), Qt::Unchecked);
         QCOMPARE(manager.machine.Site(0).EnableDisable, 0);
         QCOMPARE(manager.machine.Site(1).EnableDisable, 0);
@@ -230,6 +245,7 @@ private Q_SLOTS:
         QCOMPARE(manager.dialog->isVisible(), open);
         QCOMPARE(manager.machine.saves, saves);
         QCOMPARE(Stored(1, "EnableDisable"), std::string(saves ? "0" : "1"));
+        QCOMPARE(manager.savesUnderWindow, 0); // one record needs no window
         QCOMPARE(manager.Button(kControlApply)->isEnabled(), saves == 0);
     }
 
@@ -239,6 +255,7 @@ private Q_SLOTS:
         manager.ClickEnable();
         QTest::mouseClick(manager.Button(kControlApply), Qt::LeftButton);
         QCOMPARE(manager.machine.saves, 4);
+        QCOMPARE(manager.savesUnderWindow, 4);
         QVERIFY(!manager.Button(kControlApply)->isEnabled());
         manager.dialog->ApplySettings(true);
         QCOMPARE(manager.machine.saves, 4);
