@@ -81,7 +81,6 @@ SettingsManagerDialog::SettingsManagerDialog(SettingsStore& store, const std::op
     layout()->activate();
     resize(std::max(width(), minimumSizeHint().width()), std::max(height(), minimumSizeHint().height()));
     RestoreSizes(saved);
-    m_setUp = true;
 }
 
 SettingsManagerDialog::~SettingsManagerDialog() = default;

@@ -117,7 +117,6 @@ private:
     QAction* m_documentation = nullptr;
     QAction* m_techSupport = nullptr;
     QAction* m_about = nullptr;
-    bool m_setUp = false; // rows are locked and edits count once set-up is over
 };
 
 } // namespace qv
