@@ -1,0 +1,34 @@
+#include "SettingsPage.h"
+
+#include <QFontMetrics>
+#include <QHelpEvent>
+#include <QToolTip>
+
+namespace qv {
+
+SettingsPage::SettingsPage(SettingsSession& session, QWidget* parent) : QWidget(parent), m_session(session) {}
+
+QString SettingsPage::FittedToolTip(const QString& text, const QFont& font) {
+    if (text.isEmpty() || QFontMetrics(font).horizontalAdvance(text) <= kToolTipWidth)
+        return text.toHtmlEscaped();
+    // Rich text wraps inside a table of fixed width; plain text would not wrap at all.
+    return QStringLiteral("<table width=\"%1\"><tr><td>%2</td></tr></table>")
+        .arg(kToolTipWidth)
+        .arg(text.toHtmlEscaped());
+}
+
+bool SettingsPage::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QWidget* control = childAt(help->pos());
+        const QString text = control ? ToolTipFor(control) : QString();
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), FittedToolTip(text, QToolTip::font()), this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+} // namespace qv

@@ -1,0 +1,44 @@
+#pragma once
+// The base of the dialog's four tabbed pages. A page reads and writes the session's combined values; the
+// dialog tells it when the selection changed and which controls are enabled, and asks it where the focus
+// goes when the user tabs into it. Tooltips are asked of the page when they are due and never grow wider
+// than 300 pixels.
+#include <QString>
+#include <QWidget>
+
+namespace qv {
+
+class ControlStates;
+class SettingsSession;
+
+class SettingsPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kToolTipWidth = 300;
+
+    SettingsPage(SettingsSession& session, QWidget* parent = nullptr);
+
+    // The tab's text, with the two spaces on each side.
+    virtual QString TabText() const = 0;
+    // Where Tab and Shift+Tab into the page land; none hands the focus on as Qt would.
+    virtual QWidget* FirstControl() const { return nullptr; }
+    virtual QWidget* LastControl() const { return nullptr; }
+    // The selection changed: show the combined values (the session is updating meanwhile).
+    virtual void ShowCombined() {}
+    virtual void ApplyControlStates(const ControlStates& states) { static_cast<void>(states); }
+
+    // The tooltip's text as shown: wrapped into kToolTipWidth pixels when it is wider in font.
+    static QString FittedToolTip(const QString& text, const QFont& font);
+
+protected:
+    // The tooltip text of a control of the page, asked for when it is due; empty for none.
+    virtual QString ToolTipFor(const QWidget* control) const {
+        static_cast<void>(control);
+        return {};
+    }
+    bool event(QEvent* event) override;
+
+    SettingsSession& m_session;
+};
+
+} // namespace qv

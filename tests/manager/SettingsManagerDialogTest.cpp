@@ -1,0 +1,383 @@
+#include "manager/SettingsManagerDialog.h"
+#include "ManagerMachine.h"
+#include "manager/SettingsPage.h"
+#include "manager/SiteListView.h"
+#include "manager/SiteTreeModel.h"
+#include "manager/core/SettingsSession.h"
+#include "widgets/DesktopOpen.h"
+#include "widgets/MessageBox.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace qv;
+
+namespace {
+
+// The stored text of a site's value (0: the default entry), without its terminator; empty when missing.
+std::string Stored(std::uint32_t siteId, const char* name) {
+    RegistryKey key;
+    std::string bytes;
+    const std::string path = siteId ? std::string(kSitesKey) + "\\" + std::to_string(siteId) : kSitesKey;
+    if (key.Open(path, RegAccess::Read) != 0 || key.ReadValue(name, nullptr, bytes) != 0)
+        return {};
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+// The dialog over a machine of four sites, shown on the offscreen screen, with message boxes answered.
+class Manager {
+public:
+    explicit Manager(std::vector<std::u16string> sites = {u"Alpha", u"Beta", u"Gamma", u"Intranet"},
+                     std::optional<SettingsManagerDialog::Caller> callerWindow = std::nullopt)
+        : machine(std::move(sites)), caller(std::move(callerWindow)) {
+        MessageBox::SetHook([this](const MessageBox::Request& request) {
+            asked << request.text;
+            return answer;
+        });
+        Open();
+    }
+    ~Manager() {
+        dialog.reset();
+        MessageBox::SetHook({});
+    }
+    void Open() {
+        dialog.reset();
+        dialog =
+            std::make_unique<SettingsManagerDialog>(*machine.store, caller, [this](SiteSettings& record) {
+                const auto* window = dialog->findChild<QWidget*>(QStringLiteral("applyingWindow"));
+                savesUnderWindow += window && window->isVisible() ? 1 : 0;
+                return machine.Save(record);
+            });
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    }
+
+    SiteListView* List() const { return static_cast<SiteListView*>(dialog->Control(kControlSiteList)); }
+    QCheckBox* EnableBox() const { return static_cast<QCheckBox*>(dialog->Control(kControlEnable)); }
+    QPushButton* Button(int id) const { return static_cast<QPushButton*>(dialog->Control(id)); }
+    SettingsSession& Session() const { return dialog->Session(); }
+    QModelIndex Index(int row, int column = 0) const { return dialog->Model()->IndexOf(row, column); }
+    void Click(int row, Qt::KeyboardModifiers modifiers = {}, Qt::MouseButton button = Qt::LeftButton) const {
+        QTest::mouseClick(List()->viewport(), button, modifiers, List()->visualRect(Index(row)).center());
+    }
+    // On the box itself: the check box takes clicks on its box and text only.
+    void ClickEnable() const {
+        QTest::mouseClick(EnableBox(), Qt::LeftButton, {}, QPoint(8, EnableBox()->height() / 2));
+    }
+    QString Status(int row) const { return Index(row, SiteTreeModel::kStatusColumn).data().toString(); }
+    bool Grey(int row) const {
+        return Index(row, SiteTreeModel::kStatusColumn).data(Qt::ForegroundRole).value<QBrush>().color() ==
+               QColor(153, 153, 153);
+    }
+    bool Arrow(int row) const { return row == Session().ShownRow() && Session().HasBase(); }
+    std::vector<int> Selected() const { return Session().Selection().SelectedRows(); }
+
+    test::ManagerMachine machine;
+    std::optional<SettingsManagerDialog::Caller> caller;
+    std::unique_ptr<SettingsManagerDialog> dialog;
+    int savesUnderWindow = 0; // saves made while "Applying settings..." was up
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    QStringList asked;
+};
+
+} // namespace
+
+class SettingsManagerDialogTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void setUpShowsRowsAndLocksTheTree() {
+        Manager manager;
+        manager.machine.Site(1).EnableDisable = 0;
+        manager.Open();
+        QCOMPARE(manager.dialog->windowTitle(), QStringLiteral("Quorvane Settings Manager"));
+        QCOMPARE(manager.Index(SiteRows::kAllSitesRow).data().toString(), QStringLiteral("All Web Sites"));
+        QCOMPARE(manager.dialog->Model()->rowCount(manager.Index(SiteRows::kAllSitesRow)), 4);
+        QCOMPARE(manager.Status(3), QStringLiteral("Disabled"));
+        QVERIFY(manager.Grey(3) && !manager.Grey(2));
+        QCOMPARE(manager.Selected(), std::vector<int>{2});
+        QVERIFY(manager.Arrow(2));
+        QVERIFY(!manager.Button(kControlApply)->isEnabled());
+        const auto* tabs = static_cast<QTabWidget*>(manager.dialog->Control(kControlTabs));
+        QCOMPARE(tabs->tabText(3), QStringLiteral("  Logging  "));
+
+        // The expand box of "All Web Sites" and a double click on it leave it open.
+        SiteListView* list = manager.List();
+        const QRect row = list->visualRect(manager.Index(SiteRows::kAllSitesRow));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          QPoint(row.left() - list->indentation() / 2, row.center().y()));
+        QTest::keyClick(list, Qt::Key_Left);
+        QVERIFY(list->isExpanded(manager.Index(SiteRows::kAllSitesRow)));
+    }
+
+    void ctrlClickThatClearsARowShowsTheOther() {
+        Manager manager;
+        manager.Click(2);
+        manager.Click(4, Qt::ControlModifier);
+        QCOMPARE(manager.Selected(), (std::vector<int>{2, 4}));
+        QVERIFY(manager.Arrow(4));
+        manager.Click(4, Qt::ControlModifier);
+        QCOMPARE(manager.Selected(), std::vector<int>{2});
+        QVERIFY(manager.Arrow(2));
+        QCOMPARE(manager.EnableBox()->text(), QStringLiteral("Enable Quorvane for Alpha"));
+        QCOMPARE(manager.Session().AffectedRows(), std::vector<int>{2});
+    }
+
+    void differentCaseShowsVaries() {
+        Manager manager;
+        manager.machine.Site(0).Directory = "errors";
+        manager.machine.Site(1).Directory = "Errors";
+        manager.Open();
+        manager.Click(3, Qt::ControlModifier);
+        QCOMPARE(manager.Session().Combined().Values().Directory, std::string("Varies"));
+        manager.Click(SiteRows::kDefaultRow, Qt::ControlModifier);
+        QCOMPARE(manager.EnableBox()->text(),
+                 QStringLiteral("Enable Quorvane for Selected Sites and Default Settings"));
+    }
+
+    void indeterminateBoxClickedOnceUnchecksEverySelectedSite() {
+        Manager manager;
+        manager.machine.Site(0).EnableDisable = 1;
+        manager.machine.Site(1).EnableDisable = 0;
+        manager.Open();
+        manager.Click(3, Qt::ShiftModifier);
+        QCOMPARE(manager.EnableBox()->checkState(), Qt::PartiallyChecked);
+        QSignalSpy redrawn(manager.dialog->Model(), &QAbstractItemModel::dataChanged);
+        manager.ClickEnable();
+        // The list is told to redraw both status cells.
+        QVERIFY(std::any_of(redrawn.begin(), redrawn.end(), [&](const QList<QVariant>& signal) {
+            const auto top = signal[0].toModelIndex();
+            const auto bottom = signal[1].toModelIndex();
+            return top.column() <= 1 && bottom.column() >= 1 && top.row() <= manager.Index(2).row() &&
+                   bottom.row() >= manager.Index(3).row() && top.parent() == manager.Index(1);
+        }));
+        QCOMPARE(manager.EnableBox()->checkState(), Qt::Unchecked);
+        QCOMPARE(manager.machine.Site(0).EnableDisable, 0);
+        QCOMPARE(manager.machine.Site(1).EnableDisable, 0);
+        QVERIFY(manager.Grey(2) && manager.Grey(3));
+        QCOMPARE(manager.machine.Site(2).modified, 0);
+        QVERIFY(manager.Button(kControlApply)->isEnabled());
+    }
+
+    void keyboardSelectionStepsWithTheFocusedRow() {
+        Manager manager;
+        SiteListView* list = manager.List();
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(manager.Selected(), std::vector<int>{3});
+        QVERIFY(manager.Arrow(3));
+        QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+        QCOMPARE(manager.Session().AffectedRows(), (std::vector<int>{3, 4}));
+        QVERIFY(manager.Arrow(4));
+        QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        QCOMPARE(manager.Session().AffectedRows(), (std::vector<int>{4}));
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(manager.Selected().size(), std::size_t{6});
+        QVERIFY(manager.Session().Selection().AllSitesSelected());
+    }
+
+    void rightClickAndDoubleClickToggle() {
+        Manager manager;
+        manager.machine.Site(1).EnableDisable = 0;
+        manager.Open();
+        manager.Click(3, Qt::ControlModifier);
+        std::unique_ptr<QMenu> menu = manager.dialog->ContextMenu();
+        QAction* enabled = menu->findChild<QAction*>(QStringLiteral("actionEnabled"));
+        QVERIFY(enabled && enabled->isChecked()); // varies counts as enabled
+        enabled->trigger();
+        QCOMPARE(manager.Status(2), QStringLiteral("Disabled"));
+        manager.Click(4);
+        QTest::mouseDClick(manager.List()->viewport(), Qt::LeftButton, {},
+                           manager.List()->visualRect(manager.Index(4)).center());
+        QCOMPARE(manager.Selected(), std::vector<int>{4});
+        QCOMPARE(manager.machine.Site(2).EnableDisable, 0);
+    }
+
+    void filterNarrowsRowsButAllSitesStaysAll() {
+        Manager manager;
+        auto* filter = manager.dialog->findChild<QLineEdit*>(QStringLiteral("editFilter"));
+        manager.List()->header()->resizeSection(0, 180);
+        QTest::keyClicks(filter, QStringLiteral("intra"));
+        QTest::keyClick(filter, Qt::Key_Return);
+        QCOMPARE(filter->text(), QStringLiteral("intra"));
+        QCOMPARE(manager.List()->header()->sectionSize(0), 180);
+        QCOMPARE(manager.dialog->Model()->rowCount(manager.Index(SiteRows::kAllSitesRow)), 1);
+        // The selected row was filtered away: nothing is selected, so nothing can be edited.
+        QVERIFY(!manager.Session().HasBase());
+        QVERIFY(!manager.EnableBox()->isEnabled());
+        filter->setText(QStringLiteral("3"));
+        QVERIFY(manager.dialog->Model()->Shown(4) && !manager.dialog->Model()->Shown(5));
+        manager.Click(SiteRows::kAllSitesRow);
+        QCOMPARE(manager.Session().AffectedRows(), (std::vector<int>{2, 3, 4, 5}));
+    }
+
+    void exitAsksAndHonoursEachAnswer_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<int>("saves");
+        QTest::newRow("yes") << int(QMessageBox::Yes) << false << 1;
+        QTest::newRow("no") << int(QMessageBox::No) << false << 0;
+        QTest::newRow("cancel") << int(QMessageBox::Cancel) << true << 0;
+    }
+    void exitAsksAndHonoursEachAnswer() {
+        QFETCH(int, answer);
+        QFETCH(bool, open);
+        QFETCH(int, saves);
+        Manager manager;
+        QCOMPARE(Stored(1, "EnableDisable"), std::string("1"));
+        manager.ClickEnable();
+        manager.answer = static_cast<QMessageBox::StandardButton>(answer);
+        manager.dialog->Command(kCommandExit)->trigger();
+        QCOMPARE(manager.asked,
+                 QStringList{QStringLiteral("Do you want to save your settings before exiting?")});
+        QCOMPARE(manager.dialog->isVisible(), open);
+        QCOMPARE(manager.machine.saves, saves);
+        QCOMPARE(Stored(1, "EnableDisable"), std::string(saves ? "0" : "1"));
+        QCOMPARE(manager.savesUnderWindow, 0); // one record needs no window
+        QCOMPARE(manager.Button(kControlApply)->isEnabled(), saves == 0);
+    }
+
+    void applyTwiceSavesOnceAndCloseBoxLosesEdits() {
+        Manager manager;
+        manager.Click(SiteRows::kAllSitesRow);
+        manager.ClickEnable();
+        QTest::mouseClick(manager.Button(kControlApply), Qt::LeftButton);
+        QCOMPARE(manager.machine.saves, 4);
+        QCOMPARE(manager.savesUnderWindow, 4);
+        QVERIFY(!manager.Button(kControlApply)->isEnabled());
+        manager.dialog->ApplySettings(true);
+        QCOMPARE(manager.machine.saves, 4);
+        QCOMPARE(Stored(4, "EnableDisable"), std::string("0"));
+
+        manager.ClickEnable();
+        manager.dialog->close();
+        QVERIFY(!manager.dialog->isVisible());
+        QCOMPARE(manager.machine.saves, 4);
+        QCOMPARE(Stored(4, "EnableDisable"), std::string("0"));
+        QVERIFY(manager.asked.isEmpty());
+    }
+
+    void refusedSavesAreNamedOnceAndKept() {
+        Manager manager;
+        manager.machine.refused = {2, 4};
+        manager.Click(SiteRows::kAllSitesRow);
+        manager.ClickEnable();
+        QTest::mouseClick(manager.Button(kControlOk), Qt::LeftButton);
+        QCOMPARE(manager.asked.size(), 1);
+        QVERIFY(manager.asked[0].contains(QStringLiteral("Beta (2)")));
+        QVERIFY(manager.asked[0].contains(QStringLiteral("Intranet (4)")));
+        QVERIFY(!manager.asked[0].contains(QStringLiteral("Alpha")));
+        QVERIFY(manager.dialog->isVisible());
+        QVERIFY(manager.Button(kControlApply)->isEnabled());
+        QCOMPARE(manager.machine.Site(1).modified, 1);
+        QCOMPARE(manager.machine.Site(0).modified, 0);
+        // Once the store takes them, only the two are saved again and OK closes.
+        manager.machine.refused.clear();
+        manager.machine.saves = 0;
+        QTest::mouseClick(manager.Button(kControlOk), Qt::LeftButton);
+        QCOMPARE(manager.machine.saves, 2);
+        QVERIFY(!manager.dialog->isVisible());
+    }
+
+    void sizesRoundTripAndHeightStaysFixed() {
+        Manager manager;
+        const QHeaderView* header = manager.List()->header();
+        // Without saved sizes the columns are at least 130 and 50 pixels wide and fill the list.
+        QVERIFY(header->sectionSize(0) >= 130 && header->sectionSize(1) >= 50);
+        QVERIFY(header->sectionSize(0) + header->sectionSize(1) <= manager.List()->viewport()->width());
+        const int height = manager.dialog->height();
+        manager.dialog->resize(500, height + 120);
+        QCOMPARE(manager.dialog->width(), SettingsManagerDialog::kMinimumWidth);
+        QCOMPARE(manager.dialog->height(), height);
+        manager.dialog->resize(760, height);
+        manager.List()->header()->resizeSection(0, 210);
+        manager.List()->header()->resizeSection(1, 70);
+        manager.dialog->reject();
+        const std::optional<DialogSizes> saved = DialogSizes::Load();
+        QVERIFY(saved);
+        QCOMPARE(saved->right, 768);
+        manager.Open();
+        QCOMPARE(manager.dialog->width(), 760);
+        QCOMPARE(manager.List()->header()->sectionSize(0), 210);
+        QCOMPARE(manager.List()->header()->sectionSize(1), 70);
+    }
+
+    void enterActsAsSpaceAndNeverCloses() {
+        Manager manager;
+        manager.EnableBox()->setFocus();
+        QTest::keyClick(manager.EnableBox(), Qt::Key_Return);
+        QCOMPARE(manager.EnableBox()->checkState(), Qt::Unchecked);
+        QVERIFY(manager.dialog->isVisible());
+        manager.List()->setFocus();
+        QTest::keyClick(manager.List(), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(manager.dialog->isVisible());
+        QCOMPARE(manager.machine.saves, 0);
+        // Tab on an unchecked enable box skips the pages.
+        manager.EnableBox()->setFocus();
+        QTest::keyClick(manager.EnableBox(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), manager.Button(kControlOk));
+    }
+
+    void helpOpensTheInstalledFiles() {
+        Manager manager;
+        QStringList opened;
+        DesktopOpen::SetOpener([&opened](const QString& path) {
+            opened << path;
+            return true;
+        });
+        manager.dialog->Command(kCommandDocumentation)->trigger();
+        manager.dialog->Command(kCommandTechSupport)->trigger();
+        DesktopOpen::SetOpener({});
+        const QString install = QString::fromStdString(manager.machine.Install());
+        QCOMPARE(opened, (QStringList{install + QStringLiteral("Documentation.htm"),
+                                      install + QStringLiteral("TechSupport.htm")}));
+        manager.dialog->Command(kCommandAbout)->trigger();
+        QVERIFY(manager.asked.value(0).contains(QStringLiteral("Version 1.2")));
+    }
+
+    void callerTitleListsItsSitesOnly() {
+        Manager manager({u"Alpha", u"Intranet", u""},
+                        SettingsManagerDialog::Caller{"Intranet Properties", QRect(100, 100, 1000, 800)});
+        // "Alpha" is not named by the title; a site without a description always is.
+        QCOMPARE(manager.dialog->Model()->rowCount(manager.Index(SiteRows::kAllSitesRow)), 2);
+        QCOMPARE(manager.Index(2).data().toString(), QStringLiteral("Intranet"));
+        QCOMPARE(manager.Selected(), std::vector<int>{2});
+        manager.Click(SiteRows::kAllSitesRow);
+        QCOMPARE(manager.Session().AffectedRows(), (std::vector<int>{2, 3}));
+        QTest::mouseClick(manager.EnableBox(), Qt::LeftButton, {},
+                          QPoint(8, manager.EnableBox()->height() / 2));
+        QCOMPARE(manager.machine.Site(0).modified, 0);
+    }
+
+    void longToolTipsWrapAt300Pixels() {
+        const QFont font;
+        QCOMPARE(SettingsPage::FittedToolTip(QStringLiteral("Short & plain"), font),
+                 QStringLiteral("Short &amp; plain"));
+        const QString fitted = SettingsPage::FittedToolTip(QString(200, QLatin1Char('w')), font);
+        QVERIFY(fitted.startsWith(QStringLiteral("<table width=\"300\">")));
+    }
+
+    void serverWithoutSitesShowsDefaultSettingsOnly() {
+        Manager manager(std::vector<std::u16string>{});
+        QCOMPARE(manager.dialog->Model()->rowCount(), 1);
+        manager.Click(SiteRows::kDefaultRow);
+        manager.ClickEnable();
+        QTest::mouseClick(manager.Button(kControlOk), Qt::LeftButton);
+        QCOMPARE(manager.machine.saves, 0);
+    }
+};
+
+QTEST_MAIN(SettingsManagerDialogTest)
+#include "SettingsManagerDialogTest.moc"
