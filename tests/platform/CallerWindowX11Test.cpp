@@ -5,9 +5,11 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -21,12 +23,20 @@ int CountError(Display*, XErrorEvent*) {
 class CallerWindowX11 : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_display = XOpenDisplay(nullptr);
+        // The virtual display may still be starting on a busy machine: ask again for a while.
+        for (int i = 0; i < 100 && !m_display; ++i) {
+            m_display = XOpenDisplay(nullptr);
+            if (!m_display)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
         ASSERT_NE(m_display, nullptr) << "no X display: this test runs under xvfb-run";
         m_sheet = MakeWindow(DefaultRootWindow(m_display), 40, 30);
         m_page = MakeWindow(m_sheet, 5, 5);
     }
-    void TearDown() override { XCloseDisplay(m_display); }
+    void TearDown() override {
+        if (m_display)
+            XCloseDisplay(m_display);
+    }
 
     Window MakeWindow(Window parent, int x, int y) {
         const Window window = XCreateSimpleWindow(m_display, parent, x, y, 300, 200, 0, 0, 0);
