@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <vector>
+
 namespace qv {
 
 class ControlStates;
@@ -29,6 +31,10 @@ public:
 
     // The tooltip's text as shown: wrapped into kToolTipWidth pixels when it is wider in font.
     static QString FittedToolTip(const QString& text, const QFont& font);
+
+Q_SIGNALS:
+    // An edit of the page was written into these rows; the dialog redraws their status and Apply.
+    void rowsWritten(const std::vector<int>& rows);
 
 protected:
     // The tooltip text of a control of the page, asked for when it is due; empty for none.

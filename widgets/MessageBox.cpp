@@ -18,7 +18,14 @@ MessageBox::Hook& CurrentHook() {
 QMessageBox::StandardButton MessageBox::Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                              QMessageBox::StandardButtons buttons,
                                              QMessageBox::StandardButton defaultButton) {
-    Request request{icon, QGuiApplication::applicationDisplayName(), text, buttons, defaultButton};
+    return ShowTitled(parent, icon, QGuiApplication::applicationDisplayName(), text, buttons, defaultButton);
+}
+
+QMessageBox::StandardButton MessageBox::ShowTitled(QWidget* parent, QMessageBox::Icon icon,
+                                                   const QString& title, const QString& text,
+                                                   QMessageBox::StandardButtons buttons,
+                                                   QMessageBox::StandardButton defaultButton) {
+    Request request{icon, title, text, buttons, defaultButton};
     if (const Hook& hook = CurrentHook())
         return hook(request);
     QMessageBox box(icon, request.title, text, buttons, parent);

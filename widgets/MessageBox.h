@@ -25,6 +25,11 @@ public:
     Show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
          QMessageBox::StandardButtons buttons = QMessageBox::Ok,
          QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+    // The same under a caption of its own instead of the program's name.
+    static QMessageBox::StandardButton
+    ShowTitled(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+               QMessageBox::StandardButtons buttons,
+               QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
     // Yes, No or Cancel, Yes the default.
     static QMessageBox::StandardButton AskYesNoCancel(QWidget* parent, const QString& text);
     static void Inform(QWidget* parent, const QString& text);

@@ -46,6 +46,7 @@ public:
     SettingsSession& operator=(const SettingsSession&) = delete;
 
     const SiteRows& Rows() const { return m_rows; }
+    const std::string& InstallDirectory() const { return m_installDirectory; }
     const RowSelection& Selection() const { return m_selection; }
     // The base row, which carries the arrow; kNoRow when there is no base.
     int ShownRow() const { return HasBase() ? m_shownRow : SiteRows::kNoRow; }
