@@ -24,8 +24,9 @@ std::optional<std::string> TextEditor::CommandFor(const std::string& path) {
 }
 
 std::optional<std::string> TextEditor::FromExecLine(std::string_view exec, const std::string& path) {
+    const std::size_t first = exec.find_first_not_of(" \t");
     const std::optional<std::string> quotedPath = Process::QuoteArgument(path);
-    if (!quotedPath)
+    if (first == std::string_view::npos || exec[first] == '%' || !quotedPath)
         return std::nullopt;
     std::string command;
     bool placed = false;
@@ -46,8 +47,6 @@ std::optional<std::string> TextEditor::FromExecLine(std::string_view exec, const
     }
     while (!command.empty() && (command.back() == ' ' || command.back() == '\t'))
         command.pop_back();
-    if (command.find_first_not_of(" \t") == std::string::npos)
-        return std::nullopt;
     if (!placed)
         command += ' ' + *quotedPath;
     return command;
