@@ -289,6 +289,7 @@ private Q_SLOTS:
         if (dir.isEmpty())
             QSKIP("QV_SCREENSHOT_DIR not set");
         Pages pages;
+        pages.machine.Site(0).Logging = 1;
         Write(pages.RulesOf(0), kTwoRules);
         pages.Tab(kRulesTab);
         QTest::qWait(100);
