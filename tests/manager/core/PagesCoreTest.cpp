@@ -53,7 +53,7 @@ TEST(RulesTargets, NamesAndOpensTheFilesOfTheSelection) {
         const char* what;
         std::vector<int> selected;
         int focus;
-        std::string line; // "" for none, "T" the template, "1" the first site's file
+        std::string line; // "" for none, "S" several, "T" the template, "3" the file of site 3
         bool ask;
         std::vector<std::uint32_t> opened;
     };
@@ -71,7 +71,6 @@ TEST(RulesTargets, NamesAndOpensTheFilesOfTheSelection) {
         session.SelectionChanged(c.focus, c.selected);
         std::string expected = c.line == "S"   ? several
                                : c.line == "T" ? m.Template()
-                               : c.line == "1" ? m.RulesOf(0)
                                : c.line == "3" ? m.RulesOf(1)
                                                : std::string();
         EXPECT_EQ(RulesTargets::PathLine(session), expected);
