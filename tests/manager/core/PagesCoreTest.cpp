@@ -1,4 +1,5 @@
 #include "SiteMachineRecords.h"
+#include "manager/core/ControlStates.h"
 #include "manager/core/LoggingChoices.h"
 #include "manager/core/RulesFileStatus.h"
 #include "manager/core/RulesTargets.h"
@@ -145,6 +146,23 @@ TEST(LoggingChoices, ViewerStartsOnTheBaseSiteOnlyWhenInstalled) {
     EXPECT_EQ(LoggingChoices::ViewerCommand(session), quoted + " /3") << "the base site of several";
     session.SelectionChanged(2, {});
     EXPECT_FALSE(LoggingChoices::ViewerCommand(session)) << "no base";
+}
+
+TEST(LoggingChoices, ViewIsHiddenOnlyForTheDefaultEntryAmongSites) {
+    const struct {
+        std::uint32_t baseSiteId;
+        int selectedSites;
+        bool visible;
+    } cases[] = {{0, 0, true}, {0, 1, false}, {3, 2, true}};
+    for (const auto& c : cases) {
+        ControlStates::Inputs in;
+        in.hasBase = true;
+        in.enableDisable = 1;
+        in.logging = 1;
+        in.baseSiteId = c.baseSiteId;
+        in.selectedSiteCount = c.selectedSites;
+        EXPECT_EQ(ControlStates::For(in).viewVisible, c.visible) << c.baseSiteId << " " << c.selectedSites;
+    }
 }
 
 TEST(LoggingChoices, ChooserStartsOnlyAtAnExistingFolderAndEndsWithASeparator) {
