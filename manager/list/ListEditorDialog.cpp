@@ -1,0 +1,49 @@
+#include "ListEditorDialog.h"
+
+#include "ListEditorPage.h"
+
+#include "ui_ListEditorDialog.h"
+
+#include <QTimer>
+
+namespace qv {
+
+namespace {
+std::function<void(QDialog&)>& TestHook() {
+    static std::function<void(QDialog&)> hook;
+    return hook;
+}
+} // namespace
+
+ListEditorDialog::ListEditorDialog(const ListEditorSetup& setup, const ValueList& list, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::ListEditorDialog>()) {
+    m_ui->setupUi(this);
+    if (setup.title)
+        setWindowTitle(QString::fromUtf8(setup.title));
+    m_ui->pageEditor->Open(setup, list);
+    connect(m_ui->buttonOk, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_ui->buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+ListEditorDialog::~ListEditorDialog() = default;
+
+bool ListEditorDialog::Edit(QWidget* parent, const ListEditorSetup& setup, ValueList& list) {
+    ListEditorDialog dialog(setup, list, parent);
+    if (TestHook())
+        QTimer::singleShot(0, &dialog, [&dialog] { TestHook()(dialog); });
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const ListEditor& editor = dialog.Page()->Editor();
+    editor.CommitTo(list);
+    return editor.Changed();
+}
+
+void ListEditorDialog::SetTestHook(std::function<void(QDialog&)> hook) {
+    TestHook() = std::move(hook);
+}
+
+ListEditorPage* ListEditorDialog::Page() const {
+    return m_ui->pageEditor;
+}
+
+} // namespace qv

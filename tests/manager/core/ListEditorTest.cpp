@@ -1,0 +1,162 @@
+#include "manager/core/ListEditor.h"
+#include "platform/TextCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace qv;
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+ValueList ListOf(const Rows& items) {
+    ValueList list;
+    for (const std::string& item : items)
+        AddListItem(list, item);
+    return list;
+}
+
+// Narrow text as the system writes it: UTF-8 here, the code page under Windows.
+std::string Narrow(std::u16string_view text) {
+    return TextCodec::FromUtf16(text);
+}
+
+} // namespace
+
+TEST(ListEditor, ButtonsFollowTheSelectionAndRowCount) {
+    using B = ListEditor::Buttons;
+    EXPECT_EQ(ListEditor::ButtonsFor(std::nullopt, 3), B{});
+    EXPECT_EQ(ListEditor::ButtonsFor(3, 3), B{});
+    EXPECT_EQ(ListEditor::ButtonsFor(0, 3), (B{true, true, false, true}));
+    EXPECT_EQ(ListEditor::ButtonsFor(2, 3), (B{true, true, true, false}));
+    EXPECT_EQ(ListEditor::ButtonsFor(0, 1), (B{true, true, false, false}));
+}
+
+TEST(ListEditor, AddChecksEveryRowIgnoringCase) {
+    const std::string umlautUpper = Narrow(u"*/Bilder/\u00DCber*");
+    const std::string umlautLower = Narrow(u"*/bilder/\u00FCber*");
+    struct Case {
+        const char* what;
+        Rows rows;
+        std::string text;
+        bool appended;
+    };
+    const Case cases[] = {
+        {"other case of a row", {"htm", "html"}, "HTM", false},
+        {"new text", {"htm"}, "asp", true},
+        {"non-ASCII letter in the other case", {umlautUpper}, umlautLower, false},
+        {"different non-ASCII letter", {Narrow(u"\u00E4")}, Narrow(u"\u00F6"), true},
+        {"an empty row from the normaliser", {}, "", true},
+    };
+    for (const Case& c : cases) {
+        ListEditor editor(ListOf(c.rows));
+        ASSERT_FALSE(editor.Changed());
+        EXPECT_EQ(editor.Add(c.text), c.appended) << c.what;
+        EXPECT_TRUE(editor.Changed()) << c.what;
+        EXPECT_EQ(editor.Rows().size(), c.rows.size() + (c.appended ? 1 : 0)) << c.what;
+        if (c.appended) {
+            EXPECT_EQ(editor.Selected(), editor.Rows().size() - 1) << c.what;
+        }
+    }
+    // The duplicate check never changes what is stored.
+    ListEditor editor(ValueList{});
+    editor.Add(umlautUpper);
+    EXPECT_EQ(editor.Rows(), Rows{umlautUpper});
+}
+
+// In a double-byte code page the second byte of a character can be an ASCII capital: katakana A is 83 41
+// in code page 932, and 83 61 is another character. Folding bytes would take them for one text.
+TEST(ListEditor, CaseNeverFoldsPartOfACharacter) {
+    const std::u16string a = u"\u30A2.gif", other = u"\u30C2.gif";
+    if (TextCodec::ToUtf16(Narrow(a)) != a || TextCodec::ToUtf16(Narrow(other)) != other)
+        GTEST_SKIP() << "the code page has no katakana";
+    EXPECT_FALSE(ListEditor::SameIgnoringCase(Narrow(a), Narrow(other)));
+    EXPECT_TRUE(ListEditor::SameIgnoringCase(Narrow(a), Narrow(u"\u30A2.GIF")));
+    EXPECT_EQ(ListEditor::NormaliseExtension(Narrow(u" .\u30A2.GIF")), Narrow(a));
+}
+
+TEST(ListEditor, NormaliseExtension) {
+    const std::pair<std::string, std::string> cases[] = {
+        {" .HTML ", "html"}, {"\t..Asp\r\n", "asp"}, {" . ", ""}, {"", ""}, {"a.B", "a.b"}, {"..x.", "x."},
+    };
+    for (const auto& [typed, expected] : cases)
+        EXPECT_EQ(ListEditor::NormaliseExtension(typed), expected) << typed;
+    EXPECT_EQ(ListEditor::NormaliseExtension(Narrow(u" .\u00C4BC")), Narrow(u"\u00E4bc"));
+}
+
+TEST(ListEditor, RemoveAndEmptyEditMoveTheSelection) {
+    struct Case {
+        const char* what;
+        Rows rows;
+        std::size_t selected;
+        bool emptyEdit;
+        Rows after;
+        ListEditor::Row selectedAfter;
+    };
+    const Case cases[] = {
+        {"middle row: the next one", {"a", "b", "c"}, 1, false, {"a", "c"}, 1},
+        {"last row: the one above", {"a", "b", "c"}, 2, false, {"a", "b"}, 1},
+        {"only row: none", {"a"}, 0, false, {}, std::nullopt},
+        {"empty edit removes", {"a", "b"}, 0, true, {"b"}, 0},
+        {"empty edit of the only row", {"a"}, 0, true, {}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        ListEditor editor(ListOf(c.rows));
+        editor.Select(c.selected);
+        if (c.emptyEdit)
+            editor.Edit("");
+        else
+            editor.Remove();
+        EXPECT_EQ(editor.Rows(), c.after) << c.what;
+        EXPECT_EQ(editor.Selected(), c.selectedAfter) << c.what;
+        EXPECT_TRUE(editor.Changed()) << c.what;
+    }
+    ListEditor none(ListOf({"a"}));
+    none.Remove();
+    none.Edit("x");
+    EXPECT_FALSE(none.Changed());
+    EXPECT_EQ(none.Enabled(), ListEditor::Buttons{});
+}
+
+TEST(ListEditor, UpAndDownMoveTheTextWithTheSelection) {
+    ListEditor editor(ListOf({"a", "b", "c"}));
+    editor.Select(0);
+    editor.Up(); // disabled on the first row
+    EXPECT_FALSE(editor.Changed());
+    editor.Down();
+    editor.Down();
+    EXPECT_EQ(editor.Rows(), (Rows{"b", "c", "a"}));
+    EXPECT_EQ(editor.Selected(), 2u);
+    editor.Down(); // disabled on the last row
+    editor.Up();
+    EXPECT_EQ(editor.Rows(), (Rows{"b", "a", "c"}));
+    EXPECT_EQ(editor.Selected(), 1u);
+    EXPECT_TRUE(editor.Changed());
+}
+
+TEST(ListEditor, CommitKeepsTheEarlierOfEqualRowsAndCutsLongTexts) {
+    ValueList list;
+    list.MutableItems() = {"htm", "", "html", "asp"};
+    ListEditor editor(list); // empty items are not shown
+    EXPECT_EQ(editor.Rows(), (Rows{"htm", "html", "asp"}));
+    editor.Select(2);
+    editor.Edit("htm"); // no duplicate check on Edit: two equal rows on screen
+    EXPECT_EQ(editor.Rows(), (Rows{"htm", "html", "htm"}));
+    editor.Add(""); // an empty row is dropped on commit
+    editor.CommitTo(list);
+    EXPECT_EQ(list.Items(), (Rows{"htm", "html"}));
+
+    // 259 ASCII characters and a two-byte one: the cut keeps whole characters only.
+    const std::string wide = Narrow(u"\u00E9");
+    const std::string longText = std::string(259, 'x') + wide + "tail";
+    ListEditor cut(ValueList{});
+    cut.Add(longText);
+    cut.CommitTo(list);
+    ASSERT_EQ(list.Count(), 1u);
+    EXPECT_EQ(list.Items()[0], TextCodec::Cut(longText, kMaxText));
+    EXPECT_LE(list.Items()[0].size(), kMaxText);
+    EXPECT_EQ(TextCodec::FromUtf16(TextCodec::ToUtf16(list.Items()[0])), list.Items()[0]);
+}
