@@ -141,8 +141,10 @@ void SettingsManagerDialog::SetUpPages() {
     m_pages = {new ErrorDirectoryPage(*m_session, m_ui->tabPages),
                new ErrorFilesPage(*m_session, m_ui->tabPages), new RulesPage(*m_session, m_ui->tabPages),
                new LoggingPage(*m_session, m_ui->tabPages)};
-    for (SettingsPage* page : m_pages)
+    for (SettingsPage* page : m_pages) {
         m_ui->tabPages->addTab(page, page->TabText());
+        connect(page, &SettingsPage::edited, this, &SettingsManagerDialog::Edited);
+    }
     // Every tab's text shows whole, whatever the font.
     m_ui->tabPages->setMinimumWidth(
         std::max(m_ui->tabPages->minimumWidth(), m_ui->tabPages->tabBar()->sizeHint().width() + 8));

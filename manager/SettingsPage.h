@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <vector>
+
 namespace qv {
 
 class ControlStates;
@@ -30,7 +32,14 @@ public:
     // The tooltip's text as shown: wrapped into kToolTipWidth pixels when it is wider in font.
     static QString FittedToolTip(const QString& text, const QFont& font);
 
+Q_SIGNALS:
+    // An edit was written into these rows; the dialog redraws their status cells and enables Apply.
+    void edited(const std::vector<int>& rows);
+
 protected:
+    // After a control stored its new value into the session's combined values.
+    void ValueEdited();
+
     // The tooltip text of a control of the page, asked for when it is due; empty for none.
     virtual QString ToolTipFor(const QWidget* control) const {
         static_cast<void>(control);
