@@ -8,6 +8,11 @@ namespace qv {
 
 namespace {
 
+// Tab moves only onto a control that takes the focus; otherwise Qt hands it on.
+QWidget* Focusable(QWidget* control) {
+    return control->isEnabled() ? control : nullptr;
+}
+
 // ServerState of each radio button.
 constexpr std::int32_t kSiteRootOnly = 1;
 constexpr std::int32_t kRequestedDirectory = 0;
@@ -27,13 +32,13 @@ ErrorDirectoryPage::ErrorDirectoryPage(SettingsSession& session, QWidget* parent
 ErrorDirectoryPage::~ErrorDirectoryPage() = default;
 
 QWidget* ErrorDirectoryPage::FirstControl() const {
-    return m_ui->editDirectory;
+    return Focusable(m_ui->editDirectory);
 }
 
 QWidget* ErrorDirectoryPage::LastControl() const {
     if (m_ui->radioRequestedDirectory->hasFocus())
         return m_ui->radioRequestedDirectory;
-    return m_ui->radioSiteRoot;
+    return Focusable(m_ui->radioSiteRoot);
 }
 
 void ErrorDirectoryPage::ShowCombined() {

@@ -10,6 +10,11 @@ namespace qv {
 
 namespace {
 
+// Tab moves only onto a control that takes the focus; otherwise Qt hands it on.
+QWidget* Focusable(QWidget* control) {
+    return control->isEnabled() ? control : nullptr;
+}
+
 Qt::CheckState CheckStateOf(std::int32_t value) {
     return value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked;
 }
@@ -34,13 +39,13 @@ ErrorFilesPage::ErrorFilesPage(SettingsSession& session, QWidget* parent)
 ErrorFilesPage::~ErrorFilesPage() = default;
 
 QWidget* ErrorFilesPage::FirstControl() const {
-    return m_ui->buttonStaticConfigure;
+    return Focusable(m_ui->buttonStaticConfigure);
 }
 
 QWidget* ErrorFilesPage::LastControl() const {
     if (m_ui->checkImages->checkState() != Qt::Unchecked)
-        return m_ui->buttonImageConfigure;
-    return m_ui->checkImages;
+        return Focusable(m_ui->buttonImageConfigure);
+    return Focusable(m_ui->checkImages);
 }
 
 void ErrorFilesPage::ShowCombined() {

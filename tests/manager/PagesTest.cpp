@@ -307,6 +307,10 @@ private Q_SLOTS:
         QCOMPARE(tab(ok, Qt::ShiftModifier), manager.Find<QWidget>("buttonImageConfigure"));
         Manager::ClickBox(manager.Find<QCheckBox>("checkImages"));
         QCOMPARE(tab(ok, Qt::ShiftModifier), manager.Find<QWidget>("checkImages"));
+        // A disabled page takes no focus: Shift+Tab from OK goes on as Qt would.
+        Manager::ClickBox(static_cast<QAbstractButton*>(manager.Button(kControlEnable)));
+        QWidget* before = tab(ok, Qt::ShiftModifier);
+        QVERIFY(before != ok && before->isEnabled());
     }
 
     // With QV_SCREENSHOT_DIR set, pictures of both pages for a look by eye.
