@@ -110,25 +110,22 @@ void ErrorFilesPage::ConfigureImages() {
 QString ErrorFilesPage::ToolTipFor(const QWidget* control) const {
     if (control == m_ui->buttonStaticConfigure || control == m_ui->labelStatic)
         return QStringLiteral(
-            "When any type of server error occurs, Quorvane can respond with a customized static file.  This "
-            "control defines the type of static file used and the order of preference for error files with "
-            "the "
-            "same name (e.g. 500.html is preferred to 500.htm).");
+            "When any type of server error occurs, Quorvane can respond with a customized static file.  "
+            "This control defines the type of static file used and the order of preference for error "
+            "files with the same name (e.g. 500.html is preferred to 500.htm).");
     if (control == m_ui->checkDynamic)
         return QStringLiteral(
-            "Specifically for 404 server errors, Quorvane can respond with a customized dynamic file with "
-            "more "
-            "interactivity than a static file. This control defines the type of dynamic file used and the "
-            "order "
-            "of preference for error files with the same name (e.g. 404.asp preferred to 404.cfm).");
+            "Specifically for 404 server errors, Quorvane can respond with a customized dynamic file "
+            "with more interactivity than a static file. This control defines the type of dynamic file "
+            "used and the order of preference for error files with the same name (e.g. 404.asp preferred "
+            "to 404.cfm).");
     if (control == m_ui->checkImages)
         return QStringLiteral(
             "Specifically for 404 server errors on image file type requests, Quorvane can respond with a "
-            "custom "
-            "image file, allowing developers to control the type of image displayed rather than a Web "
-            "browser\u2019s default error image file. This control defines the type of image files used and "
-            "the "
-            "order of preference for error files with the same name (e.g. 404.gif preferred to 404.jpg).");
+            "custom image file, allowing developers to control the type of image displayed rather than a "
+            "Web browser\u2019s default error image file. This control defines the type of image files "
+            "used and the order of preference for error files with the same name (e.g. 404.gif preferred "
+            "to 404.jpg).");
     return {};
 }
 

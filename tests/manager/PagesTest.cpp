@@ -6,7 +6,6 @@
 #include "manager/SiteListView.h"
 #include "manager/SiteTreeModel.h"
 #include "manager/core/SiteRows.h"
-#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -27,47 +26,39 @@ using namespace qv;
 
 namespace {
 
-const QString kRootNamed =
-    QStringLiteral("Quorvane looks for the directory \"errors\" (specified above) in the root of "
-                   "the Web site (virtual server) that generated the error.");
-const QString kRootUnnamed =
-    QStringLiteral("Quorvane looks for the error directory (specified above) in the root "
-                   "of the Web site (virtual server) that generated the error.");
+const QString kRootNamed = QStringLiteral(
+    "Quorvane looks for the directory \"errors\" (specified above) in the root of the Web site (virtual "
+    "server) that generated the error.");
+const QString kRootUnnamed = QStringLiteral(
+    "Quorvane looks for the error directory (specified above) in the root of the Web site (virtual "
+    "server) that generated the error.");
 const QString kRequestedTail = QStringLiteral(
     " (specified above) within the same directory as the requested file, and then looks to the next "
     "highest level directory in the request URL, and so on, until the Quorvane directory above is "
-    "found.  This option allows you to create multiple error responses at different places in the "
-    "site.");
-const QString kDirectoryText = QStringLiteral("The directory where pages/files used in customized error "
-                                              "responses for the selected site(s) are stored.");
+    "found.  This option allows you to create multiple error responses at different places in the site.");
+const QString kDirectoryText = QStringLiteral(
+    "The directory where pages/files used in customized error responses for the selected site(s) are "
+    "stored.");
 const QString kStaticText = QStringLiteral(
-    "When any type of server error occurs, Quorvane can respond with a customized static file.  This control "
-    "defines the type of static file used and the order of preference for error files with the same name "
-    "(e.g. "
-    "500.html is preferred to 500.htm).");
+    "When any type of server error occurs, Quorvane can respond with a customized static file.  This "
+    "control defines the type of static file used and the order of preference for error files with the "
+    "same name (e.g. 500.html is preferred to 500.htm).");
 const QString kDynamicText = QStringLiteral(
     "Specifically for 404 server errors, Quorvane can respond with a customized dynamic file with more "
-    "interactivity than a static file. This control defines the type of dynamic file used and the order of "
-    "preference for error files with the same name (e.g. 404.asp preferred to 404.cfm).");
+    "interactivity than a static file. This control defines the type of dynamic file used and the order "
+    "of preference for error files with the same name (e.g. 404.asp preferred to 404.cfm).");
 // Written out in UTF-8 bytes, so that the right single quotation mark is checked as such.
 const QString kImageText = QString::fromUtf8(
     "Specifically for 404 server errors on image file type requests, Quorvane can respond with a custom "
-    "image "
-    "file, allowing developers to control the type of image displayed rather than a Web browser\xE2\x80\x99s "
-    "default error image file. This control defines the type of image files used and the order of preference "
-    "for "
-    "error files with the same name (e.g. 404.gif preferred to 404.jpg).");
+    "image file, allowing developers to control the type of image displayed rather than a Web "
+    "browser\xE2\x80\x99s default error image file. This control defines the type of image files used "
+    "and the order of preference for error files with the same name (e.g. 404.gif preferred to 404.jpg).");
 
 // The dialog over a machine of four sites, shown on the offscreen screen.
 class Manager {
 public:
-    Manager() : machine({u"Alpha", u"Beta", u"Gamma", u"Intranet"}) {
-        MessageBox::SetHook([](const MessageBox::Request&) { return QMessageBox::Ok; });
-    }
-    ~Manager() {
-        dialog.reset();
-        MessageBox::SetHook({});
-    }
+    Manager() : machine({u"Alpha", u"Beta", u"Gamma", u"Intranet"}) {}
+    ~Manager() { dialog.reset(); }
     // After the sites' values are set.
     void Open() {
         dialog.reset();
@@ -233,39 +224,32 @@ private Q_SLOTS:
         QVERIFY(manager.Button(kControlApply)->isEnabled());
     }
 
-    // Two sites selected, each value given for both: "1/0" varies.
+    // Two sites selected; each point holds the value of the first and of the second.
     void configureButtonsFollowTheCombinedValues_data() {
-        QTest::addColumn<QString>("enable");
-        QTest::addColumn<QString>("dyn404");
-        QTest::addColumn<QString>("images");
+        QTest::addColumn<QPoint>("enable");
+        QTest::addColumn<QPoint>("dyn404");
+        QTest::addColumn<QPoint>("images");
         QTest::addColumn<bool>("page");
         QTest::addColumn<bool>("dynamicConfigure");
         QTest::addColumn<bool>("imageConfigure");
-        QTest::newRow("enabled") << "1/1"
-                                 << "1/1"
-                                 << "0/0" << true << true << false;
-        QTest::newRow("disabled") << "0/0"
-                                  << "1/1"
-                                  << "1/1" << false << false << false;
-        QTest::newRow("enable varies") << "1/0"
-                                       << "0/0"
-                                       << "1/1" << true << false << true;
-        QTest::newRow("flags vary") << "1/1"
-                                    << "1/0"
-                                    << "0/1" << true << true << true;
+        QTest::newRow("enabled") << QPoint(1, 1) << QPoint(1, 1) << QPoint(0, 0) << true << true << false;
+        QTest::newRow("disabled") << QPoint(0, 0) << QPoint(1, 1) << QPoint(1, 1) << false << false << false;
+        QTest::newRow("enable varies")
+            << QPoint(1, 0) << QPoint(0, 0) << QPoint(1, 1) << true << false << true;
+        QTest::newRow("flags vary") << QPoint(1, 1) << QPoint(1, 0) << QPoint(0, 1) << true << true << true;
     }
     void configureButtonsFollowTheCombinedValues() {
-        QFETCH(QString, enable);
-        QFETCH(QString, dyn404);
-        QFETCH(QString, images);
+        QFETCH(QPoint, enable);
+        QFETCH(QPoint, dyn404);
+        QFETCH(QPoint, images);
         QFETCH(bool, page);
         QFETCH(bool, dynamicConfigure);
         QFETCH(bool, imageConfigure);
         Manager manager;
-        for (std::size_t site = 0; site < 2; ++site) {
-            manager.Site(site).EnableDisable = enable.split(QLatin1Char('/'))[int(site)].toInt();
-            manager.Site(site).Dyn404 = dyn404.split(QLatin1Char('/'))[int(site)].toInt();
-            manager.Site(site).SendErrorImage = images.split(QLatin1Char('/'))[int(site)].toInt();
+        for (const auto& [site, pick] : {std::pair{0, &QPoint::x}, std::pair{1, &QPoint::y}}) {
+            manager.Site(site).EnableDisable = (enable.*pick)();
+            manager.Site(site).Dyn404 = (dyn404.*pick)();
+            manager.Site(site).SendErrorImage = (images.*pick)();
         }
         manager.Open();
         manager.Click(3, Qt::ControlModifier);
