@@ -198,6 +198,12 @@ private Q_SLOTS:
         edit->setText(QString(300, QLatin1Char('d')));
         QCOMPARE(edit->text().size(), 259);
         QCOMPARE(manager.Site(2).Directory, std::string(259, 'd'));
+        // Cut in whole characters: 129 two-byte letters are the most that fit.
+        edit->setText(QString(200, QChar(0xFC)));
+        std::string letters;
+        for (int i = 0; i < 129; ++i)
+            letters += "\xC3\xBC";
+        QCOMPARE(manager.Site(2).Directory, letters);
     }
 
     void indeterminateDynamicBoxClickedTwice() {
