@@ -23,6 +23,7 @@
 #include <string>
 
 using namespace qv;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -102,34 +103,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         const QString requestedUnnamed =
             QStringLiteral("Quorvane begins searching for the error directory") + kRequestedTail;
-        QTest::newRow("root, named") << 0 << "errors"
-                                     << "radioSiteRoot" << kRootNamed;
+        const QString requestedNamed =
+            QStringLiteral("Quorvane begins searching for the directory \"errors\"") + kRequestedTail;
+        QTest::newRow("root, named") << 0 << u"errors"_s << u"radioSiteRoot"_s << kRootNamed;
         QTest::newRow("requested, named")
-            << 0 << "errors"
-            << "radioRequestedDirectory"
-            << QStringLiteral("Quorvane begins searching for the directory \"errors\"") + kRequestedTail;
-        QTest::newRow("root, Varies") << 0 << "Varies"
-                                      << "radioSiteRoot" << kRootUnnamed;
-        QTest::newRow("requested, VARIES") << 0 << "VARIES"
-                                           << "radioRequestedDirectory" << requestedUnnamed;
-        QTest::newRow("root, empty") << 0 << ""
-                                     << "radioSiteRoot" << kRootUnnamed;
-        QTest::newRow("name label") << 0 << "errors"
-                                    << "labelDirectory" << kDirectoryText;
-        QTest::newRow("name edit, empty") << 0 << ""
-                                          << "editDirectory" << kDirectoryText;
-        QTest::newRow("mode label") << 0 << "errors"
-                                    << "labelSearchMode" << QString();
-        QTest::newRow("static button") << 1 << ""
-                                       << "buttonStaticConfigure" << kStaticText;
-        QTest::newRow("static label") << 1 << ""
-                                      << "labelStatic" << kStaticText;
-        QTest::newRow("dynamic box") << 1 << ""
-                                     << "checkDynamic" << kDynamicText;
-        QTest::newRow("image box") << 1 << ""
-                                   << "checkImages" << kImageText;
-        QTest::newRow("image button") << 1 << ""
-                                      << "buttonImageConfigure" << QString();
+            << 0 << u"errors"_s << u"radioRequestedDirectory"_s << requestedNamed;
+        QTest::newRow("root, Varies") << 0 << u"Varies"_s << u"radioSiteRoot"_s << kRootUnnamed;
+        QTest::newRow("requested, VARIES")
+            << 0 << u"VARIES"_s << u"radioRequestedDirectory"_s << requestedUnnamed;
+        QTest::newRow("root, empty") << 0 << u""_s << u"radioSiteRoot"_s << kRootUnnamed;
+        QTest::newRow("name label") << 0 << u"errors"_s << u"labelDirectory"_s << kDirectoryText;
+        QTest::newRow("name edit, empty") << 0 << u""_s << u"editDirectory"_s << kDirectoryText;
+        QTest::newRow("mode label") << 0 << u"errors"_s << u"labelSearchMode"_s << QString();
+        QTest::newRow("static button") << 1 << u""_s << u"buttonStaticConfigure"_s << kStaticText;
+        QTest::newRow("static label") << 1 << u""_s << u"labelStatic"_s << kStaticText;
+        QTest::newRow("dynamic box") << 1 << u""_s << u"checkDynamic"_s << kDynamicText;
+        QTest::newRow("image box") << 1 << u""_s << u"checkImages"_s << kImageText;
+        QTest::newRow("image button") << 1 << u""_s << u"buttonImageConfigure"_s << QString();
     }
     void toolTipsFollowTheTypedName() {
         QFETCH(int, tab);
