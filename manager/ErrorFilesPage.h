@@ -1,8 +1,13 @@
 #pragma once
-// The page of the error files: extension lists, dynamic 404 pages and 404 images.
+// The page of the error files: extension lists, dynamic 404 pages and 404 images. The four lists are edited
+// in the list editors; a list whose editor closed with a change is written with every edit after it.
 #include "SettingsPage.h"
 
+#include <cstdint>
 #include <memory>
+
+class QCheckBox;
+class QPushButton;
 
 namespace Ui {
 class ErrorFilesPage;
@@ -17,8 +22,20 @@ public:
     ~ErrorFilesPage() override;
 
     QString TabText() const override { return QStringLiteral("  Error Files  "); }
+    QWidget* FirstControl() const override;
+    QWidget* LastControl() const override;
+    void ShowCombined() override;
+    void ApplyControlStates(const ControlStates& states) override;
+
+    QString ToolTipFor(const QWidget* control) const override;
 
 private:
+    // A click on a three-state box: an unchecked box is checked, a checked or indeterminate one unchecked.
+    void FlagClicked(QCheckBox* box, std::int32_t& value, QPushButton* configure);
+    void ConfigureStatic();
+    void ConfigureDynamic();
+    void ConfigureImages();
+
     std::unique_ptr<Ui::ErrorFilesPage> m_ui;
 };
 

@@ -83,13 +83,13 @@ void LoggingPage::ToggleLogging() {
     logging = logging == 0 ? 1 : 0;
     m_ui->checkLogging->setCheckState(CheckStateOf(logging));
     EnableDetails(logging == 1);
-    Q_EMIT rowsWritten(m_session.ValueEdited());
+    ValueEdited();
 }
 
 void LoggingPage::LogDirEdited(const QString& text) {
     m_session.Combined().Values().LogDir =
         text.toLocal8Bit().left(static_cast<int>(LoggingChoices::kMaxLogDir)).toStdString();
-    Q_EMIT rowsWritten(m_session.ValueEdited());
+    ValueEdited();
 }
 
 void LoggingPage::View() {
@@ -109,7 +109,7 @@ void LoggingPage::Browse() {
     const std::string folder =
         LoggingChoices::ChosenFolder(QDir::toNativeSeparators(chosen).toLocal8Bit().toStdString());
     m_ui->editLogDir->setText(QString::fromLocal8Bit(folder));
-    Q_EMIT rowsWritten(m_session.ValueEdited());
+    ValueEdited();
 }
 
 } // namespace qv

@@ -1,5 +1,7 @@
 #include "SettingsPage.h"
 
+#include "manager/core/SettingsSession.h"
+
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QToolTip>
@@ -7,6 +9,11 @@
 namespace qv {
 
 SettingsPage::SettingsPage(SettingsSession& session, QWidget* parent) : QWidget(parent), m_session(session) {}
+
+void SettingsPage::ValueEdited() {
+    const std::vector<int> rows = m_session.ValueEdited();
+    Q_EMIT rowsWritten(rows);
+}
 
 QString SettingsPage::FittedToolTip(const QString& text, const QFont& font) {
     if (text.isEmpty() || QFontMetrics(font).horizontalAdvance(text) <= kToolTipWidth)

@@ -37,6 +37,9 @@ Q_SIGNALS:
     void rowsWritten(const std::vector<int>& rows);
 
 protected:
+    // After a control stored its new value into the session's combined values.
+    void ValueEdited();
+
     // The tooltip text of a control of the page, asked for when it is due; empty for none.
     virtual QString ToolTipFor(const QWidget* control) const {
         static_cast<void>(control);

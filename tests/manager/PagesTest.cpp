@@ -1,0 +1,317 @@
+// The Error Directory and Error Files pages, clicked and typed on inside the real dialog.
+#include "ManagerMachine.h"
+#include "manager/ErrorDirectoryPage.h"
+#include "manager/ErrorFilesPage.h"
+#include "manager/SettingsManagerDialog.h"
+#include "manager/SiteListView.h"
+#include "manager/SiteTreeModel.h"
+#include "manager/core/SiteRows.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolTip>
+
+#include <memory>
+#include <string>
+
+using namespace qv;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kRootNamed = QStringLiteral(
+    "Quorvane looks for the directory \"errors\" (specified above) in the root of the Web site (virtual "
+    "server) that generated the error.");
+const QString kRootUnnamed = QStringLiteral(
+    "Quorvane looks for the error directory (specified above) in the root of the Web site (virtual "
+    "server) that generated the error.");
+const QString kRequestedTail = QStringLiteral(
+    " (specified above) within the same directory as the requested file, and then looks to the next "
+    "highest level directory in the request URL, and so on, until the Quorvane directory above is "
+    "found.  This option allows you to create multiple error responses at different places in the site.");
+const QString kDirectoryText = QStringLiteral(
+    "The directory where pages/files used in customized error responses for the selected site(s) are "
+    "stored.");
+const QString kStaticText = QStringLiteral(
+    "When any type of server error occurs, Quorvane can respond with a customized static file.  This "
+    "control defines the type of static file used and the order of preference for error files with the "
+    "same name (e.g. 500.html is preferred to 500.htm).");
+const QString kDynamicText = QStringLiteral(
+    "Specifically for 404 server errors, Quorvane can respond with a customized dynamic file with more "
+    "interactivity than a static file. This control defines the type of dynamic file used and the order "
+    "of preference for error files with the same name (e.g. 404.asp preferred to 404.cfm).");
+// Written out in UTF-8 bytes, so that the right single quotation mark is checked as such.
+const QString kImageText = QString::fromUtf8(
+    "Specifically for 404 server errors on image file type requests, Quorvane can respond with a custom "
+    "image file, allowing developers to control the type of image displayed rather than a Web "
+    "browser\xE2\x80\x99s default error image file. This control defines the type of image files used "
+    "and the order of preference for error files with the same name (e.g. 404.gif preferred to 404.jpg).");
+
+// The dialog over a machine of four sites, shown on the offscreen screen.
+class Manager {
+public:
+    Manager() : machine({u"Alpha", u"Beta", u"Gamma", u"Intranet"}) {}
+    ~Manager() { dialog.reset(); }
+    // After the sites' values are set.
+    void Open() {
+        dialog.reset();
+        dialog = std::make_unique<SettingsManagerDialog>(
+            *machine.store, std::nullopt, [this](SiteSettings& record) { return machine.Save(record); });
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        // A display without a window manager activates nothing by itself; the Tab test needs the focus.
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+    }
+    template <typename T> T* Find(const char* name) const {
+        return dialog->findChild<T*>(QLatin1String(name));
+    }
+    QTabWidget* Tabs() const { return static_cast<QTabWidget*>(dialog->Control(kControlTabs)); }
+    QWidget* Button(int id) const { return dialog->Control(id); }
+    void Click(int row, Qt::KeyboardModifiers modifiers = {}) const {
+        auto* list = static_cast<SiteListView*>(dialog->Control(kControlSiteList));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                          list->visualRect(dialog->Model()->IndexOf(row)).center());
+    }
+    // On the box itself: a check box takes clicks on its box and text only.
+    static void ClickBox(QAbstractButton* box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    }
+    SiteSettings& Site(std::size_t index) { return machine.Site(index); }
+
+    test::ManagerMachine machine;
+    std::unique_ptr<SettingsManagerDialog> dialog;
+};
+
+} // namespace
+
+class PagesTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void toolTipsFollowTheTypedName_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("expected");
+        const QString requestedUnnamed =
+            QStringLiteral("Quorvane begins searching for the error directory") + kRequestedTail;
+        const QString requestedNamed =
+            QStringLiteral("Quorvane begins searching for the directory \"errors\"") + kRequestedTail;
+        QTest::newRow("root, named") << 0 << u"errors"_s << u"radioSiteRoot"_s << kRootNamed;
+        QTest::newRow("requested, named")
+            << 0 << u"errors"_s << u"radioRequestedDirectory"_s << requestedNamed;
+        QTest::newRow("root, Varies") << 0 << u"Varies"_s << u"radioSiteRoot"_s << kRootUnnamed;
+        QTest::newRow("requested, VARIES")
+            << 0 << u"VARIES"_s << u"radioRequestedDirectory"_s << requestedUnnamed;
+        QTest::newRow("root, empty") << 0 << u""_s << u"radioSiteRoot"_s << kRootUnnamed;
+        QTest::newRow("name label") << 0 << u"errors"_s << u"labelDirectory"_s << kDirectoryText;
+        QTest::newRow("name edit, empty") << 0 << u""_s << u"editDirectory"_s << kDirectoryText;
+        QTest::newRow("mode label") << 0 << u"errors"_s << u"labelSearchMode"_s << QString();
+        QTest::newRow("static button") << 1 << u""_s << u"buttonStaticConfigure"_s << kStaticText;
+        QTest::newRow("static label") << 1 << u""_s << u"labelStatic"_s << kStaticText;
+        QTest::newRow("dynamic box") << 1 << u""_s << u"checkDynamic"_s << kDynamicText;
+        QTest::newRow("image box") << 1 << u""_s << u"checkImages"_s << kImageText;
+        QTest::newRow("image button") << 1 << u""_s << u"buttonImageConfigure"_s << QString();
+    }
+    void toolTipsFollowTheTypedName() {
+        QFETCH(int, tab);
+        QFETCH(QString, name);
+        QFETCH(QString, control);
+        QFETCH(QString, expected);
+        Manager manager;
+        manager.Open();
+        manager.Tabs()->setCurrentIndex(tab);
+        manager.Find<QLineEdit>("editDirectory")->setText(name);
+        auto* page = qobject_cast<SettingsPage*>(manager.Tabs()->currentWidget());
+        auto* widget = page->findChild<QWidget*>(control);
+        QVERIFY(widget);
+        const QString text = tab == 0 ? static_cast<ErrorDirectoryPage*>(page)->ToolTipFor(widget)
+                                      : static_cast<ErrorFilesPage*>(page)->ToolTipFor(widget);
+        QCOMPARE(text, expected);
+        if (expected.isEmpty())
+            return;
+        // Asked for by the window system over the control, the page shows it fitted.
+        const QPoint pos(widget->width() / 2, widget->height() / 2);
+        QHelpEvent help(QEvent::ToolTip, pos, widget->mapToGlobal(pos));
+        QApplication::sendEvent(widget, &help);
+        QCOMPARE(QToolTip::text(), SettingsPage::FittedToolTip(expected, QToolTip::font()));
+        QToolTip::hideText();
+    }
+
+    void searchModeClickWritesEverySelectedSite() {
+        Manager manager;
+        manager.Site(0).ServerState = 1;
+        manager.Site(1).ServerState = 0;
+        manager.Open();
+        manager.Click(3, Qt::ControlModifier);
+        auto* root = manager.Find<QRadioButton>("radioSiteRoot");
+        auto* requested = manager.Find<QRadioButton>("radioRequestedDirectory");
+        QVERIFY(!root->isChecked() && !requested->isChecked());
+        QTest::mouseClick(requested, Qt::LeftButton, {}, QPoint(8, requested->height() / 2));
+        QVERIFY(requested->isChecked() && !root->isChecked());
+        QCOMPARE(manager.Site(0).ServerState, 0);
+        QCOMPARE(manager.Site(1).ServerState, 0);
+        QCOMPARE(manager.Site(1).modified, 1);
+        QCOMPARE(manager.Site(2).modified, 0);
+        QVERIFY(manager.Button(kControlApply)->isEnabled());
+        QTest::mouseClick(root, Qt::LeftButton, {}, QPoint(8, root->height() / 2));
+        QCOMPARE(manager.Site(0).ServerState, 1);
+        QCOMPARE(manager.Site(1).ServerState, 1);
+    }
+
+    void directoryEditsReachEveryAffectedRecord() {
+        Manager manager;
+        manager.Site(0).Directory = "errors";
+        manager.Site(3).Directory = "Errors";
+        manager.Open();
+        manager.Click(SiteRows::kAllSitesRow);
+        manager.Click(SiteRows::kDefaultRow, Qt::ControlModifier);
+        auto* edit = manager.Find<QLineEdit>("editDirectory");
+        QCOMPARE(edit->text(), QStringLiteral("Varies"));
+        QCOMPARE(manager.Site(0).modified, 0);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QString());
+        for (std::size_t site = 0; site < 4; ++site)
+            QCOMPARE(manager.Site(site).Directory, std::string());
+        QCOMPARE(manager.machine.store->DefaultRecord().Directory, std::string());
+        // A longer name is cut to 259 characters in the box and in the records.
+        edit->setText(QString(300, QLatin1Char('d')));
+        QCOMPARE(edit->text().size(), 259);
+        QCOMPARE(manager.Site(2).Directory, std::string(259, 'd'));
+        // Cut in whole characters: 129 two-byte letters are the most that fit.
+        edit->setText(QString(200, QChar(0xFC)));
+        std::string letters;
+        for (int i = 0; i < 129; ++i)
+            letters += "\xC3\xBC";
+        QCOMPARE(manager.Site(2).Directory, letters);
+    }
+
+    void indeterminateDynamicBoxClickedTwice() {
+        Manager manager;
+        manager.Site(0).Dyn404 = 1;
+        manager.Site(1).Dyn404 = 0;
+        manager.Open();
+        manager.Click(3, Qt::ControlModifier);
+        manager.Tabs()->setCurrentIndex(1);
+        auto* box = manager.Find<QCheckBox>("checkDynamic");
+        auto* configure = manager.Find<QPushButton>("buttonDynamicConfigure");
+        QCOMPARE(box->checkState(), Qt::PartiallyChecked);
+        QVERIFY(configure->isEnabled());
+        Manager::ClickBox(box);
+        QCOMPARE(box->checkState(), Qt::Unchecked);
+        QVERIFY(!configure->isEnabled());
+        QCOMPARE(manager.Site(0).Dyn404, 0);
+        QCOMPARE(manager.Site(1).Dyn404, 0);
+        Manager::ClickBox(box);
+        QCOMPARE(box->checkState(), Qt::Checked);
+        QVERIFY(configure->isEnabled());
+        QCOMPARE(manager.Site(0).Dyn404, 1);
+        QCOMPARE(manager.Site(1).Dyn404, 1);
+        QVERIFY(manager.Button(kControlApply)->isEnabled());
+    }
+
+    // Two sites selected; each point holds the value of the first and of the second.
+    void configureButtonsFollowTheCombinedValues_data() {
+        QTest::addColumn<QPoint>("enable");
+        QTest::addColumn<QPoint>("dyn404");
+        QTest::addColumn<QPoint>("images");
+        QTest::addColumn<bool>("page");
+        QTest::addColumn<bool>("dynamicConfigure");
+        QTest::addColumn<bool>("imageConfigure");
+        QTest::newRow("enabled") << QPoint(1, 1) << QPoint(1, 1) << QPoint(0, 0) << true << true << false;
+        QTest::newRow("disabled") << QPoint(0, 0) << QPoint(1, 1) << QPoint(1, 1) << false << false << false;
+        QTest::newRow("enable varies")
+            << QPoint(1, 0) << QPoint(0, 0) << QPoint(1, 1) << true << false << true;
+        QTest::newRow("flags vary") << QPoint(1, 1) << QPoint(1, 0) << QPoint(0, 1) << true << true << true;
+    }
+    void configureButtonsFollowTheCombinedValues() {
+        QFETCH(QPoint, enable);
+        QFETCH(QPoint, dyn404);
+        QFETCH(QPoint, images);
+        QFETCH(bool, page);
+        QFETCH(bool, dynamicConfigure);
+        QFETCH(bool, imageConfigure);
+        Manager manager;
+        for (const auto& [site, pick] : {std::pair{0, &QPoint::x}, std::pair{1, &QPoint::y}}) {
+            manager.Site(site).EnableDisable = (enable.*pick)();
+            manager.Site(site).Dyn404 = (dyn404.*pick)();
+            manager.Site(site).SendErrorImage = (images.*pick)();
+        }
+        manager.Open();
+        manager.Click(3, Qt::ControlModifier);
+        manager.Tabs()->setCurrentIndex(1);
+        auto* staticConfigure = manager.Find<QPushButton>("buttonStaticConfigure");
+        auto* dynamic = manager.Find<QPushButton>("buttonDynamicConfigure");
+        auto* image = manager.Find<QPushButton>("buttonImageConfigure");
+        QCOMPARE(staticConfigure->isEnabled(), page);
+        QCOMPARE(manager.Find<QCheckBox>("checkImages")->isEnabled(), page);
+        QCOMPARE(manager.Find<QLineEdit>("editDirectory")->isEnabled(), page);
+        QCOMPARE(dynamic->isEnabled(), dynamicConfigure);
+        QCOMPARE(image->isEnabled(), imageConfigure);
+        if (!page)
+            return;
+        // Unchecking the enable box disables the whole page at once.
+        Manager::ClickBox(static_cast<QAbstractButton*>(manager.Button(kControlEnable)));
+        QVERIFY(!staticConfigure->isEnabled() && !dynamic->isEnabled() && !image->isEnabled());
+        QVERIFY(!manager.Find<QRadioButton>("radioRequestedDirectory")->isEnabled());
+    }
+
+    void tabIntoAPageAndBackFromOk() {
+        Manager manager;
+        manager.Site(0).SendErrorImage = 1;
+        manager.Open();
+        QTabBar* bar = manager.Tabs()->tabBar();
+        QWidget* ok = manager.Button(kControlOk);
+        const auto tab = [](QWidget* from, Qt::KeyboardModifiers modifiers = {}) {
+            from->setFocus();
+            QTest::keyClick(from, Qt::Key_Tab, modifiers);
+            return QApplication::focusWidget();
+        };
+        QCOMPARE(tab(bar), manager.Find<QWidget>("editDirectory"));
+        QCOMPARE(tab(ok, Qt::ShiftModifier), manager.Find<QWidget>("radioSiteRoot"));
+        // The search mode button that has the focus is the page's last.
+        QCOMPARE(tab(manager.Find<QWidget>("radioRequestedDirectory")), ok);
+
+        manager.Tabs()->setCurrentIndex(1);
+        QCOMPARE(tab(bar), manager.Find<QWidget>("buttonStaticConfigure"));
+        QCOMPARE(tab(ok, Qt::ShiftModifier), manager.Find<QWidget>("buttonImageConfigure"));
+        Manager::ClickBox(manager.Find<QCheckBox>("checkImages"));
+        QCOMPARE(tab(ok, Qt::ShiftModifier), manager.Find<QWidget>("checkImages"));
+        // A disabled page takes no focus: Shift+Tab from OK goes on as Qt would.
+        Manager::ClickBox(static_cast<QAbstractButton*>(manager.Button(kControlEnable)));
+        QWidget* before = tab(ok, Qt::ShiftModifier);
+        QVERIFY(before != ok && before->isEnabled());
+    }
+
+    // With QV_SCREENSHOT_DIR set, pictures of both pages for a look by eye.
+    void cleanupTestCase() {
+        const QString directory = qEnvironmentVariable("QV_SCREENSHOT_DIR");
+        if (directory.isEmpty())
+            return;
+        Manager manager;
+        manager.Site(1).Dyn404 = 1;
+        manager.Site(1).ServerState = 1;
+        manager.Open();
+        manager.Click(3, Qt::ControlModifier);
+        QDir().mkpath(directory);
+        for (int tab = 0; tab < 2; ++tab) {
+            manager.Tabs()->setCurrentIndex(tab);
+            QVERIFY(manager.dialog->grab().save(
+                QDir(directory).filePath(tab == 0 ? QStringLiteral("error-directory-page.png")
+                                                  : QStringLiteral("error-files-page.png"))));
+        }
+    }
+};
+
+QTEST_MAIN(PagesTest)
+#include "PagesTest.moc"
