@@ -5,7 +5,13 @@
 #include "manager/SettingsManagerDialog.h"
 #include "manager/SiteListView.h"
 #include "manager/SiteTreeModel.h"
+#include "manager/core/SettingsSession.h"
 #include "manager/core/SiteRows.h"
+#include "manager/list/ImageListsDialog.h"
+#include "manager/list/ListEditorDialog.h"
+#include "manager/list/ListItemDialog.h"
+#include "platform/RegistryKey.h"
+#include "settings/ProductKeys.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -294,6 +300,45 @@ private Q_SLOTS:
     }
 
     // With QV_SCREENSHOT_DIR set, pictures of both pages for a look by eye.
+    void configuredListReachesExactlyTheSelectedSites() {
+        Manager manager;
+        manager.Open();
+        manager.Click(2);
+        manager.Click(3, Qt::ControlModifier);
+        manager.Click(4, Qt::ControlModifier);
+        manager.Tabs()->setCurrentIndex(1);
+        const auto press = [](QDialog& dialog, const QString& name) {
+            QTest::mouseClick(dialog.findChild<QPushButton*>(name), Qt::LeftButton);
+        };
+        ListItemDialog::SetTestHook([](QDialog& item) {
+            item.findChild<QLineEdit*>(u"editText"_s)->setText(u"shtml"_s);
+            item.accept();
+        });
+        ListEditorDialog::SetTestHook([&](QDialog& editor) {
+            press(editor, u"buttonAdd"_s);
+            press(editor, u"buttonOk"_s);
+        });
+        QTest::mouseClick(manager.Find<QPushButton>("buttonStaticConfigure"), Qt::LeftButton);
+        QVERIFY(manager.dialog->Session().Lists().IsSet(ListChangeFlags::ExtList));
+        // Cancel in one editor clears its own flags only, and leaves its lists as they were.
+        ImageListsDialog::SetTestHook([](QDialog& editor) { editor.reject(); });
+        QTest::mouseClick(manager.Find<QPushButton>("buttonImageConfigure"), Qt::LeftButton);
+        QVERIFY(manager.dialog->Session().Lists().IsSet(ListChangeFlags::ExtList));
+        QVERIFY(!manager.dialog->Session().Lists().IsSet(ListChangeFlags::ImgExts));
+        ListItemDialog::SetTestHook({});
+        ListEditorDialog::SetTestHook({});
+        ImageListsDialog::SetTestHook({});
+
+        QTest::mouseClick(manager.Button(kControlApply), Qt::LeftButton);
+        // Exactly the three selected sites' keys hold the new list; the fourth and the default keep theirs.
+        for (std::uint32_t site = 1; site <= 4; ++site) {
+            RegistryKey key;
+            std::string text;
+            QCOMPARE(key.Open(std::string(kSitesKey) + "\\" + std::to_string(site), RegAccess::Read), 0L);
+            QCOMPARE(key.ReadText("ExtList", 2048, text), 0L);
+            QCOMPARE(text.find("shtml") != std::string::npos, site <= 3);
+        }
+    }
     void cleanupTestCase() {
         const QString directory = qEnvironmentVariable("QV_SCREENSHOT_DIR");
         if (directory.isEmpty())
