@@ -6,8 +6,10 @@
 #include "manager/core/SettingsSession.h"
 #include "platform/FileSystem.h"
 #include "platform/TextEditor.h"
+
 #include "ui_RulesPage.h"
 #include "widgets/MessageBox.h"
+#include <QStringList>
 
 #include <QFontMetrics>
 
@@ -67,12 +69,22 @@ void RulesPage::Edit() {
                                            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     const std::string& install = m_session.InstallDirectory();
+    QStringList unopened;
     for (const SiteSettings* record : plan.records) {
         const bool created = RulesTargets::PrepareFile(*record, install);
         if (created && !plan.ask)
             RefreshRulesInfo();
-        TextEditor::Open(FileSystem::LocalPath(RulesTargets::PathOf(*record, install)));
+        const std::string path = FileSystem::LocalPath(RulesTargets::PathOf(*record, install));
+        if (!TextEditor::Open(path))
+            unopened << QString::fromLocal8Bit(path);
     }
+    // A desktop that names no editor for plain text would otherwise leave the click without any answer.
+    if (!unopened.isEmpty())
+        MessageBox::Warn(
+            this,
+            QStringLiteral("No text editor could be started for:\n%1\n\nSet %2 to the program "
+                           "to use.")
+                .arg(unopened.join(QLatin1Char('\n')), QString::fromLatin1(TextEditor::kOverrideVariable)));
 }
 
 } // namespace qv

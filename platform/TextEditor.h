@@ -3,8 +3,9 @@
 // named by $QUORVANE_EDITOR takes the path as its one argument when set. Otherwise:
 //
 // Win32: notepad "PATH".
-// POSIX: the desktop's default application for text/plain (mimeapps.list, then its .desktop file), so that a
-// file whose name the desktop does not know (rules.qv) still opens as text and not in a browser.
+// POSIX: the desktop's default application for text/plain (mimeapps.list, then its .desktop file), else the
+// first one registered for it (mimeinfo.cache), so that a file whose name the desktop does not know
+// (rules.qv) still opens as text and not in a browser.
 #include <optional>
 #include <string>
 #include <string_view>

@@ -87,6 +87,16 @@ std::optional<std::string> TextEditor::DesktopCommand(const std::string& path) {
                 return FromExecLine(exec, path);
         }
     }
+    // No default named: any application the desktop registered for plain text.
+    for (const std::string& dir : DataDirectories()) {
+        const std::string ids = ValueOf(dir + "/applications/mimeinfo.cache", "MIME Cache", kPlainText);
+        std::stringstream stream(ids);
+        for (std::string id; std::getline(stream, id, ';');) {
+            const std::string exec = id.empty() ? std::string() : ExecOf(id);
+            if (!exec.empty())
+                return FromExecLine(exec, path);
+        }
+    }
     return std::nullopt;
 }
 

@@ -138,6 +138,12 @@ private Q_SLOTS:
         QVERIFY(pages.asked.isEmpty());
         QCOMPARE(pages.machine.saves, 0);
         QVERIFY(!static_cast<QPushButton*>(pages.dialog->Control(kControlApply))->isEnabled());
+        // An editor that cannot be started is named in one warning instead of leaving the click unanswered.
+        qputenv(TextEditor::kOverrideVariable,
+                pages.scratch.filePath(QStringLiteral("missing")).toLocal8Bit());
+        pages.Click("buttonEdit");
+        QCOMPARE(pages.asked.size(), 1);
+        QVERIFY(pages.asked.front().contains(QString::fromStdString(pages.RulesOf(0))));
     }
 
     void severalSitesAskOnceAndOpenEachFile() {
