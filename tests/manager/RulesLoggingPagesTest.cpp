@@ -243,6 +243,14 @@ private Q_SLOTS:
         pages.Select(4, Qt::ControlModifier);
         pages.Click("buttonView");
         QTRY_COMPARE(Lines(log), (QStringList{QStringLiteral("/0"), QStringLiteral("/3")}));
+
+        // The default entry shown while sites are selected too (Ctrl+A from it): no log to mean, no button.
+        pages.Select(SiteRows::kDefaultRow);
+        auto* list = static_cast<SiteListView*>(pages.dialog->Control(kControlSiteList));
+        QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(pages.Find<QPushButton>("buttonView")->isHidden());
+        pages.Select(2);
+        QVERIFY(!pages.Find<QPushButton>("buttonView")->isHidden());
     }
 
     void chosenFolderGetsASeparatorAndReachesEverySite() {
