@@ -257,7 +257,9 @@ void SettingsManagerDialog::SelectionStep(int focusRow) {
 
 void SettingsManagerDialog::ShowSelection() {
     const UpdatingScope updating(*m_session);
-    m_ui->checkEnable->setText(QString::fromLocal8Bit(m_session->EnableText()));
+    // A site's description is shown as written: an ampersand in it ("Fenwick & Hale") is no mnemonic.
+    m_ui->checkEnable->setText(
+        QString::fromLocal8Bit(m_session->EnableText()).replace(QLatin1Char('&'), QStringLiteral("&&")));
     m_ui->checkEnable->setCheckState(CheckStateOf(m_session->EnableBoxState()));
     for (SettingsPage* page : m_pages)
         page->ShowCombined();

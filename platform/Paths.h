@@ -19,11 +19,21 @@ inline constexpr const char* kProgramSuffix = "";
 inline constexpr bool kFileNamesIgnoreCase = false;
 #endif
 
+// The separator to join below dir: a Windows-form stored path ("C:\dir", "\\server\share") keeps its
+// backslashes wherever the suite runs, so that the path it shows reads as one; any other takes the native
+// one.
+inline char SeparatorFor(std::string_view dir) {
+    const bool windowsForm = (dir.size() >= 3 && dir[1] == ':' && dir[2] == '\\') || dir.starts_with("\\\\");
+    return windowsForm ? '\\' : kPathSeparator;
+}
+
 // dir, a separator unless dir already ends in one, and name.
 inline std::string JoinPath(std::string_view dir, std::string_view name) {
+    const char separator = SeparatorFor(dir);
     std::string result(dir);
-    if (result.empty() || (result.back() != kPathSeparator && result.back() != '/'))
-        result += kPathSeparator;
+    if (result.empty() ||
+        (result.back() != separator && result.back() != kPathSeparator && result.back() != '/'))
+        result += separator;
     result += name;
     return result;
 }
@@ -31,7 +41,7 @@ inline std::string JoinPath(std::string_view dir, std::string_view name) {
 // dir, a separator always, and name (the system's "%s\%s" joins; a doubled separator is harmless).
 inline std::string JoinPathAlways(std::string_view dir, std::string_view name) {
     std::string result(dir);
-    result += kPathSeparator;
+    result += SeparatorFor(dir);
     result += name;
     return result;
 }

@@ -377,6 +377,11 @@ private Q_SLOTS:
         QTest::mouseClick(manager.Button(kControlOk), Qt::LeftButton);
         QCOMPARE(manager.machine.saves, 0);
     }
+
+    void anAmpersandInADescriptionIsShownAsWritten() {
+        Manager manager(std::vector<std::u16string>{u"Fenwick & Hale"});
+        QCOMPARE(manager.EnableBox()->text(), QStringLiteral("Enable Quorvane for Fenwick && Hale"));
+    }
 };
 
 QTEST_MAIN(SettingsManagerDialogTest)

@@ -62,5 +62,18 @@ TEST(FileSystemTest, CreatesEveryMissingDirectoryAndIgnoresFailures) {
     }
 }
 
+TEST(FileSystemTest, JoinsKeepTheStoredPathsSeparators) {
+    const std::string native(1, kPathSeparator);
+    const std::pair<std::string, std::string> cases[] = {
+        {"C:\\Inetpub\\wwwroot", "C:\\Inetpub\\wwwroot\\rules.qv"},
+        {"C:\\Inetpub\\wwwroot\\", "C:\\Inetpub\\wwwroot\\rules.qv"},
+        {"\\\\fileserver\\web", "\\\\fileserver\\web\\rules.qv"},
+        {"srv" + native + "www", "srv" + native + "www" + native + "rules.qv"},
+        {"", native + "rules.qv"},
+    };
+    for (const auto& [dir, joined] : cases)
+        EXPECT_EQ(JoinPath(dir, "rules.qv"), joined) << dir;
+}
+
 } // namespace
 } // namespace qv::test
