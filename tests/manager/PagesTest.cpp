@@ -1,11 +1,7 @@
 // The Error Directory and Error Files pages, clicked and typed on inside the real dialog.
-#include "ManagerMachine.h"
+#include "ManagerDialog.h"
 #include "manager/ErrorDirectoryPage.h"
 #include "manager/ErrorFilesPage.h"
-#include "manager/SettingsManagerDialog.h"
-#include "manager/SiteListView.h"
-#include "manager/SiteTreeModel.h"
-#include "manager/core/SettingsSession.h"
 #include "manager/core/SiteRows.h"
 #include "manager/list/ImageListsDialog.h"
 #include "manager/list/ListEditorDialog.h"
@@ -16,17 +12,12 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QHelpEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
 #include <QToolTip>
-
-#include <memory>
-#include <string>
 
 using namespace qv;
 using namespace Qt::Literals::StringLiterals;
@@ -61,41 +52,7 @@ const QString kImageText = QString::fromUtf8(
     "browser\xE2\x80\x99s default error image file. This control defines the type of image files used "
     "and the order of preference for error files with the same name (e.g. 404.gif preferred to 404.jpg).");
 
-// The dialog over a machine of four sites, shown on the offscreen screen.
-class Manager {
-public:
-    Manager() : machine({u"Alpha", u"Beta", u"Gamma", u"Intranet"}) {}
-    ~Manager() { dialog.reset(); }
-    // After the sites' values are set.
-    void Open() {
-        dialog.reset();
-        dialog = std::make_unique<SettingsManagerDialog>(
-            *machine.store, std::nullopt, [this](SiteSettings& record) { return machine.Save(record); });
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-        // A display without a window manager activates nothing by itself; the Tab test needs the focus.
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
-    }
-    template <typename T> T* Find(const char* name) const {
-        return dialog->findChild<T*>(QLatin1String(name));
-    }
-    QTabWidget* Tabs() const { return static_cast<QTabWidget*>(dialog->Control(kControlTabs)); }
-    QWidget* Button(int id) const { return dialog->Control(id); }
-    void Click(int row, Qt::KeyboardModifiers modifiers = {}) const {
-        auto* list = static_cast<SiteListView*>(dialog->Control(kControlSiteList));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
-                          list->visualRect(dialog->Model()->IndexOf(row)).center());
-    }
-    // On the box itself: a check box takes clicks on its box and text only.
-    static void ClickBox(QAbstractButton* box) {
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-    }
-    SiteSettings& Site(std::size_t index) { return machine.Site(index); }
-
-    test::ManagerMachine machine;
-    std::unique_ptr<SettingsManagerDialog> dialog;
-};
+using Manager = test::ManagerDialog;
 
 } // namespace
 
@@ -133,8 +90,7 @@ private Q_SLOTS:
         QFETCH(QString, control);
         QFETCH(QString, expected);
         Manager manager;
-        manager.Open();
-        manager.Tabs()->setCurrentIndex(tab);
+        manager.Tab(tab);
         manager.Find<QLineEdit>("editDirectory")->setText(name);
         auto* page = qobject_cast<SettingsPage*>(manager.Tabs()->currentWidget());
         auto* widget = page->findChild<QWidget*>(control);
@@ -161,14 +117,14 @@ private Q_SLOTS:
         auto* root = manager.Find<QRadioButton>("radioSiteRoot");
         auto* requested = manager.Find<QRadioButton>("radioRequestedDirectory");
         QVERIFY(!root->isChecked() && !requested->isChecked());
-        QTest::mouseClick(requested, Qt::LeftButton, {}, QPoint(8, requested->height() / 2));
+        Manager::ClickBox(requested);
         QVERIFY(requested->isChecked() && !root->isChecked());
         QCOMPARE(manager.Site(0).ServerState, 0);
         QCOMPARE(manager.Site(1).ServerState, 0);
         QCOMPARE(manager.Site(1).modified, 1);
         QCOMPARE(manager.Site(2).modified, 0);
         QVERIFY(manager.Button(kControlApply)->isEnabled());
-        QTest::mouseClick(root, Qt::LeftButton, {}, QPoint(8, root->height() / 2));
+        Manager::ClickBox(root);
         QCOMPARE(manager.Site(0).ServerState, 1);
         QCOMPARE(manager.Site(1).ServerState, 1);
     }
@@ -208,7 +164,7 @@ private Q_SLOTS:
         manager.Site(1).Dyn404 = 0;
         manager.Open();
         manager.Click(3, Qt::ControlModifier);
-        manager.Tabs()->setCurrentIndex(1);
+        manager.Tab(1);
         auto* box = manager.Find<QCheckBox>("checkDynamic");
         auto* configure = manager.Find<QPushButton>("buttonDynamicConfigure");
         QCOMPARE(box->checkState(), Qt::PartiallyChecked);
@@ -255,7 +211,7 @@ private Q_SLOTS:
         }
         manager.Open();
         manager.Click(3, Qt::ControlModifier);
-        manager.Tabs()->setCurrentIndex(1);
+        manager.Tab(1);
         auto* staticConfigure = manager.Find<QPushButton>("buttonStaticConfigure");
         auto* dynamic = manager.Find<QPushButton>("buttonDynamicConfigure");
         auto* image = manager.Find<QPushButton>("buttonImageConfigure");
@@ -267,7 +223,7 @@ private Q_SLOTS:
         if (!page)
             return;
         // Unchecking the enable box disables the whole page at once.
-        Manager::ClickBox(static_cast<QAbstractButton*>(manager.Button(kControlEnable)));
+        manager.ClickEnable();
         QVERIFY(!staticConfigure->isEnabled() && !dynamic->isEnabled() && !image->isEnabled());
         QVERIFY(!manager.Find<QRadioButton>("radioRequestedDirectory")->isEnabled());
     }
@@ -287,26 +243,23 @@ private Q_SLOTS:
         QCOMPARE(tab(ok, Qt::ShiftModifier), manager.Find<QWidget>("radioSiteRoot"));
         // The search mode button that has the focus is the page's last.
         QCOMPARE(tab(manager.Find<QWidget>("radioRequestedDirectory")), ok);
-
-        manager.Tabs()->setCurrentIndex(1);
+        manager.Tab(1);
         QCOMPARE(tab(bar), manager.Find<QWidget>("buttonStaticConfigure"));
         QCOMPARE(tab(ok, Qt::ShiftModifier), manager.Find<QWidget>("buttonImageConfigure"));
         Manager::ClickBox(manager.Find<QCheckBox>("checkImages"));
         QCOMPARE(tab(ok, Qt::ShiftModifier), manager.Find<QWidget>("checkImages"));
         // A disabled page takes no focus: Shift+Tab from OK goes on as Qt would.
-        Manager::ClickBox(static_cast<QAbstractButton*>(manager.Button(kControlEnable)));
+        manager.ClickEnable();
         QWidget* before = tab(ok, Qt::ShiftModifier);
         QVERIFY(before != ok && before->isEnabled());
     }
 
-    // With QV_SCREENSHOT_DIR set, pictures of both pages for a look by eye.
     void configuredListReachesExactlyTheSelectedSites() {
         Manager manager;
-        manager.Open();
         manager.Click(2);
         manager.Click(3, Qt::ControlModifier);
         manager.Click(4, Qt::ControlModifier);
-        manager.Tabs()->setCurrentIndex(1);
+        manager.Tab(1);
         const auto press = [](QDialog& dialog, const QString& name) {
             QTest::mouseClick(dialog.findChild<QPushButton*>(name), Qt::LeftButton);
         };
@@ -328,7 +281,6 @@ private Q_SLOTS:
         ListItemDialog::SetTestHook({});
         ListEditorDialog::SetTestHook({});
         ImageListsDialog::SetTestHook({});
-
         QTest::mouseClick(manager.Button(kControlApply), Qt::LeftButton);
         // Exactly the three selected sites' keys hold the new list; the fourth and the default keep theirs.
         for (std::uint32_t site = 1; site <= 4; ++site) {
@@ -339,6 +291,7 @@ private Q_SLOTS:
             QCOMPARE(text.find("shtml") != std::string::npos, site <= 3);
         }
     }
+    // With QV_SCREENSHOT_DIR set, pictures of both pages for a look by eye.
     void cleanupTestCase() {
         const QString directory = qEnvironmentVariable("QV_SCREENSHOT_DIR");
         if (directory.isEmpty())
@@ -350,7 +303,7 @@ private Q_SLOTS:
         manager.Click(3, Qt::ControlModifier);
         QDir().mkpath(directory);
         for (int tab = 0; tab < 2; ++tab) {
-            manager.Tabs()->setCurrentIndex(tab);
+            manager.Tab(tab);
             QVERIFY(manager.dialog->grab().save(
                 QDir(directory).filePath(tab == 0 ? QStringLiteral("error-directory-page.png")
                                                   : QStringLiteral("error-files-page.png"))));

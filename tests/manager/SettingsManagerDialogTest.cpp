@@ -1,24 +1,16 @@
-#include "manager/SettingsManagerDialog.h"
-#include "ManagerMachine.h"
+#include "ManagerDialog.h"
 #include "manager/SettingsPage.h"
-#include "manager/SiteListView.h"
-#include "manager/SiteTreeModel.h"
-#include "manager/core/SettingsSession.h"
 #include "widgets/DesktopOpen.h"
-#include "widgets/MessageBox.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,61 +28,7 @@ std::string Stored(std::uint32_t siteId, const char* name) {
     return bytes.substr(0, bytes.find('\0'));
 }
 
-// The dialog over a machine of four sites, shown on the offscreen screen, with message boxes answered.
-class Manager {
-public:
-    explicit Manager(std::vector<std::u16string> sites = {u"Alpha", u"Beta", u"Gamma", u"Intranet"},
-                     std::optional<SettingsManagerDialog::Caller> callerWindow = std::nullopt)
-        : machine(std::move(sites)), caller(std::move(callerWindow)) {
-        MessageBox::SetHook([this](const MessageBox::Request& request) {
-            asked << request.text;
-            return answer;
-        });
-        Open();
-    }
-    ~Manager() {
-        dialog.reset();
-        MessageBox::SetHook({});
-    }
-    void Open() {
-        dialog.reset();
-        dialog =
-            std::make_unique<SettingsManagerDialog>(*machine.store, caller, [this](SiteSettings& record) {
-                const auto* window = dialog->findChild<QWidget*>(QStringLiteral("applyingWindow"));
-                savesUnderWindow += window && window->isVisible() ? 1 : 0;
-                return machine.Save(record);
-            });
-        dialog->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-    }
-
-    SiteListView* List() const { return static_cast<SiteListView*>(dialog->Control(kControlSiteList)); }
-    QCheckBox* EnableBox() const { return static_cast<QCheckBox*>(dialog->Control(kControlEnable)); }
-    QPushButton* Button(int id) const { return static_cast<QPushButton*>(dialog->Control(id)); }
-    SettingsSession& Session() const { return dialog->Session(); }
-    QModelIndex Index(int row, int column = 0) const { return dialog->Model()->IndexOf(row, column); }
-    void Click(int row, Qt::KeyboardModifiers modifiers = {}, Qt::MouseButton button = Qt::LeftButton) const {
-        QTest::mouseClick(List()->viewport(), button, modifiers, List()->visualRect(Index(row)).center());
-    }
-    // On the box itself: the check box takes clicks on its box and text only.
-    void ClickEnable() const {
-        QTest::mouseClick(EnableBox(), Qt::LeftButton, {}, QPoint(8, EnableBox()->height() / 2));
-    }
-    QString Status(int row) const { return Index(row, SiteTreeModel::kStatusColumn).data().toString(); }
-    bool Grey(int row) const {
-        return Index(row, SiteTreeModel::kStatusColumn).data(Qt::ForegroundRole).value<QBrush>().color() ==
-               QColor(153, 153, 153);
-    }
-    bool Arrow(int row) const { return row == Session().ShownRow() && Session().HasBase(); }
-    std::vector<int> Selected() const { return Session().Selection().SelectedRows(); }
-
-    test::ManagerMachine machine;
-    std::optional<SettingsManagerDialog::Caller> caller;
-    std::unique_ptr<SettingsManagerDialog> dialog;
-    int savesUnderWindow = 0; // saves made while "Applying settings..." was up
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
-    QStringList asked;
-};
+using Manager = test::ManagerDialog;
 
 } // namespace
 
@@ -99,7 +37,7 @@ class SettingsManagerDialogTest : public QObject {
 private Q_SLOTS:
     void setUpShowsRowsAndLocksTheTree() {
         Manager manager;
-        manager.machine.Site(1).EnableDisable = 0;
+        manager.Site(1).EnableDisable = 0;
         manager.Open();
         QCOMPARE(manager.dialog->windowTitle(), QStringLiteral("Quorvane Settings Manager"));
         QCOMPARE(manager.Index(SiteRows::kAllSitesRow).data().toString(), QStringLiteral("All Web Sites"));
@@ -109,9 +47,7 @@ private Q_SLOTS:
         QCOMPARE(manager.Selected(), std::vector<int>{2});
         QVERIFY(manager.Arrow(2));
         QVERIFY(!manager.Button(kControlApply)->isEnabled());
-        const auto* tabs = static_cast<QTabWidget*>(manager.dialog->Control(kControlTabs));
-        QCOMPARE(tabs->tabText(3), QStringLiteral("  Logging  "));
-
+        QCOMPARE(manager.Tabs()->tabText(3), QStringLiteral("  Logging  "));
         // The expand box of "All Web Sites" and a double click on it leave it open.
         SiteListView* list = manager.List();
         const QRect row = list->visualRect(manager.Index(SiteRows::kAllSitesRow));
@@ -136,8 +72,8 @@ private Q_SLOTS:
 
     void differentCaseShowsVaries() {
         Manager manager;
-        manager.machine.Site(0).Directory = "errors";
-        manager.machine.Site(1).Directory = "Errors";
+        manager.Site(0).Directory = "errors";
+        manager.Site(1).Directory = "Errors";
         manager.Open();
         manager.Click(3, Qt::ControlModifier);
         QCOMPARE(manager.Session().Combined().Values().Directory, std::string("Varies"));
@@ -148,8 +84,8 @@ private Q_SLOTS:
 
     void indeterminateBoxClickedOnceUnchecksEverySelectedSite() {
         Manager manager;
-        manager.machine.Site(0).EnableDisable = 1;
-        manager.machine.Site(1).EnableDisable = 0;
+        manager.Site(0).EnableDisable = 1;
+        manager.Site(1).EnableDisable = 0;
         manager.Open();
         manager.Click(3, Qt::ShiftModifier);
         QCOMPARE(manager.EnableBox()->checkState(), Qt::PartiallyChecked);
@@ -163,10 +99,10 @@ private Q_SLOTS:
                    bottom.row() >= manager.Index(3).row() && top.parent() == manager.Index(1);
         }));
         QCOMPARE(manager.EnableBox()->checkState(), Qt::Unchecked);
-        QCOMPARE(manager.machine.Site(0).EnableDisable, 0);
-        QCOMPARE(manager.machine.Site(1).EnableDisable, 0);
+        QCOMPARE(manager.Site(0).EnableDisable, 0);
+        QCOMPARE(manager.Site(1).EnableDisable, 0);
         QVERIFY(manager.Grey(2) && manager.Grey(3));
-        QCOMPARE(manager.machine.Site(2).modified, 0);
+        QCOMPARE(manager.Site(2).modified, 0);
         QVERIFY(manager.Button(kControlApply)->isEnabled());
     }
 
@@ -190,7 +126,7 @@ private Q_SLOTS:
 
     void rightClickAndDoubleClickToggle() {
         Manager manager;
-        manager.machine.Site(1).EnableDisable = 0;
+        manager.Site(1).EnableDisable = 0;
         manager.Open();
         manager.Click(3, Qt::ControlModifier);
         std::unique_ptr<QMenu> menu = manager.dialog->ContextMenu();
@@ -202,7 +138,7 @@ private Q_SLOTS:
         QTest::mouseDClick(manager.List()->viewport(), Qt::LeftButton, {},
                            manager.List()->visualRect(manager.Index(4)).center());
         QCOMPARE(manager.Selected(), std::vector<int>{4});
-        QCOMPARE(manager.machine.Site(2).EnableDisable, 0);
+        QCOMPARE(manager.Site(2).EnableDisable, 0);
     }
 
     void filterNarrowsRowsButAllSitesStaysAll() {
@@ -260,7 +196,6 @@ private Q_SLOTS:
         manager.dialog->ApplySettings(true);
         QCOMPARE(manager.machine.saves, 4);
         QCOMPARE(Stored(4, "EnableDisable"), std::string("0"));
-
         manager.ClickEnable();
         manager.dialog->close();
         QVERIFY(!manager.dialog->isVisible());
@@ -281,8 +216,8 @@ private Q_SLOTS:
         QVERIFY(!manager.asked[0].contains(QStringLiteral("Alpha")));
         QVERIFY(manager.dialog->isVisible());
         QVERIFY(manager.Button(kControlApply)->isEnabled());
-        QCOMPARE(manager.machine.Site(1).modified, 1);
-        QCOMPARE(manager.machine.Site(0).modified, 0);
+        QCOMPARE(manager.Site(1).modified, 1);
+        QCOMPARE(manager.Site(0).modified, 0);
         // Once the store takes them, only the two are saved again and OK closes.
         manager.machine.refused.clear();
         manager.machine.saves = 0;
@@ -356,9 +291,8 @@ private Q_SLOTS:
         QCOMPARE(manager.Selected(), std::vector<int>{2});
         manager.Click(SiteRows::kAllSitesRow);
         QCOMPARE(manager.Session().AffectedRows(), (std::vector<int>{2, 3}));
-        QTest::mouseClick(manager.EnableBox(), Qt::LeftButton, {},
-                          QPoint(8, manager.EnableBox()->height() / 2));
-        QCOMPARE(manager.machine.Site(0).modified, 0);
+        manager.ClickEnable();
+        QCOMPARE(manager.Site(0).modified, 0);
     }
 
     void longToolTipsWrapAt300Pixels() {
