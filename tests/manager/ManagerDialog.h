@@ -85,6 +85,13 @@ public:
     bool Arrow(int row) const { return row == Session().ShownRow() && Session().HasBase(); }
     std::vector<int> Selected() const { return Session().Selection().SelectedRows(); }
 
+    // With QV_SCREENSHOT_DIR set, the dialog as shown is saved there for a look by eye.
+    void Shot(const char* name) const {
+        const QString directory = qEnvironmentVariable("QV_SCREENSHOT_DIR");
+        if (!directory.isEmpty())
+            QVERIFY(dialog->grab().save(directory + QLatin1Char('/') + QLatin1String(name) +
+                                        QLatin1String(".png")));
+    }
     // A program that appends each of its arguments as a line to log, started in place of another.
     static void WriteStandIn(const QString& program, const QString& log) {
         QFile file(program);

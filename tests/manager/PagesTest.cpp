@@ -10,7 +10,6 @@
 #include "settings/ProductKeys.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -114,6 +113,7 @@ private Q_SLOTS:
         manager.Site(1).ServerState = 0;
         manager.Open();
         manager.Click(3, Qt::ControlModifier);
+        manager.Shot("error-directory-page");
         auto* root = manager.Find<QRadioButton>("radioSiteRoot");
         auto* requested = manager.Find<QRadioButton>("radioRequestedDirectory");
         QVERIFY(!root->isChecked() && !requested->isChecked());
@@ -158,27 +158,43 @@ private Q_SLOTS:
         QCOMPARE(manager.Site(2).Directory, letters);
     }
 
-    void indeterminateDynamicBoxClickedTwice() {
+    // A box that varies across the selection: the first click unchecks it and its controls, the second
+    // checks them; each writes every selected site.
+    void indeterminateBoxClickedTwice_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QStringList>("controls");
+        QTest::newRow("dynamic 404") << 1 << u"checkDynamic"_s << QStringList{u"buttonDynamicConfigure"_s};
+        QTest::newRow("logging") << 3 << u"checkLogging"_s
+                                 << QStringList{u"editLogDir"_s, u"labelLogDir"_s, u"buttonView"_s,
+                                                u"buttonBrowse"_s};
+    }
+    void indeterminateBoxClickedTwice() {
+        QFETCH(int, tab);
+        QFETCH(QString, box);
+        QFETCH(QStringList, controls);
+        const auto field = tab == 1 ? &SiteSettings::Dyn404 : &SiteSettings::Logging;
         Manager manager;
-        manager.Site(0).Dyn404 = 1;
-        manager.Site(1).Dyn404 = 0;
+        manager.Site(0).*field = 1;
         manager.Open();
         manager.Click(3, Qt::ControlModifier);
-        manager.Tab(1);
-        auto* box = manager.Find<QCheckBox>("checkDynamic");
-        auto* configure = manager.Find<QPushButton>("buttonDynamicConfigure");
-        QCOMPARE(box->checkState(), Qt::PartiallyChecked);
-        QVERIFY(configure->isEnabled());
-        Manager::ClickBox(box);
-        QCOMPARE(box->checkState(), Qt::Unchecked);
-        QVERIFY(!configure->isEnabled());
-        QCOMPARE(manager.Site(0).Dyn404, 0);
-        QCOMPARE(manager.Site(1).Dyn404, 0);
-        Manager::ClickBox(box);
-        QCOMPARE(box->checkState(), Qt::Checked);
-        QVERIFY(configure->isEnabled());
-        QCOMPARE(manager.Site(0).Dyn404, 1);
-        QCOMPARE(manager.Site(1).Dyn404, 1);
+        manager.Tab(tab);
+        manager.Shot(tab == 1 ? "error-files-page" : "logging-page");
+        auto* check = manager.dialog->findChild<QCheckBox*>(box);
+        const auto enabled = [&](bool expected) {
+            for (const QString& name : controls)
+                QVERIFY2(manager.dialog->findChild<QWidget*>(name)->isEnabled() == expected,
+                         qPrintable(name));
+        };
+        QCOMPARE(check->checkState(), Qt::PartiallyChecked);
+        enabled(true);
+        for (const int value : {0, 1}) {
+            Manager::ClickBox(check);
+            QCOMPARE(check->checkState(), value ? Qt::Checked : Qt::Unchecked);
+            enabled(value == 1);
+            QCOMPARE(manager.Site(0).*field, value);
+            QCOMPARE(manager.Site(1).*field, value);
+        }
         QVERIFY(manager.Button(kControlApply)->isEnabled());
     }
 
@@ -289,24 +305,6 @@ private Q_SLOTS:
             QCOMPARE(key.Open(std::string(kSitesKey) + "\\" + std::to_string(site), RegAccess::Read), 0L);
             QCOMPARE(key.ReadText("ExtList", 2048, text), 0L);
             QCOMPARE(text.find("shtml") != std::string::npos, site <= 3);
-        }
-    }
-    // With QV_SCREENSHOT_DIR set, pictures of both pages for a look by eye.
-    void cleanupTestCase() {
-        const QString directory = qEnvironmentVariable("QV_SCREENSHOT_DIR");
-        if (directory.isEmpty())
-            return;
-        Manager manager;
-        manager.Site(1).Dyn404 = 1;
-        manager.Site(1).ServerState = 1;
-        manager.Open();
-        manager.Click(3, Qt::ControlModifier);
-        QDir().mkpath(directory);
-        for (int tab = 0; tab < 2; ++tab) {
-            manager.Tab(tab);
-            QVERIFY(manager.dialog->grab().save(
-                QDir(directory).filePath(tab == 0 ? QStringLiteral("error-directory-page.png")
-                                                  : QStringLiteral("error-files-page.png"))));
         }
     }
 };

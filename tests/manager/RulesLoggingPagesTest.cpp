@@ -3,7 +3,6 @@
 #include "manager/RulesPage.h"
 #include "platform/TextEditor.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
@@ -61,6 +60,7 @@ private Q_SLOTS:
         pages.Tab(kRulesTab);
         QCOMPARE(pages.Text("textCount"), QStringLiteral("2"));
         QVERIFY(pages.Text("textUpdated").endsWith(QLatin1Char('\n')));
+        pages.Shot("rules-page");
         // Another selection while the tab stays up moves the path line only.
         pages.Click(3);
         QCOMPARE(pages.Text("textPath"), QString::fromStdString(pages.RulesOf(1)));
@@ -71,6 +71,7 @@ private Q_SLOTS:
                  QStringLiteral("File does not exist.\nClick the Edit button above to "
                                 "create the rules.qv file."));
         QCOMPARE(pages.Text("textUpdated"), QStringLiteral("Not applicable"));
+        pages.Shot("rules-page-missing");
     }
 
     void editCreatesAMissingFileAndStartsTheEditorOnce() {
@@ -147,28 +148,6 @@ private Q_SLOTS:
                 RulesPage::kPathWidth);
     }
 
-    void indeterminateLoggingClickedWritesZeroAndDisablesTheDetails() {
-        Pages pages;
-        pages.Site(0).Logging = 1;
-        pages.Site(1).Logging = 0;
-        pages.Tab(kLoggingTab);
-        pages.Click(2);
-        pages.Click(3, Qt::ControlModifier);
-        auto* box = pages.Find<QCheckBox>("checkLogging");
-        QCOMPARE(box->checkState(), Qt::PartiallyChecked);
-        QVERIFY(pages.Find<QLineEdit>("editLogDir")->isEnabled());
-        Pages::ClickBox(box);
-        QCOMPARE(box->checkState(), Qt::Unchecked);
-        QCOMPARE(pages.Site(0).Logging, 0);
-        QCOMPARE(pages.Site(1).Logging, 0);
-        for (const char* name : {"labelLogDir", "editLogDir", "buttonView", "buttonBrowse"})
-            QVERIFY2(!pages.Find<QWidget>(name)->isEnabled(), name);
-        QVERIFY(pages.Button(kControlApply)->isEnabled());
-        Pages::ClickBox(box);
-        QCOMPARE(pages.Site(1).Logging, 1);
-        QVERIFY(pages.Find<QLineEdit>("editLogDir")->isEnabled());
-    }
-
     void viewStartsTheViewerOnTheShownSite() {
         Pages pages;
         pages.machine.store->DefaultRecord().Logging = 1;
@@ -220,28 +199,6 @@ private Q_SLOTS:
         // A token is kept in the edit and expanded per site.
         pages.Find<QLineEdit>("editLogDir")->setText(chosen + QStringLiteral("/[SITE]/"));
         QCOMPARE(QString::fromStdString(pages.Site(2).LogDir), chosen + QStringLiteral("/3/"));
-    }
-
-    void screenshots() {
-        const QByteArray dir = qgetenv("QV_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            QSKIP("QV_SCREENSHOT_DIR not set");
-        Pages pages;
-        pages.Site(0).Logging = 1;
-        Write(pages.RulesOf(0), kTwoRules);
-        pages.Tab(kRulesTab);
-        QTest::qWait(100);
-        QVERIFY(pages.dialog->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/rules-page.png")));
-        pages.Click(3);
-        pages.Tab(kLoggingTab);
-        pages.Tab(kRulesTab);
-        QVERIFY(pages.dialog->grab().save(QString::fromLocal8Bit(dir) +
-                                          QStringLiteral("/rules-page-missing.png")));
-        pages.Tab(kLoggingTab);
-        pages.Click(2);
-        pages.Click(3, Qt::ControlModifier);
-        QTest::qWait(100);
-        QVERIFY(pages.dialog->grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/logging-page.png")));
     }
 };
 
