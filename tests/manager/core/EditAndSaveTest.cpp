@@ -33,7 +33,6 @@ ValueList List(const char* item) {
 struct FakeStore {
     std::vector<std::uint32_t> saved;
     std::set<std::uint32_t> failing;
-
     SettingsApplier::SaveRecord Saver() {
         return [this](SiteSettings& record) -> long {
             if (failing.count(record.siteId) != 0)
@@ -53,7 +52,6 @@ TEST(WriteCombined, WritesWhatDoesNotVaryIntoEveryAffectedRecord) {
     SettingsSession session(records.defaultRecord, records.Pointers(), "/qv/");
     session.SelectionChanged(3, {2, 3});
     SiteSettings& shown = session.Combined().Values();
-
     // An edit of another value leaves the varying ones as each record has them.
     shown.ServerState = 1;
     EXPECT_EQ(session.ValueEdited(), (std::vector<int>{2, 3}));
@@ -62,7 +60,6 @@ TEST(WriteCombined, WritesWhatDoesNotVaryIntoEveryAffectedRecord) {
     EXPECT_EQ(records.Site(1).Logging, 0);
     EXPECT_EQ(records.Site(0).ServerState, 1);
     EXPECT_EQ(records.Site(2).modified, 0) << "site 4 is not selected";
-
     // Typing over "Varies" writes every keystroke but a text that reads "Varies".
     for (const char* typed : {"Vari", "Varies", "Variesx"}) {
         shown.Directory = typed;
@@ -71,7 +68,6 @@ TEST(WriteCombined, WritesWhatDoesNotVaryIntoEveryAffectedRecord) {
         EXPECT_EQ(records.Site(0).Directory, expected);
         EXPECT_EQ(records.Site(1).Directory, expected);
     }
-
     // With "All Web Sites" every site is written, selected or not, and Default only when selected too;
     // an indeterminate enable box is unchecked by one click.
     records.Site(2).EnableDisable = 0;
@@ -102,12 +98,10 @@ TEST(WriteCombined, ListsOnlyWhenFlaggedAndFlagsEndWithTheSelection) {
     session.Combined().Values().ImgExts = List("gif");
     session.ValueEdited();
     EXPECT_EQ(records.Site(1).ExtList, List("htm")) << "not flagged";
-
     session.Lists().Set(ListChangeFlags::ExtList);
     session.ValueEdited();
     EXPECT_EQ(records.Site(1).ExtList, List("asp"));
     EXPECT_TRUE(records.Site(1).ImgExts.Empty());
-
     // The next selection starts without flags: its edits leave site 4's list alone.
     session.SelectionChanged(4, {4});
     session.Combined().Values().ExtList = List("php");
@@ -134,7 +128,6 @@ TEST(ApplySettings, DefaultFirstThenModifiedSitesInOrderOnce) {
     session.SelectionChanged(4, {D, 4, 2});
     session.ToggleEnable();
     EXPECT_EQ(session.PendingSaves(), 3u);
-
     FakeStore store;
     EXPECT_FALSE(session.ApplySettings(true, store.Saver()).closeDialog);
     EXPECT_EQ(store.saved, (std::vector<std::uint32_t>{0, 1, 4}));
@@ -149,7 +142,6 @@ TEST(ApplySettings, FailedSavesStayModifiedAndKeepTheDialogOpen) {
     SettingsSession session(records.defaultRecord, records.Pointers(), "/qv/");
     session.SelectionChanged(D, {D, A});
     session.ToggleEnable();
-
     FakeStore store;
     store.failing = {0, 3};
     for (bool applyOnly : {false, true}) {
@@ -159,7 +151,6 @@ TEST(ApplySettings, FailedSavesStayModifiedAndKeepTheDialogOpen) {
         EXPECT_TRUE(session.ApplyEnabled());
     }
     EXPECT_EQ(store.saved, (std::vector<std::uint32_t>{1, 4}));
-
     // Once the store takes them, only those two are written and OK closes.
     store.failing.clear();
     EXPECT_TRUE(session.ApplySettings(false, store.Saver()).closeDialog);
@@ -175,7 +166,6 @@ TEST(DialogSizes, TwentyFourLittleEndianBytesRoundTripThroughTheRegistry) {
               (std::vector<int>{0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 700 % 256, 700 / 256, 0, 0}));
     std::string data(bytes.begin(), bytes.end());
     EXPECT_FALSE(DialogSizes::Decode(data.substr(0, 23)).has_value());
-
     test::TempMachine machine;
     RegistryKey::DeleteTree(DialogSizes::kKey);
     EXPECT_FALSE(DialogSizes::Load().has_value());
@@ -189,7 +179,6 @@ TEST(DialogSizes, TwentyFourLittleEndianBytesRoundTripThroughTheRegistry) {
     EXPECT_EQ(type, kRegBinary);
     EXPECT_EQ(stored, data);
     key.Close();
-
     // Columns dragged shut come back at their defaults.
     std::fill(data.begin() + 16, data.end(), '\0');
     EXPECT_EQ(std::pair(DialogSizes::Decode(data)->sitesColumn, DialogSizes::Decode(data)->statusColumn),

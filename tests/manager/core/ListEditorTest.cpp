@@ -148,7 +148,6 @@ TEST(ListEditor, CommitKeepsTheEarlierOfEqualRowsAndCutsLongTexts) {
     editor.Add(""); // an empty row is dropped on commit
     editor.CommitTo(list);
     EXPECT_EQ(list.Items(), (Rows{"htm", "html"}));
-
     // 259 ASCII characters and a two-byte one: the cut keeps whole characters only.
     const std::string wide = Narrow(u"\u00E9");
     const std::string longText = std::string(259, 'x') + wide + "tail";

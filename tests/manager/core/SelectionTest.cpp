@@ -56,7 +56,6 @@ TEST(SettingsSession, CallerTitleListsTheSitesItNamesAndTheFirstStartsShown) {
     none.SelectionChanged(A, {A});
     EXPECT_FALSE(none.HasBase());
     EXPECT_FALSE(none.UpdateControlStates().enableBox);
-
     records.Add(7, "");
     // Case-sensitive substring; an empty description is in every title.
     SettingsSession session(records.defaultRecord, records.Pointers(), "/qv/",
@@ -69,36 +68,21 @@ TEST(SettingsSession, CallerTitleListsTheSitesItNamesAndTheFirstStartsShown) {
     EXPECT_TRUE(session.Rows().StatusOf(2).grey);
 }
 
-TEST(SettingsSession, ServerWithoutSitesShowsTheDefaultRowAndWritesNothing) {
-    SiteSettings defaultRecord;
-    SettingsSession session(defaultRecord, {}, "/qv/");
-    EXPECT_EQ(session.Rows().Count(), 1);
-    session.SelectionChanged(D, {D});
-    ASSERT_TRUE(session.HasBase());
-    session.Combined().Values().Directory = "new";
-    EXPECT_TRUE(session.ValueEdited().empty());
-    EXPECT_EQ(defaultRecord.modified, 0);
-    EXPECT_FALSE(session.ApplyEnabled());
-}
-
 TEST(SettingsSession, ComparisonMarksWhatDiffersAcrossTheAffectedRecords) {
     test::ManagerRecords records;
     records.Site(0).Directory = "Errors"; // differs from site 3's "errors" in case only
     records.Site(0).Logging = 1;
     records.Site(2).ServerState = 1; // site 4, not selected
     SettingsSession session(records.defaultRecord, records.Pointers(), "/qv/");
-
     session.SelectionChanged(3, {2, 3});
     const SiteSettings& shown = session.Combined().Values();
     EXPECT_EQ(shown.siteId, 3u);
     EXPECT_EQ(shown.Directory, "Varies");
     EXPECT_EQ(shown.Logging, CombinedSettings::kVaries);
     EXPECT_EQ(shown.ServerState, 0);
-
     // "All Web Sites" compares every site, selected or not.
     session.SelectionChanged(A, {A});
     EXPECT_EQ(session.Combined().Values().ServerState, CombinedSettings::kVaries);
-
     session.SelectionChanged(2, {});
     EXPECT_FALSE(session.HasBase());
     EXPECT_EQ(session.ShownRow(), None);
