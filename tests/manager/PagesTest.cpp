@@ -23,12 +23,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString kRootNamed = QStringLiteral(
-    "Quorvane looks for the directory \"errors\" (specified above) in the root of the Web site (virtual "
-    "server) that generated the error.");
-const QString kRootUnnamed = QStringLiteral(
-    "Quorvane looks for the error directory (specified above) in the root of the Web site (virtual "
-    "server) that generated the error.");
+const QString kRootTail = QStringLiteral(
+    " (specified above) in the root of the Web site (virtual server) that generated the error.");
 const QString kRequestedTail = QStringLiteral(
     " (specified above) within the same directory as the requested file, and then looks to the next "
     "highest level directory in the request URL, and so on, until the Quorvane directory above is "
@@ -63,17 +59,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("expected");
+        const QString rootNamed = QStringLiteral("Quorvane looks for the directory \"errors\"") + kRootTail;
+        const QString rootUnnamed = QStringLiteral("Quorvane looks for the error directory") + kRootTail;
         const QString requestedUnnamed =
             QStringLiteral("Quorvane begins searching for the error directory") + kRequestedTail;
         const QString requestedNamed =
             QStringLiteral("Quorvane begins searching for the directory \"errors\"") + kRequestedTail;
-        QTest::newRow("root, named") << 0 << u"errors"_s << u"radioSiteRoot"_s << kRootNamed;
+        QTest::newRow("root, named") << 0 << u"errors"_s << u"radioSiteRoot"_s << rootNamed;
         QTest::newRow("requested, named")
             << 0 << u"errors"_s << u"radioRequestedDirectory"_s << requestedNamed;
-        QTest::newRow("root, Varies") << 0 << u"Varies"_s << u"radioSiteRoot"_s << kRootUnnamed;
+        QTest::newRow("root, Varies") << 0 << u"Varies"_s << u"radioSiteRoot"_s << rootUnnamed;
         QTest::newRow("requested, VARIES")
             << 0 << u"VARIES"_s << u"radioRequestedDirectory"_s << requestedUnnamed;
-        QTest::newRow("root, empty") << 0 << u""_s << u"radioSiteRoot"_s << kRootUnnamed;
+        QTest::newRow("root, empty") << 0 << u""_s << u"radioSiteRoot"_s << rootUnnamed;
         QTest::newRow("name label") << 0 << u"errors"_s << u"labelDirectory"_s << kDirectoryText;
         QTest::newRow("name edit, empty") << 0 << u""_s << u"editDirectory"_s << kDirectoryText;
         QTest::newRow("mode label") << 0 << u"errors"_s << u"labelSearchMode"_s << QString();
@@ -107,10 +105,11 @@ private Q_SLOTS:
         QToolTip::hideText();
     }
 
-    void searchModeClickWritesEverySelectedSite() {
+    void directoryPageEditsReachEverySelectedRecord() {
         Manager manager;
         manager.Site(0).ServerState = 1;
-        manager.Site(1).ServerState = 0;
+        manager.Site(0).Directory = "errors";
+        manager.Site(3).Directory = "Errors";
         manager.Open();
         manager.Click(3, Qt::ControlModifier);
         manager.Shot("error-directory-page");
@@ -120,25 +119,15 @@ private Q_SLOTS:
         Manager::ClickBox(requested);
         QVERIFY(requested->isChecked() && !root->isChecked());
         QCOMPARE(manager.Site(0).ServerState, 0);
-        QCOMPARE(manager.Site(1).ServerState, 0);
-        QCOMPARE(manager.Site(1).modified, 1);
-        QCOMPARE(manager.Site(2).modified, 0);
         QVERIFY(manager.Button(kControlApply)->isEnabled());
         Manager::ClickBox(root);
         QCOMPARE(manager.Site(0).ServerState, 1);
         QCOMPARE(manager.Site(1).ServerState, 1);
-    }
-
-    void directoryEditsReachEveryAffectedRecord() {
-        Manager manager;
-        manager.Site(0).Directory = "errors";
-        manager.Site(3).Directory = "Errors";
-        manager.Open();
+        // The name, over all sites and the default entry.
         manager.Click(SiteRows::kAllSitesRow);
         manager.Click(SiteRows::kDefaultRow, Qt::ControlModifier);
         auto* edit = manager.Find<QLineEdit>("editDirectory");
         QCOMPARE(edit->text(), QStringLiteral("Varies"));
-        QCOMPARE(manager.Site(0).modified, 0);
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(edit, Qt::Key_Backspace);
@@ -146,16 +135,12 @@ private Q_SLOTS:
         for (std::size_t site = 0; site < 4; ++site)
             QCOMPARE(manager.Site(site).Directory, std::string());
         QCOMPARE(manager.machine.store->DefaultRecord().Directory, std::string());
-        // A longer name is cut to 259 characters in the box and in the records.
+        // A longer name is cut to 259 characters in the box and in the records, in whole characters.
         edit->setText(QString(300, QLatin1Char('d')));
         QCOMPARE(edit->text().size(), 259);
         QCOMPARE(manager.Site(2).Directory, std::string(259, 'd'));
-        // Cut in whole characters: 129 two-byte letters are the most that fit.
         edit->setText(QString(200, QChar(0xFC)));
-        std::string letters;
-        for (int i = 0; i < 129; ++i)
-            letters += "\xC3\xBC";
-        QCOMPARE(manager.Site(2).Directory, letters);
+        QCOMPARE(manager.Site(2).Directory, QString(129, QChar(0xFC)).toStdString()); // 258 bytes
     }
 
     // A box that varies across the selection: the first click unchecks it and its controls, the second
@@ -198,32 +183,22 @@ private Q_SLOTS:
         QVERIFY(manager.Button(kControlApply)->isEnabled());
     }
 
-    // Two sites selected; each point holds the value of the first and of the second.
+    // Two sites selected: EnableDisable, Dyn404 and SendErrorImage of each, then whether the page, the
+    // dynamic and the image configure buttons are enabled.
     void configureButtonsFollowTheCombinedValues_data() {
-        QTest::addColumn<QPoint>("enable");
-        QTest::addColumn<QPoint>("dyn404");
-        QTest::addColumn<QPoint>("images");
-        QTest::addColumn<bool>("page");
-        QTest::addColumn<bool>("dynamicConfigure");
-        QTest::addColumn<bool>("imageConfigure");
-        QTest::newRow("enabled") << QPoint(1, 1) << QPoint(1, 1) << QPoint(0, 0) << true << true << false;
-        QTest::newRow("disabled") << QPoint(0, 0) << QPoint(1, 1) << QPoint(1, 1) << false << false << false;
-        QTest::newRow("enable varies")
-            << QPoint(1, 0) << QPoint(0, 0) << QPoint(1, 1) << true << false << true;
-        QTest::newRow("flags vary") << QPoint(1, 1) << QPoint(1, 0) << QPoint(0, 1) << true << true << true;
+        QTest::addColumn<QList<int>>("c");
+        QTest::newRow("enabled") << QList<int>{1, 1, 1, 1, 0, 0, 1, 1, 0};
+        QTest::newRow("disabled") << QList<int>{0, 0, 1, 1, 1, 1, 0, 0, 0};
+        QTest::newRow("enable varies") << QList<int>{1, 0, 0, 0, 1, 1, 1, 0, 1};
+        QTest::newRow("flags vary") << QList<int>{1, 1, 1, 0, 0, 1, 1, 1, 1};
     }
     void configureButtonsFollowTheCombinedValues() {
-        QFETCH(QPoint, enable);
-        QFETCH(QPoint, dyn404);
-        QFETCH(QPoint, images);
-        QFETCH(bool, page);
-        QFETCH(bool, dynamicConfigure);
-        QFETCH(bool, imageConfigure);
+        QFETCH(QList<int>, c);
         Manager manager;
-        for (const auto& [site, pick] : {std::pair{0, &QPoint::x}, std::pair{1, &QPoint::y}}) {
-            manager.Site(site).EnableDisable = (enable.*pick)();
-            manager.Site(site).Dyn404 = (dyn404.*pick)();
-            manager.Site(site).SendErrorImage = (images.*pick)();
+        for (int site = 0; site < 2; ++site) {
+            manager.Site(site).EnableDisable = c[site];
+            manager.Site(site).Dyn404 = c[2 + site];
+            manager.Site(site).SendErrorImage = c[4 + site];
         }
         manager.Open();
         manager.Click(3, Qt::ControlModifier);
@@ -231,12 +206,12 @@ private Q_SLOTS:
         auto* staticConfigure = manager.Find<QPushButton>("buttonStaticConfigure");
         auto* dynamic = manager.Find<QPushButton>("buttonDynamicConfigure");
         auto* image = manager.Find<QPushButton>("buttonImageConfigure");
-        QCOMPARE(staticConfigure->isEnabled(), page);
-        QCOMPARE(manager.Find<QCheckBox>("checkImages")->isEnabled(), page);
-        QCOMPARE(manager.Find<QLineEdit>("editDirectory")->isEnabled(), page);
-        QCOMPARE(dynamic->isEnabled(), dynamicConfigure);
-        QCOMPARE(image->isEnabled(), imageConfigure);
-        if (!page)
+        QCOMPARE(staticConfigure->isEnabled(), bool(c[6]));
+        QCOMPARE(manager.Find<QCheckBox>("checkImages")->isEnabled(), bool(c[6]));
+        QCOMPARE(manager.Find<QLineEdit>("editDirectory")->isEnabled(), bool(c[6]));
+        QCOMPARE(dynamic->isEnabled(), bool(c[7]));
+        QCOMPARE(image->isEnabled(), bool(c[8]));
+        if (!c[6])
             return;
         // Unchecking the enable box disables the whole page at once.
         manager.ClickEnable();
