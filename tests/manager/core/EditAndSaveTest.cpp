@@ -47,6 +47,7 @@ struct FakeStore {
 
 TEST(WriteCombined, WritesWhatDoesNotVaryIntoEveryAffectedRecord) {
     test::ManagerRecords records;
+    records.Site(1).ExtList = List("htm");
     records.Site(0).Logging = 1;
     records.Site(1).Directory = "Errors";
     SettingsSession session(records.defaultRecord, records.Pointers(), "/qv/");
@@ -77,22 +78,13 @@ TEST(WriteCombined, WritesWhatDoesNotVaryIntoEveryAffectedRecord) {
     EXPECT_EQ(records.Site(2).modified, 1);
     EXPECT_EQ(session.Rows().StatusOf(4).text, "Disabled");
     EXPECT_EQ(records.defaultRecord.modified, 0);
-}
-
-TEST(WriteCombined, LogDirTokensAreExpandedForSitesOnly) {
-    test::ManagerRecords records;
-    SettingsSession session(records.defaultRecord, records.Pointers(), "/qv/");
+    // Log directory tokens are expanded for sites only.
     session.SelectionChanged(D, {D, 4});
     session.Combined().Values().LogDir = "[PROGFILES]Logs/[SITE]/100%";
     session.ValueEdited();
     EXPECT_EQ(records.Site(2).LogDir, "/qv/Logs/4/100%");
     EXPECT_EQ(records.defaultRecord.LogDir, "[PROGFILES]Logs/[SITE]/100%");
-}
-
-TEST(WriteCombined, ListsOnlyWhenFlaggedAndFlagsEndWithTheSelection) {
-    test::ManagerRecords records;
-    records.Site(1).ExtList = List("htm");
-    SettingsSession session(records.defaultRecord, records.Pointers(), "/qv/");
+    // Lists are written only when flagged, and the flags end with the selection.
     session.SelectionChanged(2, {2, 3});
     session.Combined().Values().ExtList = List("asp");
     session.Combined().Values().ImgExts = List("gif");
@@ -102,7 +94,6 @@ TEST(WriteCombined, ListsOnlyWhenFlaggedAndFlagsEndWithTheSelection) {
     session.ValueEdited();
     EXPECT_EQ(records.Site(1).ExtList, List("asp"));
     EXPECT_TRUE(records.Site(1).ImgExts.Empty());
-    // The next selection starts without flags: its edits leave site 4's list alone.
     session.SelectionChanged(4, {4});
     session.Combined().Values().ExtList = List("php");
     session.ValueEdited();

@@ -110,10 +110,7 @@ TEST(RulesFileStatus, CountsRulesAndShowsTheModifiedTime) {
     EXPECT_EQ(status.CountText(), "0");
     EXPECT_EQ(status.ModifiedText(), RulesFileStatus::TimeText(status.modified));
     EXPECT_NE(status.ModifiedText(), RulesFileStatus::kNotApplicable);
-}
-
-TEST(RulesFileStatus, TimeTextHasTheFixedCtimeForm) {
-    // Noon UTC of Wednesday 2 January 1980: the same day in every time zone.
+    // The fixed ctime form, at noon UTC of Wednesday 2 January 1980: the same day in every time zone.
     const std::string text = RulesFileStatus::TimeText(315662400);
     ASSERT_EQ(text.size(), 25u) << text;
     EXPECT_EQ(text.substr(0, 11), "Wed Jan 02 ");
