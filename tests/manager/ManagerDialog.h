@@ -12,14 +12,12 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 
-#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace qv::test {
 

@@ -6,16 +6,10 @@
 #include "manager/list/ImageListsDialog.h"
 #include "manager/list/ListEditorDialog.h"
 #include "manager/list/ListItemDialog.h"
-#include "platform/RegistryKey.h"
-#include "settings/ProductKeys.h"
 
-#include <QCheckBox>
 #include <QHelpEvent>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
-#include <QTest>
 #include <QToolTip>
 
 using namespace qv;

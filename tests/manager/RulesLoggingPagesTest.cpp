@@ -4,17 +4,8 @@
 #include "platform/TextEditor.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFontMetrics>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
-
-#include <filesystem>
-#include <fstream>
-#include <string>
 
 using namespace qv;
 

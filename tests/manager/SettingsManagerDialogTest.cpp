@@ -4,15 +4,10 @@
 
 #include <QAction>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTabWidget>
-#include <QTest>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 using namespace qv;
 
