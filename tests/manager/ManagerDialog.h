@@ -1,6 +1,5 @@
 #pragma once
-// The Settings Manager dialog over a ManagerMachine, shown on the offscreen screen, with message boxes
-// answered and counted.
+// The Settings Manager dialog over a ManagerMachine, shown offscreen, with message boxes answered.
 #include "ManagerMachine.h"
 #include "manager/SettingsManagerDialog.h"
 #include "manager/SiteListView.h"

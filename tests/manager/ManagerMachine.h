@@ -1,7 +1,5 @@
 #pragma once
-// A fresh machine with an installation and a web server of our making, its sites loaded into a store the
-// way the Settings Manager loads them. Saves go through Save(), which counts them and refuses the sites
-// told to.
+// A fresh machine with an installation and a web server, its sites loaded; Save() counts and can refuse.
 #include "platform/OsVersion.h"
 #include "platform/Paths.h"
 #include "platform/RegistryKey.h"

@@ -137,8 +137,7 @@ private Q_SLOTS:
         QCOMPARE(manager.Site(2).Directory, QString(129, QChar(0xFC)).toStdString()); // 258 bytes
     }
 
-    // A box that varies across the selection: the first click unchecks it and its controls, the second
-    // checks them; each writes every selected site.
+    // A varying box: the first click unchecks it and its controls, the second checks them, for every site.
     void indeterminateBoxClickedTwice_data() {
         QTest::addColumn<int>("tab");
         QTest::addColumn<QString>("box");
@@ -177,8 +176,7 @@ private Q_SLOTS:
         QVERIFY(manager.Button(kControlApply)->isEnabled());
     }
 
-    // Two sites selected: EnableDisable, Dyn404 and SendErrorImage of each, then whether the page, the
-    // dynamic and the image configure buttons are enabled.
+    // EnableDisable, Dyn404, SendErrorImage of two sites; then page, dynamic and image configure enabled.
     void configureButtonsFollowTheCombinedValues_data() {
         QTest::addColumn<QList<int>>("c");
         QTest::newRow("enabled") << QList<int>{1, 1, 1, 1, 0, 0, 1, 1, 0};

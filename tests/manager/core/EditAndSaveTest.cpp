@@ -69,8 +69,7 @@ TEST(WriteCombined, WritesWhatDoesNotVaryIntoEveryAffectedRecord) {
         EXPECT_EQ(records.Site(0).Directory, expected);
         EXPECT_EQ(records.Site(1).Directory, expected);
     }
-    // With "All Web Sites" every site is written, selected or not, and Default only when selected too;
-    // an indeterminate enable box is unchecked by one click.
+    // "All Web Sites" writes every site but not Default; one click unchecks an indeterminate enable box.
     records.Site(2).EnableDisable = 0;
     session.SelectionChanged(A, {A});
     EXPECT_EQ(session.ToggleEnable(), (std::vector<int>{2, 3, 4}));

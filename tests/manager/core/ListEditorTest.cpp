@@ -67,8 +67,7 @@ TEST(ListEditor, AddChecksEveryRowIgnoringCase) {
     EXPECT_EQ(editor.Rows(), Rows{umlautUpper});
 }
 
-// In a double-byte code page the second byte of a character can be an ASCII capital: katakana A is 83 41
-// in code page 932, and 83 61 is another character. Folding bytes would take them for one text.
+// In code page 932 katakana A is 83 41 and 83 61 another character: folding bytes would merge them.
 TEST(ListEditor, CaseNeverFoldsPartOfACharacter) {
     const std::u16string a = u"\u30A2.gif", other = u"\u30C2.gif";
     if (TextCodec::ToUtf16(Narrow(a)) != a || TextCodec::ToUtf16(Narrow(other)) != other)

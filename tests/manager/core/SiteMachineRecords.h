@@ -1,6 +1,5 @@
 #pragma once
-// A small server for the session tests: the default entry and sites 1, 3 and 4 (rows 2, 3 and 4), all
-// enabled.
+// The default entry and enabled sites 1, 3 and 4 (rows 2, 3 and 4) for the session tests.
 #include "settings/SiteSettings.h"
 
 #include <deque>

@@ -66,8 +66,7 @@ void Screenshot(QDialog& dialog, const char* name) {
             dialog.grab().save(directory + QLatin1Char('/') + QLatin1String(name) + QLatin1String(".png")));
 }
 
-// A hook that runs body on the shown dialog and then closes it, so that a failed check inside body (which
-// returns early) cannot leave the dialog waiting.
+// Runs body on the shown dialog, then closes it: a failed check returning early cannot leave it waiting.
 std::function<void(QDialog&)> Closing(std::function<void(QDialog&)> body) {
     return [body = std::move(body)](QDialog& dialog) {
         body(dialog);
@@ -76,8 +75,7 @@ std::function<void(QDialog&)> Closing(std::function<void(QDialog&)> body) {
     };
 }
 
-// Answers the item dialogs in turn: a text typed over the given one and OK, or Cancel for none. Records
-// what each dialog showed.
+// Answers the item dialogs in turn (text and OK, or Cancel for none) and records what each showed.
 class ItemAnswers {
 public:
     explicit ItemAnswers(std::deque<std::optional<QString>> answers) : m_answers(std::move(answers)) {
@@ -144,8 +142,7 @@ private Q_SLOTS:
         QCOMPARE(list.Items(), (Items{"htm", "html"}));
     }
 
-    // The set-up's texts and the focus; an extension typed with blanks, a full stop and capitals
-    // that is already in the list adds nothing but still counts as a change.
+    // Texts and focus; " .HTM " already in the list adds nothing but still counts as a change.
     void duplicateAddStillChanges() {
         ItemAnswers answers({QStringLiteral(" .HTM ")});
         ListEditorDialog::SetTestHook(Closing([](QDialog& dialog) {
@@ -171,8 +168,7 @@ private Q_SLOTS:
         QVERIFY(answers.focusInEdit);
     }
 
-    // A double click edits the row; editing it to another row's text keeps that text once, at the earlier
-    // position; the last row removed selects the row above.
+    // Double click edits; an equal text is kept once, earlier; removing the last row selects the one above.
     void doubleClickEditsAndOkCommits() {
         ItemAnswers answers({QStringLiteral("Htm")});
         ListEditorDialog::SetTestHook(Closing([](QDialog& dialog) {
@@ -195,8 +191,7 @@ private Q_SLOTS:
         QCOMPARE(answers.shown.at(0).at(3), std::string("asp"));
     }
 
-    // The image dialog: only the tab that changed is reported; selectors keep their case; the selector's
-    // description carries the wildcard hint.
+    // Only the changed tab is reported; selectors keep their case; the wildcard hint is in the tooltip.
     void imageDialogReportsOnlyTheChangedTab() {
         ItemAnswers answers({QStringLiteral("*/Images/*")});
         ImageListsDialog::SetTestHook(Closing([](QDialog& dialog) {
