@@ -108,7 +108,7 @@ public:
     std::optional<SettingsManagerDialog::Caller> caller;
     std::unique_ptr<SettingsManagerDialog> dialog;
     int savesUnderWindow = 0; // saves made while "Applying settings..." was up
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
     QStringList asked;
     QStringList titles;
 };

@@ -19,7 +19,6 @@ const char* const kTwoRules = "# a comment\t/x\n\nno tab here\n/old\t/new\n/a\t/
 class Pages : public test::ManagerDialog {
 public:
     Pages() {
-        answer = QMessageBox::Yes;
         editorLog = scratch.filePath(QStringLiteral("editor.log"));
         const QString editor = scratch.filePath(QStringLiteral("editor"));
         WriteStandIn(editor, editorLog);

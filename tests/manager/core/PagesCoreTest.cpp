@@ -47,32 +47,28 @@ void Write(const std::string& path, const std::string& text) {
 TEST(RulesTargets, NamesAndOpensTheFilesOfTheSelection) {
     PagesMachine m;
     SettingsSession session(m.records.defaultRecord, m.records.Pointers(), m.install);
-    const std::string several = RulesTargets::kSeveralSitesLine;
+    const std::string several = RulesTargets::kSeveralSitesLine, site3 = m.RulesOf(1);
     struct Case {
         const char* what;
         std::vector<int> selected;
         int focus;
-        std::string line; // "" for none, "S" several, "T" the template, "3" the file of site 3
+        std::string line;
         bool ask;
         std::vector<std::uint32_t> opened;
     };
     const Case cases[] = {
-        {"one site", {3}, 3, "3", false, {3}},
-        {"two sites", {2, 3}, 3, "S", true, {1, 3}},
-        {"Default with three sites: the template among them", {D, 2, 3, 4}, D, "S", true, {0, 1, 3, 4}},
-        {"All Web Sites and one site is no several", {A, 3}, 3, "3", false, {3}},
-        {"All Web Sites alone keeps the shown site", {A}, A, "3", false, {3}},
-        {"Default alone names the template", {D}, D, "T", false, {0}},
+        {"one site", {3}, 3, site3, false, {3}},
+        {"two sites", {2, 3}, 3, several, true, {1, 3}},
+        {"Default with three sites: the template among them", {D, 2, 3, 4}, D, several, true, {0, 1, 3, 4}},
+        {"All Web Sites and one site is no several", {A, 3}, 3, site3, false, {3}},
+        {"All Web Sites alone keeps the shown site", {A}, A, site3, false, {3}},
+        {"Default alone names the template", {D}, D, m.Template(), false, {0}},
         {"nothing selected", {}, 2, "", false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         session.SelectionChanged(c.focus, c.selected);
-        std::string expected = c.line == "S"   ? several
-                               : c.line == "T" ? m.Template()
-                               : c.line == "3" ? m.RulesOf(1)
-                                               : std::string();
-        EXPECT_EQ(RulesTargets::PathLine(session), expected);
+        EXPECT_EQ(RulesTargets::PathLine(session), c.line);
         const RulesTargets::EditPlan plan = RulesTargets::PlanEdit(session);
         EXPECT_EQ(plan.ask, c.ask);
         std::vector<std::uint32_t> opened;
