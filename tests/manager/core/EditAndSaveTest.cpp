@@ -51,6 +51,15 @@ TEST(WriteCombined, WritesWhatDoesNotVaryIntoEveryAffectedRecord) {
     records.Site(0).Logging = 1;
     records.Site(1).Directory = "Errors";
     SettingsSession session(records.defaultRecord, records.Pointers(), "/qv/");
+    {
+        // Edits while the controls are filled are stored but neither marked nor written.
+        UpdatingScope updating(session);
+        session.Combined().Values().Directory = "filled";
+        EXPECT_TRUE(session.ValueEdited().empty());
+    }
+    EXPECT_FALSE(session.Updating() || session.ApplyEnabled());
+    EXPECT_EQ(records.Site(0).Directory, "errors");
+    EXPECT_EQ(records.Site(0).modified, 0);
     session.SelectionChanged(3, {2, 3});
     SiteSettings& shown = session.Combined().Values();
     // An edit of another value leaves the varying ones as each record has them.
@@ -97,19 +106,6 @@ TEST(WriteCombined, WritesWhatDoesNotVaryIntoEveryAffectedRecord) {
     session.Combined().Values().ExtList = List("php");
     session.ValueEdited();
     EXPECT_TRUE(records.Site(2).ExtList.Empty());
-}
-
-TEST(SettingsSession, EditsWhileUpdatingAreStoredButNeitherMarkedNorWritten) {
-    test::ManagerRecords records;
-    SettingsSession session(records.defaultRecord, records.Pointers(), "/qv/");
-    {
-        UpdatingScope updating(session);
-        session.Combined().Values().Directory = "filled";
-        EXPECT_TRUE(session.ValueEdited().empty());
-    }
-    EXPECT_FALSE(session.Updating() || session.ApplyEnabled());
-    EXPECT_EQ(records.Site(0).Directory, "errors");
-    EXPECT_EQ(records.Site(0).modified, 0);
 }
 
 TEST(ApplySettings, DefaultFirstThenModifiedSitesInOrderOnce) {

@@ -86,54 +86,47 @@ TEST(ListEditor, NormaliseExtension) {
     EXPECT_EQ(ListEditor::NormaliseExtension(Narrow(u" .\u00C4BC")), Narrow(u"\u00E4bc"));
 }
 
-TEST(ListEditor, RemoveAndEmptyEditMoveTheSelection) {
+TEST(ListEditor, RemoveEditAndMovesFollowTheSelection) {
     struct Case {
         const char* what;
         Rows rows;
         std::size_t selected;
-        bool emptyEdit;
+        char action; // Remove, empty Edit, Up, Down
         Rows after;
         ListEditor::Row selectedAfter;
+        bool changed;
     };
     const Case cases[] = {
-        {"middle row: the next one", {"a", "b", "c"}, 1, false, {"a", "c"}, 1},
-        {"last row: the one above", {"a", "b", "c"}, 2, false, {"a", "b"}, 1},
-        {"only row: none", {"a"}, 0, false, {}, std::nullopt},
-        {"empty edit removes", {"a", "b"}, 0, true, {"b"}, 0},
-        {"empty edit of the only row", {"a"}, 0, true, {}, std::nullopt},
+        {"middle row: the next one", {"a", "b", "c"}, 1, 'R', {"a", "c"}, 1, true},
+        {"last row: the one above", {"a", "b", "c"}, 2, 'R', {"a", "b"}, 1, true},
+        {"only row: none", {"a"}, 0, 'R', {}, std::nullopt, true},
+        {"empty edit removes", {"a", "b"}, 0, 'E', {"b"}, 0, true},
+        {"empty edit of the only row", {"a"}, 0, 'E', {}, std::nullopt, true},
+        {"up on the first row is disabled", {"a", "b", "c"}, 0, 'U', {"a", "b", "c"}, 0, false},
+        {"down on the last row is disabled", {"a", "b", "c"}, 2, 'D', {"a", "b", "c"}, 2, false},
+        {"down moves the text", {"a", "b", "c"}, 0, 'D', {"b", "a", "c"}, 1, true},
+        {"up moves the text", {"a", "b", "c"}, 2, 'U', {"a", "c", "b"}, 1, true},
     };
     for (const Case& c : cases) {
         ListEditor editor(ListOf(c.rows));
         editor.Select(c.selected);
-        if (c.emptyEdit)
+        if (c.action == 'E')
             editor.Edit("");
+        else if (c.action == 'U')
+            editor.Up();
+        else if (c.action == 'D')
+            editor.Down();
         else
             editor.Remove();
         EXPECT_EQ(editor.Rows(), c.after) << c.what;
         EXPECT_EQ(editor.Selected(), c.selectedAfter) << c.what;
-        EXPECT_TRUE(editor.Changed()) << c.what;
+        EXPECT_EQ(editor.Changed(), c.changed) << c.what;
     }
     ListEditor none(ListOf({"a"}));
     none.Remove();
     none.Edit("x");
     EXPECT_FALSE(none.Changed());
     EXPECT_EQ(none.Enabled(), ListEditor::Buttons{});
-}
-
-TEST(ListEditor, UpAndDownMoveTheTextWithTheSelection) {
-    ListEditor editor(ListOf({"a", "b", "c"}));
-    editor.Select(0);
-    editor.Up(); // disabled on the first row
-    EXPECT_FALSE(editor.Changed());
-    editor.Down();
-    editor.Down();
-    EXPECT_EQ(editor.Rows(), (Rows{"b", "c", "a"}));
-    EXPECT_EQ(editor.Selected(), 2u);
-    editor.Down(); // disabled on the last row
-    editor.Up();
-    EXPECT_EQ(editor.Rows(), (Rows{"b", "a", "c"}));
-    EXPECT_EQ(editor.Selected(), 1u);
-    EXPECT_TRUE(editor.Changed());
 }
 
 TEST(ListEditor, CommitKeepsTheEarlierOfEqualRowsAndCutsLongTexts) {

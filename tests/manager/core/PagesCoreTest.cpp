@@ -44,7 +44,7 @@ void Write(const std::string& path, const std::string& text) {
 
 } // namespace
 
-TEST(RulesTargets, NamesAndOpensTheFilesOfTheSelection) {
+TEST(RulesTargets, NamesOpensAndCreatesTheFilesOfTheSelection) {
     PagesMachine m;
     SettingsSession session(m.records.defaultRecord, m.records.Pointers(), m.install);
     const std::string several = RulesTargets::kSeveralSitesLine, site3 = m.RulesOf(1);
@@ -76,10 +76,7 @@ TEST(RulesTargets, NamesAndOpensTheFilesOfTheSelection) {
             opened.push_back(record->siteId);
         EXPECT_EQ(opened, c.opened);
     }
-}
-
-TEST(RulesTargets, CreatesAMissingSiteFileFromTheTemplateOnly) {
-    PagesMachine m;
+    // A missing site file is created from the template only.
     const SiteSettings& site = m.records.Site(0);
     EXPECT_FALSE(RulesTargets::PrepareFile(site, m.install)) << "no template yet";
     EXPECT_FALSE(std::filesystem::exists(m.RulesOf(0)));
@@ -114,7 +111,7 @@ TEST(RulesFileStatus, CountsRulesAndShowsTheModifiedTime) {
     EXPECT_EQ(text.substr(19), " 1980\n");
 }
 
-TEST(LoggingChoices, ViewerStartsOnTheBaseSiteOnlyWhenInstalled) {
+TEST(LoggingChoices, ViewerAndFolderChooser) {
     PagesMachine m;
     SettingsSession session(m.records.defaultRecord, m.records.Pointers(), m.install);
     session.SelectionChanged(D, {D});
@@ -127,10 +124,7 @@ TEST(LoggingChoices, ViewerStartsOnTheBaseSiteOnlyWhenInstalled) {
     EXPECT_EQ(LoggingChoices::ViewerCommand(session), quoted + " /3") << "the base site of several";
     session.SelectionChanged(2, {});
     EXPECT_FALSE(LoggingChoices::ViewerCommand(session)) << "no base";
-}
-
-TEST(LoggingChoices, ChooserStartsOnlyAtAnExistingFolderAndEndsWithASeparator) {
-    PagesMachine m;
+    // The folder chooser starts only at an existing folder, and what it returns ends with a separator.
     const std::string root = m.records.Site(0).siteRoot;
     const std::string sep(1, kPathSeparator);
     const struct {
