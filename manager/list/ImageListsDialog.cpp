@@ -1,19 +1,16 @@
 #include "ImageListsDialog.h"
 
+#include "DialogTestHook.h"
+
 #include "ListEditorPage.h"
 #include "ListEditorSetup.h"
 
 #include "ui_ImageListsDialog.h"
 
-#include <QTimer>
-
 namespace qv {
 
 namespace {
-std::function<void(QDialog&)>& TestHook() {
-    static std::function<void(QDialog&)> hook;
-    return hook;
-}
+DialogTestHook g_testHook;
 } // namespace
 
 ImageListsDialog::ImageListsDialog(const ValueList& selectors, const ValueList& extensions, QWidget* parent)
@@ -35,8 +32,7 @@ ImageListsDialog::~ImageListsDialog() = default;
 
 ImageListsResult ImageListsDialog::Edit(QWidget* parent, ValueList& selectors, ValueList& extensions) {
     ImageListsDialog dialog(selectors, extensions, parent);
-    if (TestHook())
-        QTimer::singleShot(0, &dialog, [&dialog] { TestHook()(dialog); });
+    g_testHook.Arm(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     const ListEditor& selectorEditor = dialog.SelectorsPage()->Editor();
@@ -47,7 +43,7 @@ ImageListsResult ImageListsDialog::Edit(QWidget* parent, ValueList& selectors, V
 }
 
 void ImageListsDialog::SetTestHook(std::function<void(QDialog&)> hook) {
-    TestHook() = std::move(hook);
+    g_testHook.Set(std::move(hook));
 }
 
 ListEditorPage* ImageListsDialog::SelectorsPage() const {

@@ -1,18 +1,15 @@
 #include "ListEditorDialog.h"
 
+#include "DialogTestHook.h"
+
 #include "ListEditorPage.h"
 
 #include "ui_ListEditorDialog.h"
 
-#include <QTimer>
-
 namespace qv {
 
 namespace {
-std::function<void(QDialog&)>& TestHook() {
-    static std::function<void(QDialog&)> hook;
-    return hook;
-}
+DialogTestHook g_testHook;
 } // namespace
 
 ListEditorDialog::ListEditorDialog(const ListEditorSetup& setup, const ValueList& list, QWidget* parent)
@@ -29,8 +26,7 @@ ListEditorDialog::~ListEditorDialog() = default;
 
 bool ListEditorDialog::Edit(QWidget* parent, const ListEditorSetup& setup, ValueList& list) {
     ListEditorDialog dialog(setup, list, parent);
-    if (TestHook())
-        QTimer::singleShot(0, &dialog, [&dialog] { TestHook()(dialog); });
+    g_testHook.Arm(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     const ListEditor& editor = dialog.Page()->Editor();
@@ -39,7 +35,7 @@ bool ListEditorDialog::Edit(QWidget* parent, const ListEditorSetup& setup, Value
 }
 
 void ListEditorDialog::SetTestHook(std::function<void(QDialog&)> hook) {
-    TestHook() = std::move(hook);
+    g_testHook.Set(std::move(hook));
 }
 
 ListEditorPage* ListEditorDialog::Page() const {

@@ -1,16 +1,13 @@
 #include "ListItemDialog.h"
 
-#include "ui_ListItemDialog.h"
+#include "DialogTestHook.h"
 
-#include <QTimer>
+#include "ui_ListItemDialog.h"
 
 namespace qv {
 
 namespace {
-std::function<void(QDialog&)>& TestHook() {
-    static std::function<void(QDialog&)> hook;
-    return hook;
-}
+DialogTestHook g_testHook;
 } // namespace
 
 ListItemDialog::ListItemDialog(const ListEditorSetup& setup, const std::string& text, QWidget* parent)
@@ -33,15 +30,14 @@ ListItemDialog::~ListItemDialog() = default;
 std::optional<std::string> ListItemDialog::Ask(QWidget* parent, const ListEditorSetup& setup,
                                                const std::string& text) {
     ListItemDialog dialog(setup, text, parent);
-    if (TestHook())
-        QTimer::singleShot(0, &dialog, [&dialog] { TestHook()(dialog); });
+    g_testHook.Arm(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.Text();
 }
 
 void ListItemDialog::SetTestHook(std::function<void(QDialog&)> hook) {
-    TestHook() = std::move(hook);
+    g_testHook.Set(std::move(hook));
 }
 
 std::string ListItemDialog::Text() const {
