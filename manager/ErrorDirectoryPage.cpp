@@ -8,11 +8,6 @@ namespace qv {
 
 namespace {
 
-// Tab moves only onto a control that takes the focus; otherwise Qt hands it on.
-QWidget* Focusable(QWidget* control) {
-    return control->isEnabled() ? control : nullptr;
-}
-
 // ServerState of each radio button.
 constexpr std::int32_t kSiteRootOnly = 1;
 constexpr std::int32_t kRequestedDirectory = 0;
@@ -82,17 +77,15 @@ QString ErrorDirectoryPage::ToolTipFor(const QWidget* control) const {
                                    static_cast<qsizetype>(CombinedSettings::kVariesText.size())),
                      Qt::CaseInsensitive) == 0)
         name.clear();
+    const QString directory = name.isEmpty() ? QStringLiteral("the error directory")
+                                             : QStringLiteral("the directory \"%1\"").arg(name);
     if (control == m_ui->radioSiteRoot) {
-        const QString directory = name.isEmpty() ? QStringLiteral("the error directory")
-                                                 : QStringLiteral("the directory \"%1\"").arg(name);
         return QStringLiteral("Quorvane looks for ") + directory +
                QStringLiteral(
                    " (specified above) in the root of the Web site (virtual server) that generated "
                    "the error.");
     }
     if (control == m_ui->radioRequestedDirectory) {
-        const QString directory = name.isEmpty() ? QStringLiteral("the error directory")
-                                                 : QStringLiteral("the directory \"%1\"").arg(name);
         return QStringLiteral("Quorvane begins searching for ") + directory +
                QStringLiteral(
                    " (specified above) within the same directory as the requested file, and then "

@@ -8,18 +8,7 @@
 
 namespace qv {
 
-namespace {
-
-// Tab moves only onto a control that takes the focus; otherwise Qt hands it on.
-QWidget* Focusable(QWidget* control) {
-    return control->isEnabled() ? control : nullptr;
-}
-
-Qt::CheckState CheckStateOf(std::int32_t value) {
-    return value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked;
-}
-
-} // namespace
+namespace {} // namespace
 
 ErrorFilesPage::ErrorFilesPage(SettingsSession& session, QWidget* parent)
     : SettingsPage(session, parent), m_ui(std::make_unique<Ui::ErrorFilesPage>()) {
@@ -31,8 +20,14 @@ ErrorFilesPage::ErrorFilesPage(SettingsSession& session, QWidget* parent)
         FlagClicked(m_ui->checkImages, m_session.Combined().Values().SendErrorImage,
                     m_ui->buttonImageConfigure);
     });
-    connect(m_ui->buttonStaticConfigure, &QPushButton::clicked, this, &ErrorFilesPage::ConfigureStatic);
-    connect(m_ui->buttonDynamicConfigure, &QPushButton::clicked, this, &ErrorFilesPage::ConfigureDynamic);
+    connect(m_ui->buttonStaticConfigure, &QPushButton::clicked, this, [this] {
+        ConfigureList(ListChangeFlags::ExtList, ListEditorSetups::StaticExtensions(),
+                      m_session.Combined().Values().ExtList);
+    });
+    connect(m_ui->buttonDynamicConfigure, &QPushButton::clicked, this, [this] {
+        ConfigureList(ListChangeFlags::DynExtList, ListEditorSetups::DynamicExtensions(),
+                      m_session.Combined().Values().DynExtList);
+    });
     connect(m_ui->buttonImageConfigure, &QPushButton::clicked, this, &ErrorFilesPage::ConfigureImages);
 }
 
@@ -66,29 +61,17 @@ void ErrorFilesPage::ApplyControlStates(const ControlStates& states) {
 }
 
 void ErrorFilesPage::FlagClicked(QCheckBox* box, std::int32_t& value, QPushButton* configure) {
-    value = value == 0 ? 1 : 0;
-    // The box shows the value, not the next of Qt's three states.
-    box->setCheckState(CheckStateOf(value));
+    ToggleFlag(box, value);
     configure->setEnabled(value == 1);
     ValueEdited();
 }
 
-void ErrorFilesPage::ConfigureStatic() {
+void ErrorFilesPage::ConfigureList(ListChangeFlags::List flag, const ListEditorSetup& setup,
+                                   ValueList& list) {
     ListChangeFlags& lists = m_session.Lists();
-    lists.Clear(ListChangeFlags::ExtList);
-    if (ListEditorDialog::Edit(this, ListEditorSetups::StaticExtensions(),
-                               m_session.Combined().Values().ExtList)) {
-        lists.Set(ListChangeFlags::ExtList);
-        ValueEdited();
-    }
-}
-
-void ErrorFilesPage::ConfigureDynamic() {
-    ListChangeFlags& lists = m_session.Lists();
-    lists.Clear(ListChangeFlags::DynExtList);
-    if (ListEditorDialog::Edit(this, ListEditorSetups::DynamicExtensions(),
-                               m_session.Combined().Values().DynExtList)) {
-        lists.Set(ListChangeFlags::DynExtList);
+    lists.Clear(flag);
+    if (ListEditorDialog::Edit(this, setup, list)) {
+        lists.Set(flag);
         ValueEdited();
     }
 }

@@ -2,6 +2,7 @@
 // The page of the error files: extension lists, dynamic 404 pages and 404 images. The four lists are edited
 // in the list editors; a list whose editor closed with a change is written with every edit after it.
 #include "SettingsPage.h"
+#include "manager/core/ListChangeFlags.h"
 
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,9 @@ class ErrorFilesPage;
 }
 
 namespace qv {
+
+struct ListEditorSetup;
+class ValueList;
 
 class ErrorFilesPage : public SettingsPage {
     Q_OBJECT
@@ -32,8 +36,8 @@ public:
 private:
     // A click on a three-state box: an unchecked box is checked, a checked or indeterminate one unchecked.
     void FlagClicked(QCheckBox* box, std::int32_t& value, QPushButton* configure);
-    void ConfigureStatic();
-    void ConfigureDynamic();
+    // One list's editor: its change flag is cleared when the editor opens and set when it closes changed.
+    void ConfigureList(ListChangeFlags::List flag, const ListEditorSetup& setup, ValueList& list);
     void ConfigureImages();
 
     std::unique_ptr<Ui::ErrorFilesPage> m_ui;

@@ -26,10 +26,6 @@ QString ChooseFolder(QWidget* owner, const QString& title, const QString& start)
     return QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly);
 }
 
-Qt::CheckState CheckStateOf(std::int32_t value) {
-    return value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked;
-}
-
 } // namespace
 
 LoggingPage::LoggingPage(SettingsSession& session, QWidget* parent)
@@ -78,10 +74,8 @@ void LoggingPage::EnableDetails(bool enabled) {
 }
 
 void LoggingPage::ToggleLogging() {
-    // An indeterminate box becomes unchecked, not the next of Qt's three states.
     std::int32_t& logging = m_session.Combined().Values().Logging;
-    logging = logging == 0 ? 1 : 0;
-    m_ui->checkLogging->setCheckState(CheckStateOf(logging));
+    ToggleFlag(m_ui->checkLogging, logging);
     EnableDetails(logging == 1);
     ValueEdited();
 }

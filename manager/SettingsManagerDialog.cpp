@@ -34,10 +34,6 @@ namespace {
 // How many failed sites the message names before it only counts the rest.
 constexpr std::size_t kNamedFailures = 15;
 
-Qt::CheckState CheckStateOf(std::int32_t state) {
-    return state == 0 ? Qt::Unchecked : state == 1 ? Qt::Checked : Qt::PartiallyChecked;
-}
-
 } // namespace
 
 SettingsManagerDialog::SettingsManagerDialog(SettingsStore& store, const std::optional<Caller>& caller,
@@ -260,7 +256,7 @@ void SettingsManagerDialog::ShowSelection() {
     // A site's description is shown as written: an ampersand in it ("Fenwick & Hale") is no mnemonic.
     m_ui->checkEnable->setText(
         QString::fromLocal8Bit(m_session->EnableText()).replace(QLatin1Char('&'), QStringLiteral("&&")));
-    m_ui->checkEnable->setCheckState(CheckStateOf(m_session->EnableBoxState()));
+    m_ui->checkEnable->setCheckState(SettingsPage::CheckStateOf(m_session->EnableBoxState()));
     for (SettingsPage* page : m_pages)
         page->ShowCombined();
     const ControlStates states = m_session->UpdateControlStates();
@@ -272,7 +268,7 @@ void SettingsManagerDialog::ShowSelection() {
 void SettingsManagerDialog::ToggleEnable() {
     Edited(m_session->ToggleEnable());
     // The box shows the session's value, not the next of Qt's three states.
-    m_ui->checkEnable->setCheckState(CheckStateOf(m_session->EnableBoxState()));
+    m_ui->checkEnable->setCheckState(SettingsPage::CheckStateOf(m_session->EnableBoxState()));
     const ControlStates states = m_session->UpdateControlStates();
     m_ui->checkEnable->setEnabled(states.enableBox);
     for (SettingsPage* page : m_pages)

@@ -15,6 +15,15 @@ void SettingsPage::ValueEdited() {
     Q_EMIT rowsWritten(rows);
 }
 
+Qt::CheckState SettingsPage::CheckStateOf(std::int32_t value) {
+    return value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked;
+}
+
+void SettingsPage::ToggleFlag(QCheckBox* box, std::int32_t& value) {
+    value = value == 0 ? 1 : 0;
+    box->setCheckState(CheckStateOf(value));
+}
+
 QString SettingsPage::FittedToolTip(const QString& text, const QFont& font) {
     if (text.isEmpty() || QFontMetrics(font).horizontalAdvance(text) <= kToolTipWidth)
         return text.toHtmlEscaped();

@@ -3,9 +3,11 @@
 // dialog tells it when the selection changed and which controls are enabled, and asks it where the focus
 // goes when the user tabs into it. Tooltips are asked of the page when they are due and never grow wider
 // than 300 pixels.
+#include <QCheckBox>
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <vector>
 
 namespace qv {
@@ -31,6 +33,9 @@ public:
 
     // The tooltip's text as shown: wrapped into kToolTipWidth pixels when it is wider in font.
     static QString FittedToolTip(const QString& text, const QFont& font);
+    // A stored flag as a three-state box shows it: 0 unchecked, 1 checked, anything else (2, "varies")
+    // indeterminate.
+    static Qt::CheckState CheckStateOf(std::int32_t value);
 
 Q_SIGNALS:
     // An edit of the page was written into these rows; the dialog redraws their status and Apply.
@@ -39,6 +44,11 @@ Q_SIGNALS:
 protected:
     // After a control stored its new value into the session's combined values.
     void ValueEdited();
+    // A three-state box clicked: an unchecked box becomes checked, a checked or indeterminate one unchecked
+    // (not Qt's next state). Stores the value into value and shows it; the caller then calls ValueEdited.
+    static void ToggleFlag(QCheckBox* box, std::int32_t& value);
+    // Tab moves only onto a control that takes the focus; none hands it on as Qt would.
+    static QWidget* Focusable(QWidget* control) { return control->isEnabled() ? control : nullptr; }
 
     // The tooltip text of a control of the page, asked for when it is due; empty for none.
     virtual QString ToolTipFor(const QWidget* control) const {
