@@ -2,6 +2,7 @@
 // screen, the time to the whole file, and the longest the window's thread went without handling events
 // while the file was read.
 #include "LogBenchData.h"
+#include "QtBenchMain.h"
 #include "logviewer/LogTableModel.h"
 #include "logviewer/ViewerDialog.h"
 
@@ -153,11 +154,5 @@ BENCHMARK(BM_FindOnOneGigabyte)->Unit(benchmark::kMillisecond)->Iterations(2)->U
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return qv::bench::RunQtBenchmarks(argc, argv);
 }

@@ -2,16 +2,12 @@
 // the site list, a click on "All Web Sites" (the comparison over every record), one edit while every site is
 // affected (the records written and their status cells redrawn), Apply after such an edit (every record
 // saved to the POSIX key store), and the peak resident memory with the dialog open.
+#include "BenchSites.h"
+#include "QtBenchMain.h"
 #include "manager/SettingsManagerDialog.h"
 #include "manager/SiteListView.h"
 #include "manager/SiteTreeModel.h"
 #include "manager/core/SettingsSession.h"
-#include "platform/MachineDirectory.h"
-#include "platform/TextCodec.h"
-#include "settings/SettingsStore.h"
-#include "webserver/MetabaseConnection.h"
-#include "webserver/MetabaseModel.h"
-#include "webserver/ModelAdminBase.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,60 +15,25 @@
 #include <QTest>
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 
 namespace {
 
-constexpr int kSites = 10000;
-
-double PeakResidentMB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
+using qv::bench::kSites;
+using qv::bench::PeakResidentMB;
 
 // One machine for the whole run: 10,000 sites loaded once (store_bench measures loading).
-class BenchServer {
-public:
-    BenchServer() {
-        m_path = std::filesystem::temp_directory_path() /
-                 ("qv-manager-bench-" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(m_path / "install");
-        qv::MachineDirectory::Set(m_path.string());
-        auto model = std::make_shared<qv::MetabaseModel>();
-        model->AddKey(u"/LM/W3SVC", u"IIsWebService");
-        for (int site = 1; site <= kSites; ++site) {
-            const std::u16string key = u"/LM/W3SVC/" + qv::TextCodec::ToUtf16(std::to_string(site));
-            model->AddKey(key, u"IIsWebServer");
-            model->SetText(key, qv::kMdServerComment, qv::kIisMdUtServer,
-                           qv::TextCodec::ToUtf16("Site " + std::to_string(site)), qv::kMetadataInherit);
-            model->AddKey(key + u"/ROOT", u"IIsWebVirtualDir");
-            model->SetText(key + u"/ROOT", qv::kMdVrPath, qv::kIisMdUtFile,
-                           qv::TextCodec::ToUtf16((m_path / "sites" / std::to_string(site)).string()),
-                           qv::kMetadataInherit);
-        }
-        qv::MetabaseConnection connection;
-        connection.Attach(std::make_unique<qv::ModelAdminBase>(model));
-        store = std::make_unique<qv::SettingsStore>((m_path / "install").string() + "/");
-        if (!store->LoadAllSites(connection) || store->Sites().size() != kSites)
-            std::abort();
+struct BenchServer {
+    BenchServer() : store(std::make_unique<qv::SettingsStore>(machine.Install())) {
+        qv::bench::LoadSites(*store, qv::bench::MakeServer(machine));
     }
-    ~BenchServer() {
-        store.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
+    ~BenchServer() { store.reset(); }
 
+    qv::bench::BenchMachine machine;
     std::unique_ptr<qv::SettingsStore> store;
-
-private:
-    std::filesystem::path m_path;
 };
 
 BenchServer& Server() {
@@ -178,11 +139,5 @@ BENCHMARK(BM_ApplyAfterEditOfAllSites)->Unit(benchmark::kMillisecond)->Iteration
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return qv::bench::RunQtBenchmarks(argc, argv);
 }
