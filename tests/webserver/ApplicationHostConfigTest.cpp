@@ -95,6 +95,49 @@ TEST(ApplicationHostConfig, SitesRootsAndPoolIdentitiesOfASampleServer) {
         EXPECT_EQ(text.find(absent), std::u16string::npos) << TextCodec::FromUtf16(absent);
 }
 
+// The values answer as the metabase's own: the user and data types IIS declares, inheritable, and never
+// converted when asked as another type (what the four reads and FindWorkerAccount rely on).
+TEST(ApplicationHostConfig, ValuesCarryTheMetabasesTypesAndAttributes) {
+    ModelAdminBase admin(Load(Sample("iis10")));
+    struct Case {
+        const char16_t* path;
+        std::uint32_t identifier, userType, dataType;
+        std::int32_t result;
+    };
+    const Case cases[] = {
+        {u"/LM/W3SVC/7", kMdServerComment, kIisMdUtServer, kStringMetadata, kS_OK},
+        {u"/LM/W3SVC/7/ROOT", kMdVrPath, kIisMdUtFile, kStringMetadata, kS_OK},
+        {u"/LM/W3SVC/7/ROOT/docs", kMdVrPath, kIisMdUtFile, kStringMetadata, kErrPathNotFound},
+        {u"/LM/W3SVC/7/ROOT", kMdAppAppPoolId, kIisMdUtServer, kStringMetadata, kS_OK},
+        {u"/LM/W3SVC/7/ROOT", kMdServerComment, kIisMdUtServer, kStringMetadata, kS_OK}, // inherited
+        {u"/LM/W3SVC/AppPools/intranetpool", kMdAppPoolIdentityType, kIisMdUtServer, kDwordMetadata, kS_OK},
+        {u"/LM/W3SVC/AppPools/IntranetPool", kMdAppPoolIdentityType, kIisMdUtServer, kStringMetadata,
+         kErrDataNotFound},
+        {u"/LM/W3SVC/AppPools/IntranetPool", kMdWamUserName, kIisMdUtFile, kStringMetadata, kS_OK},
+        {u"/LM/W3SVC/AppPools/IntranetPool", kMdWamUserName, kIisMdUtServer, kStringMetadata,
+         kErrDataNotFound},
+        {u"/LM/W3SVC/AppPools/ShopPool", kMdWamUserName, kIisMdUtFile, kStringMetadata, kErrDataNotFound},
+        {u"/LM/W3SVC/9/ROOT", kMdVrPath, kIisMdUtFile, kStringMetadata, kErrPathNotFound},
+        {u"/LM/W3SVC", kMdGlobalStandardAppModeEnabled, kAllMetadata, kAllMetadata, kErrDataNotFound},
+    };
+    for (const Case& c : cases) {
+        std::vector<unsigned char> buffer(600);
+        MetadataRecord record{c.identifier,
+                              kMetadataInherit,
+                              c.userType,
+                              c.dataType,
+                              static_cast<std::uint32_t>(buffer.size()),
+                              buffer.data(),
+                              0};
+        std::uint32_t required = 0;
+        EXPECT_EQ(admin.GetData(kMetadataMasterRootHandle, c.path, &record, &required), c.result)
+            << TextCodec::FromUtf16(c.path) << " " << c.identifier;
+        if (c.result == kS_OK) {
+            EXPECT_NE(record.attributes & kMetadataInherit, 0u) << TextCodec::FromUtf16(c.path);
+        }
+    }
+}
+
 TEST(ApplicationHostConfig, SectionsMovedOutAreReadFromTheirFilesBeside) {
     const auto model = Load(Sample("configsource"));
     EXPECT_EQ(Sites(model), "2|Marsh Lane Library|E:\\Library|MARSHLANE\\web\n"
