@@ -159,7 +159,9 @@ TEST_F(QvSitesTest, TheVersionAndTheFilesPresentChooseTheSource) {
                                       "/drive_d/Intranet\t\n";
     const std::string config = "C:\\Windows\\System32\\inetsrv\\config\\applicationHost.config";
     const std::tuple<std::string, bool, std::string, std::string> cases[] = {
-        {"10.0", true, "2\tMarsh Lane Library", "source: applicationHost.config " + config + "\n"},
+        {"10.0", true, "2\tMarsh Lane Library",
+         "source: applicationHost.config " + config + " (" + m_config.string() +
+             "/applicationHost.config)\n"},
         {"5.2", true, metabaseSites, "source: metabase " + m_file + "\n"},
         {"10.0", false, "1\tDefault Web Site\t" + m_dir + "/drive_c/Inetpub/wwwroot\tIWAM_OLDBOX\n",
          "source: metabase " + m_file + "\n"},

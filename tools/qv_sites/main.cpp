@@ -36,14 +36,19 @@ std::string Field(const std::optional<std::string>& text) {
     return field;
 }
 
-// One line: what the connection read, so that an administrator can tell which configuration counts.
+// One line: what the connection read, so that an administrator can tell which configuration counts. A file
+// stored as a Windows path is shown with the local file it is, where that differs.
 void ShowSource(const qv::MetabaseConnection& connection) {
+    std::string name = connection.SourceName();
+    const std::string local = qv::FileSystem::LocalPath(name);
+    if (!local.empty() && local != name)
+        name += " (" + local + ")";
     switch (connection.Source()) {
     case qv::WebServerSource::ApplicationHost:
-        std::fprintf(stderr, "source: applicationHost.config %s\n", connection.SourceName().c_str());
+        std::fprintf(stderr, "source: applicationHost.config %s\n", name.c_str());
         break;
     case qv::WebServerSource::Metabase:
-        std::fprintf(stderr, "source: metabase %s\n", connection.SourceName().c_str());
+        std::fprintf(stderr, "source: metabase %s\n", name.c_str());
         break;
     case qv::WebServerSource::None:
         std::fputs("source: none (no web server found)\n", stderr);
