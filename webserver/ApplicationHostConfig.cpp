@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace qv {
@@ -181,10 +183,12 @@ private:
             pool.name = std::string(Value(add, "name"));
             ReadProcessModel(add, pool);
             // A name that would be a path in the metabase names no pool of IIS either.
-            if (pool.name.empty() || pool.name.find_first_of("/\\") != std::string::npos ||
-                FindPool(pool.name))
+            if (pool.name.empty() || pool.name.find_first_of("/\\") != std::string::npos)
                 continue;
-            m_pools.push_back(std::move(pool));
+            // The first pool of a name stands, whatever the letter case of another.
+            if (m_poolIndex.emplace(MetabaseModel::FoldName(TextCodec::ToUtf16(pool.name)), m_pools.size())
+                    .second)
+                m_pools.push_back(std::move(pool));
         }
     }
 
@@ -198,13 +202,10 @@ private:
             pool.userName = *user;
     }
 
+    // By the folded name: a server may have thousands of sites, each naming a pool.
     const Pool* FindPool(std::string_view name) const {
-        const std::u16string folded = MetabaseModel::FoldName(TextCodec::ToUtf16(name));
-        for (const Pool& pool : m_pools) {
-            if (MetabaseModel::FoldName(TextCodec::ToUtf16(pool.name)) == folded)
-                return &pool;
-        }
-        return nullptr;
+        const auto found = m_poolIndex.find(MetabaseModel::FoldName(TextCodec::ToUtf16(name)));
+        return found == m_poolIndex.end() ? nullptr : &m_pools[found->second];
     }
 
     static void WritePool(const Pool& pool, MetabaseModel& model) {
@@ -228,9 +229,8 @@ private:
             const std::optional<std::uint32_t> id =
                 site.name == "site" ? SiteId(Value(site, "id")) : std::nullopt;
             // IIS refuses a second site of one id; the first one stands.
-            if (!id || std::find(m_siteIds.begin(), m_siteIds.end(), *id) != m_siteIds.end())
+            if (!id || !m_siteIds.insert(*id).second)
                 continue;
-            m_siteIds.push_back(*id);
             const std::u16string key =
                 std::u16string(kService) + u"/" + TextCodec::ToUtf16(std::to_string(*id));
             model.AddKey(key, u"IIsWebServer");
@@ -287,7 +287,8 @@ private:
     const ApplicationHostConfig::FileSource& m_files;
     const ApplicationHostConfig::Expander& m_expand;
     std::vector<Pool> m_pools;
-    std::vector<std::uint32_t> m_siteIds;
+    std::unordered_map<std::u16string, std::size_t> m_poolIndex;
+    std::unordered_set<std::uint32_t> m_siteIds;
     std::string m_error;
 };
 
