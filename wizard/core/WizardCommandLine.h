@@ -6,8 +6,9 @@
 // any other text is ignored.
 //
 // Unattended mode, for scripted roll-outs:
-//   qv_wizard /unattended [/sites:1,3,7 | /sites:all | /sites:none] [/directory:NAME] [/norules]
-//   [/noexamples] qv_wizard /?
+//   qv_wizard /unattended [/sites:1,3,7 | /sites:all | /sites:none] [/directory:NAME]
+//             [/norules] [/noexamples]
+//   qv_wizard /?
 // The names of these switches ignore letter case, as Windows tools do ("/UNATTENDED", "/Sites:All"); NAME
 // is taken as typed. Without /sites the sites chosen are those the default entry enables. Each switch may
 // appear once; an unknown switch ("/FromSettings" included: it belongs to the window), a repeated one, a
