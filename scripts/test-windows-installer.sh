@@ -33,6 +33,8 @@ check() { # check <what> <command...>
 }
 # Wine's console output ends its lines with CR LF.
 reg_query() { wine "$@" 2>/dev/null | tr -d '\r'; }
+has() { grep -qF -- "$1" <<<"$2"; }
+lacks() { ! grep -qF -- "$1" <<<"$2"; }
 
 dir="$WINEPREFIX/drive_c/Program Files/Helmark/Quorvane"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quorvane"
@@ -55,9 +57,9 @@ done
 check "Start menu entry for the guide" test -f "$menu/Quorvane Documentation.lnk"
 progfiles=$(reg_query "$dir/qv_reg.exe" query "$product" /v ProgFiles)
 echo "$progfiles"
-check 'installed qv_reg.exe reads ProgFiles with its final backslash' \
-    grep -qF 'ProgFiles    REG_SZ    C:\Program Files\Helmark\Quorvane\' <<<"$progfiles"
-check 'uninstaller registered' grep -q 'QuietUninstallString' <<<"$(reg_query "$build_reg" query "$uninstall_key")"
+expected="ProgFiles    REG_SZ    C:\\Program Files\\Helmark\\Quorvane\\"
+check 'installed qv_reg.exe reads ProgFiles with its final backslash' has "$expected" "$progfiles"
+check 'uninstaller registered' has QuietUninstallString "$(reg_query "$build_reg" query "$uninstall_key")"
 
 # Something the suite made at run time: not the installer's to remove.
 mkdir -p "$dir/Logs/W3SVC1"
@@ -74,12 +76,12 @@ check 'removed the Start menu folder' test ! -e "$menu"
 check 'kept the log made at run time' test -f "$dir/Logs/W3SVC1/qv010101.log"
 check 'removed the Templates folder' test ! -e "$dir/Templates"
 listing=$(reg_query "$build_reg" query "$product")
-check 'removed ProgFiles' bash -c '! grep -q ProgFiles <<<"$0"' "$listing"
-check 'kept the product key, the settings are below it' grep -qF 'HKEY_LOCAL_MACHINE\SOFTWARE\Helmark\Quorvane\Value' <<<"$listing"
-check 'removed the uninstaller entry' grep -q 'unable to find' <<<"$(wine "$build_reg" query "$uninstall_key" 2>&1)"
+check 'removed ProgFiles' lacks ProgFiles "$listing"
+check 'kept the product key, the settings are below it' has 'HKEY_LOCAL_MACHINE\SOFTWARE\Helmark\Quorvane\Value' "$listing"
+check 'removed the uninstaller entry' has 'unable to find' "$(wine "$build_reg" query "$uninstall_key" 2>&1)"
 kept=$(reg_query "$build_reg" query "$settings" /v EnableDisable)
 echo "$kept"
-check 'kept the handler settings under ...\Value' grep -q 'EnableDisable    REG_SZ    1' <<<"$kept"
+check 'kept the handler settings under ...\Value' has 'EnableDisable    REG_SZ    1' "$kept"
 
 rm -rf "$dir/Logs"
 wineserver -k 2>/dev/null || true
