@@ -442,8 +442,10 @@ LogFollowStep LogFileReader::ReadAppended(std::uint64_t maxBytes) {
     LogFile::Piece* piece = &file.LastPiece();
     if (m_length + want > piece->base + piece->buffer.Size()) {
         // The line without an end moves into the new piece, so that each line stands whole in one piece.
-        const std::string_view carry(piece->buffer.Data() + (m_tailStart - piece->base),
-                                     static_cast<std::size_t>(m_length - m_tailStart));
+        const std::string_view carry =
+            m_length > m_tailStart ? std::string_view(piece->buffer.Data() + (m_tailStart - piece->base),
+                                                      static_cast<std::size_t>(m_length - m_tailStart))
+                                   : std::string_view();
         const std::uint64_t room = std::max({(carry.size() + want) * 2, kFollowPiece, m_length / 8});
         piece = file.AddPiece(m_tailStart, room, carry);
         if (!piece)
