@@ -95,8 +95,10 @@ TEST(LogRowFilter, KindsTimesAndColumnsCombineWithTheFindText) {
 TEST(LogRowFilter, ShowsWhatTheColumnsHoldForEveryTextAndColumn) {
     // The filter skips rows whose line lacks the text; the columns of the rows decide all the same.
     test::LogTestDirectory dir;
-    dir.Write(kEntry.fileName, std::string(kDay) + "10:00:09 a b /p q 1 -4\n10:00:09 a b /p q 7 99999999999\n"
-                                                   "10:00:09 a b /p q 1 +00012 tail\n");
+    dir.Write(kEntry.fileName, std::string(kDay) +
+                                   "10:00:09 a b /p q 1 -4\n10:00:09 a b /p q 7 99999999999\n"
+                                   "10:00:09 a b /p q 1 +00012 tail\n"
+                                   "10:00:09 a b /p q 1 99999999999\n10:00:09 a b /p q 99999999999\n");
     const LogFile file = ReadLogFile(dir.Str(), kEntry);
     const char* const texts[] = {
         "1", "e", "rule",    "static",  "quorvane file", "code",    "12",   ".htm",  "2006",   "q=x",
