@@ -119,6 +119,14 @@ std::uint64_t IndexLine(LogBlockScanner& scanner, const char* buffer, std::uint6
 } // namespace
 
 bool LogFileReader::Open(const std::string& path, std::string dateText) {
+    // A read ahead of an earlier Open ends first: it writes into that file's buffer.
+    if (m_ahead.joinable()) {
+        m_stopAhead.store(true);
+        m_ahead.join();
+    }
+    m_stopAhead.store(false);
+    m_available = 0;
+    m_aheadEnded = false;
     m_path = path;
     m_dateText = dateText;
     m_file = std::make_shared<LogFile>();
