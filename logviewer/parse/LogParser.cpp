@@ -42,8 +42,7 @@ bool IsLogFileName(std::string_view name) {
 // The list sorts as a sorted combo box does: without regard to letter case; ties by bytes.
 bool DisplayLess(const LogFileEntry& a, const LogFileEntry& b) {
     const auto lowerLess = [](char x, char y) {
-        return static_cast<unsigned char>(AsciiText::Lower(x)) <
-               static_cast<unsigned char>(AsciiText::Lower(y));
+        return static_cast<unsigned char>(AsciiText::Lower(x)) < static_cast<unsigned char>(AsciiText::Lower(y));
     };
     const std::string& x = a.displayText;
     const std::string& y = b.displayText;
