@@ -196,7 +196,9 @@ TEST_P(AdminBaseContract, EnumeratesChildrenInOrderAndEndsPastTheLastWhateverThe
 }
 
 TEST_P(AdminBaseContract, TooSmallABufferTellsTheLengthNeededInBytes) {
-    ASSERT_FALSE(Facts().large.empty());
+    // One of them longer than the first read of a path's worth of characters, as a long site name is.
+    ASSERT_TRUE(std::any_of(Facts().large.begin(), Facts().large.end(),
+                            [](const ContractValue& value) { return value.bytes.size() > 260 * 2; }));
     for (const ContractValue& value : Facts().large) {
         SCOPED_TRACE(Describe(value));
         const auto needed = static_cast<std::uint32_t>(value.bytes.size());
