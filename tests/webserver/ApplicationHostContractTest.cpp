@@ -44,6 +44,7 @@ ContractFacts SampleFacts() {
                     TextValue(u"/LM/W3SVC/5/ROOT", kMdVrPath, file, u"D:\\Web\\Storefront"),
                     TextValue(u"/LM/W3SVC/5/ROOT", kMdAppAppPoolId, server, u"Storefront"),
                     TextValue(u"/LM/W3SVC/2/ROOT", kMdAppAppPoolId, server, u"Ledger"),
+                    TextValue(u"/LM/W3SVC/2/ROOT", kMdVrPath, file, u"D:\\Web\\Quayside Caf\u00e9"),
                     DwordValue(u"/LM/W3SVC/AppPools/Ledger", kMdAppPoolIdentityType, server, 3),
                     TextValue(u"/LM/W3SVC/AppPools/Ledger", kMdWamUserName, file, u"LEDGER\\svc-books"),
                     DwordValue(u"/LM/W3SVC/AppPools/Idle", kMdAppPoolIdentityType, server, 0)};
