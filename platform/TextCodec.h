@@ -9,6 +9,8 @@ class TextCodec {
 public:
     static std::u16string ToUtf16(std::string_view narrow);
     static std::string FromUtf16(std::u16string_view wide);
+    // UTF-8 on every system, as XML files are written; malformed sequences give U+FFFD.
+    static std::u16string Utf8ToUtf16(std::string_view utf8);
     // Cuts text to at most maxBytes without splitting a UTF-8 character (POSIX) or a DBCS pair (Windows).
     static std::string Cut(std::string_view text, std::size_t maxBytes);
     // True where narrow text is UTF-8 (POSIX), false where it is the ANSI code page (Windows).

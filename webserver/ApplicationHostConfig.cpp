@@ -186,7 +186,8 @@ private:
             if (pool.name.empty() || pool.name.find_first_of("/\\") != std::string::npos)
                 continue;
             // The first pool of a name stands, whatever the letter case of another.
-            if (m_poolIndex.emplace(MetabaseModel::FoldName(TextCodec::ToUtf16(pool.name)), m_pools.size())
+            if (m_poolIndex
+                    .emplace(MetabaseModel::FoldName(TextCodec::Utf8ToUtf16(pool.name)), m_pools.size())
                     .second)
                 m_pools.push_back(std::move(pool));
         }
@@ -204,12 +205,12 @@ private:
 
     // By the folded name: a server may have thousands of sites, each naming a pool.
     const Pool* FindPool(std::string_view name) const {
-        const auto found = m_poolIndex.find(MetabaseModel::FoldName(TextCodec::ToUtf16(name)));
+        const auto found = m_poolIndex.find(MetabaseModel::FoldName(TextCodec::Utf8ToUtf16(name)));
         return found == m_poolIndex.end() ? nullptr : &m_pools[found->second];
     }
 
     static void WritePool(const Pool& pool, MetabaseModel& model) {
-        const std::u16string path = std::u16string(kPools) + u"/" + TextCodec::ToUtf16(pool.name);
+        const std::u16string path = std::u16string(kPools) + u"/" + TextCodec::Utf8ToUtf16(pool.name);
         model.AddKey(path, u"IIsApplicationPool");
         const std::uint32_t type =
             pool.identityType.value_or(ApplicationHostConfig::kIdentityApplicationPoolIdentity);
@@ -217,7 +218,7 @@ private:
             return; // a type IIS does not know: no value, as a metabase without one
         model.SetDword(path, kMdAppPoolIdentityType, kIisMdUtServer, type, kMetadataInherit);
         if (type == ApplicationHostConfig::kIdentitySpecificUser && !pool.userName.empty())
-            model.SetText(path, kMdWamUserName, kIisMdUtFile, TextCodec::ToUtf16(pool.userName),
+            model.SetText(path, kMdWamUserName, kIisMdUtFile, TextCodec::Utf8ToUtf16(pool.userName),
                           kMetadataInherit);
     }
 
@@ -232,10 +233,10 @@ private:
             if (!id || !m_siteIds.insert(*id).second)
                 continue;
             const std::u16string key =
-                std::u16string(kService) + u"/" + TextCodec::ToUtf16(std::to_string(*id));
+                std::u16string(kService) + u"/" + TextCodec::Utf8ToUtf16(std::to_string(*id));
             model.AddKey(key, u"IIsWebServer");
             if (const std::string_view name = Value(site, "name"); !name.empty())
-                model.SetText(key, kMdServerComment, kIisMdUtServer, TextCodec::ToUtf16(name),
+                model.SetText(key, kMdServerComment, kIisMdUtServer, TextCodec::Utf8ToUtf16(name),
                               kMetadataInherit);
 
             const XmlElement* application = FirstChild(site, "application", "/");
@@ -254,7 +255,7 @@ private:
                 // The pool as it names itself: the account of its identity is spelled that way.
                 const Pool* known = FindPool(pool);
                 model.SetText(root, kMdAppAppPoolId, kIisMdUtServer,
-                              TextCodec::ToUtf16(known ? known->name : pool), kMetadataInherit);
+                              TextCodec::Utf8ToUtf16(known ? known->name : pool), kMetadataInherit);
             }
             const XmlElement* directory = FirstChild(*application, "virtualDirectory", "/");
             const std::string_view physical =
@@ -264,7 +265,8 @@ private:
             const std::optional<std::string> expanded =
                 m_expand ? m_expand(physical) : WindowsEnvironment::Expand(physical);
             if (expanded && !expanded->empty())
-                model.SetText(root, kMdVrPath, kIisMdUtFile, TextCodec::ToUtf16(*expanded), kMetadataInherit);
+                model.SetText(root, kMdVrPath, kIisMdUtFile, TextCodec::Utf8ToUtf16(*expanded),
+                              kMetadataInherit);
         }
     }
 

@@ -90,6 +90,10 @@ std::u16string TextCodec::ToUtf16(std::string_view narrow) {
     return wide;
 }
 
+std::u16string TextCodec::Utf8ToUtf16(std::string_view utf8) {
+    return ToUtf16(utf8);
+}
+
 std::string TextCodec::FromUtf16(std::u16string_view wide) {
     std::string narrow;
     narrow.reserve(wide.size());

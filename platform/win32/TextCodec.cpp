@@ -6,16 +6,28 @@
 
 namespace qv {
 
-std::u16string TextCodec::ToUtf16(std::string_view narrow) {
+namespace {
+
+std::u16string Decode(UINT codePage, std::string_view narrow) {
     if (narrow.empty() || narrow.size() > INT_MAX)
         return std::u16string();
     const int length = static_cast<int>(narrow.size());
-    const int needed = MultiByteToWideChar(CP_ACP, 0, narrow.data(), length, nullptr, 0);
+    const int needed = MultiByteToWideChar(codePage, 0, narrow.data(), length, nullptr, 0);
     if (needed <= 0)
         return std::u16string();
     std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, narrow.data(), length, wide.data(), needed);
+    MultiByteToWideChar(codePage, 0, narrow.data(), length, wide.data(), needed);
     return std::u16string(wide.begin(), wide.end());
+}
+
+} // namespace
+
+std::u16string TextCodec::ToUtf16(std::string_view narrow) {
+    return Decode(CP_ACP, narrow);
+}
+
+std::u16string TextCodec::Utf8ToUtf16(std::string_view utf8) {
+    return Decode(CP_UTF8, utf8);
 }
 
 std::string TextCodec::FromUtf16(std::u16string_view wide) {

@@ -9,7 +9,8 @@ std::unique_ptr<AdminBase> MakeModel() {
     return std::make_unique<ModelAdminBase>(std::make_shared<const MetabaseModel>(ContractModel()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Model, AdminBaseContract, ::testing::Values(AdminBaseFactory{"Model", MakeModel}));
+INSTANTIATE_TEST_SUITE_P(Model, AdminBaseContract,
+                         ::testing::Values(AdminBaseFactory{"Model", MakeModel, ContractModelFacts()}));
 
 // Child order and case-blind paths on lookups are held by the contract; here the spellings keys arrive in.
 TEST(MetabaseModel, KeysTakeTheirPlaceWhenFirstNamedAndMatchWithoutCase) {

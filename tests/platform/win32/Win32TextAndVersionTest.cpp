@@ -19,6 +19,8 @@ TEST(TextCodecCp1252Test, ConvertsTheWesternCodePage) {
     EXPECT_EQ(TextCodec::ToUtf16(narrow), u"Gr\u00FC\u00DFe \u20AC");
     EXPECT_EQ(TextCodec::FromUtf16(u"Gr\u00FC\u00DFe \u20AC"), narrow);
     EXPECT_EQ(TextCodec::ToUtf16(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
+    // What XML files hold is UTF-8 whatever the code page.
+    EXPECT_EQ(TextCodec::Utf8ToUtf16("Caf\xC3\xA9 \xF0\x9D\x84\x9E"), u"Caf\u00E9 \U0001D11E");
     // A single-byte code page has no pairs: cuts fall where the limit is.
     EXPECT_EQ(TextCodec::Cut("\x82\xA0\x82\xA0", 3), "\x82\xA0\x82");
 }
@@ -28,6 +30,7 @@ TEST(TextCodecCp932Test, ConvertsShiftJisAndNeverCutsAPairInTwo) {
     const std::string text = "a\x82\xA0\x82\xA2\xB1z";
     EXPECT_EQ(TextCodec::ToUtf16(text), u"a\u3042\u3044\uFF71z");
     EXPECT_EQ(TextCodec::FromUtf16(u"a\u3042\u3044\uFF71z"), text);
+    EXPECT_EQ(TextCodec::Utf8ToUtf16("a\xE3\x81\x82\xEF\xBD\xB1z"), u"a\u3042\uFF71z");
     const std::size_t kept[] = {0, 1, 1, 3, 3, 5, 6, 7}; // bytes kept for a limit of 0 to 7
     for (std::size_t max = 0; max < std::size(kept); ++max)
         EXPECT_EQ(TextCodec::Cut(text, max), text.substr(0, kept[max])) << max;

@@ -45,7 +45,7 @@ std::unique_ptr<AdminBase> OpenComAdminBase() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Com, AdminBaseContract,
-                         ::testing::Values(AdminBaseFactory{"Com", OpenComAdminBase}));
+                         ::testing::Values(AdminBaseFactory{"Com", OpenComAdminBase, ContractModelFacts()}));
 
 // Whether COM is initialised on this thread, asked without changing that.
 bool ComInitialized(DWORD model) {
