@@ -1,5 +1,6 @@
 #include "ViewerDialog.h"
 
+#include "LogCellDelegate.h"
 #include "LogTableModel.h"
 #include "ViewerExportTask.h"
 #include "ViewerFilterTask.h"
@@ -12,16 +13,24 @@
 #include "ui_ViewerDialog.h"
 #include "widgets/DialogUnits.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
+#include <QMenu>
+#include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QThreadPool>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -54,6 +63,19 @@ QRect ToQRect(const ViewerRect& rect) {
 
 ViewerRect ToViewerRect(const QRect& rect) {
     return ViewerRect{rect.left(), rect.top(), rect.width(), rect.height()};
+}
+
+QString NativePath(const std::string& path) {
+    return QDir::toNativeSeparators(QString::fromLocal8Bit(path));
+}
+
+// A field of a tab-separated line: tabs and line ends inside it would make new fields or rows.
+void AppendTsvField(QString& out, QString field) {
+    for (QChar& c : field) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+    }
+    out += field;
 }
 
 } // namespace
@@ -92,8 +114,10 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
 
     PlaceTemplateControls();
     SetUpList();
+    SetUpActions();
 
     connect(m_loader, &ViewerLoadTask::opened, this, [this](std::shared_ptr<const LogFile> file) {
+        m_fileOpened = true;
         m_model->SetFile(file);
         const QString text = m_ui->editFind->text();
         if (!text.isEmpty()) {
@@ -117,10 +141,17 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
         m_rowTimer.stop();
         ShowPendingRows();
         UpdateProgress();
+        UpdateEmptyReason();
     });
     connect(m_filter, &ViewerFilterTask::matched, m_model, &LogTableModel::AppendShown);
-    connect(m_filter, &ViewerFilterTask::idle, this, &ViewerDialog::UpdateCount);
-    connect(m_model, &LogTableModel::countsChanged, this, &ViewerDialog::UpdateCount);
+    connect(m_filter, &ViewerFilterTask::idle, this, [this] {
+        UpdateCount();
+        UpdateEmptyReason();
+    });
+    connect(m_model, &LogTableModel::countsChanged, this, [this] {
+        UpdateCount();
+        UpdateEmptyReason();
+    });
     connect(m_exporter, &ViewerExportTask::progressed, this, [this](quint64 written, quint64 total) {
         m_exported = written;
         m_exportTotal = total;
@@ -132,6 +163,7 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
         ShowStatus(ok ? QStringLiteral("%1 rows exported").arg(QLocale().toString(rows))
                       : QStringLiteral("Export failed"));
         m_ui->buttonExport->setEnabled(true);
+        m_exportSelectionAction->setEnabled(true);
         Q_EMIT exportFinished(ok);
     });
 
@@ -156,6 +188,7 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
         m_ui->comboSites->setCurrentIndex(m_selection.SiteIndex());
     }
     m_started = true;
+    ChooseFirstSize();
     // Without sites there is nothing to show: the window keeps its first place.
     if (haveSites) {
         if (const auto kept = m_placement.ReadRect(kWindowValue))
@@ -165,6 +198,7 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
     UpdateCount();
     if (haveSites)
         OnSiteChosen(m_selection.SiteIndex());
+    UpdateEmptyReason();
 }
 
 ViewerDialog::~ViewerDialog() = default;
@@ -179,8 +213,29 @@ void ViewerDialog::PlaceTemplateControls() {
     m_ui->labelFiles->setGeometry(ToQRect(places.fileLabel));
     m_ui->comboFiles->setGeometry(ToQRect(places.fileList));
     m_ui->buttonRefresh->setGeometry(ToQRect(places.refresh));
+    m_top = {places.siteList, places.fileList, places.refresh};
+    m_rowHeight = places.fileList.height;
+    m_templateHeight = places.clientHeight;
     resize(QSize(places.clientWidth, places.clientHeight).expandedTo(minimumSize()));
     m_defaultColumns = QList<int>(places.columns.begin(), places.columns.end());
+}
+
+// Before a kept place is restored: wide enough for every column at its width, the list as high as the
+// template makes it, within the screen.
+void ViewerDialog::ChooseFirstSize() {
+    const QTableView* list = m_ui->tableLog;
+    int columns = 0;
+    for (const int width : WindowPlacement::SectionWidths(list->horizontalHeader()))
+        columns += width;
+    const int chrome = 2 * list->frameWidth() + list->verticalScrollBar()->sizeHint().width() + 10;
+    int width = std::max(this->width(), columns + chrome);
+    int height = ViewerWindowLayout::HeightForTemplate(m_templateHeight, width, m_rowHeight);
+    if (const QScreen* screen = this->screen()) {
+        const QRect room = screen->availableGeometry();
+        width = std::min(width, room.width() * 9 / 10);
+        height = std::min(height, room.height() * 9 / 10);
+    }
+    resize(QSize(width, height).expandedTo(minimumSize()));
 }
 
 void ViewerDialog::SetUpList() {
@@ -195,6 +250,9 @@ void ViewerDialog::SetUpList() {
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(1);
     WindowPlacement::ResizeSections(header, m_placement.ReadWidths(kColumnsValue, m_defaultColumns));
+    // The last column reaches the window's edge; it keeps its own width for when it is wider.
+    header->setStretchLastSection(true);
+    list->setItemDelegate(new LogCellDelegate(list));
     // Rows of one height, fixed, so that millions of them cost the view nothing per row.
     QHeaderView* rows = list->verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
@@ -208,6 +266,99 @@ void ViewerDialog::SetUpList() {
     list->setPalette(palette);
     list->setAlternatingRowColors(true);
     list->setTextElideMode(Qt::ElideRight);
+
+    // Why the list is empty, in its middle.
+    m_emptyReason = new QLabel(list->viewport());
+    m_emptyReason->setObjectName(QStringLiteral("labelStatus"));
+    m_emptyReason->setAlignment(Qt::AlignCenter);
+    m_emptyReason->setWordWrap(true);
+    m_emptyReason->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_emptyReason->setForegroundRole(QPalette::PlaceholderText);
+    auto* center = new QVBoxLayout(list->viewport());
+    center->addWidget(m_emptyReason);
+    m_emptyReason->hide();
+}
+
+void ViewerDialog::SetUpActions() {
+    QTableView* list = m_ui->tableLog;
+    m_copyAction = new QAction(QStringLiteral("&Copy"), list);
+    m_copyAction->setObjectName(QStringLiteral("actionCopy"));
+    m_copyAction->setShortcut(QKeySequence::Copy);
+    m_copyAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_copyCellAction = new QAction(QStringLiteral("Copy C&ell"), list);
+    m_copyCellAction->setObjectName(QStringLiteral("actionCopyCell"));
+    m_exportSelectionAction = new QAction(QStringLiteral("E&xport Selection..."), list);
+    m_exportSelectionAction->setObjectName(QStringLiteral("actionExportSelection"));
+    list->addActions({m_copyAction, m_copyCellAction, m_exportSelectionAction});
+    connect(m_copyAction, &QAction::triggered, this, &ViewerDialog::CopyRows);
+    connect(m_copyCellAction, &QAction::triggered, this, &ViewerDialog::CopyCell);
+    connect(m_exportSelectionAction, &QAction::triggered, this, &ViewerDialog::OnExportSelection);
+
+    m_listMenu = new QMenu(list);
+    m_listMenu->addAction(m_copyAction);
+    m_listMenu->addAction(m_copyCellAction);
+    m_listMenu->addSeparator();
+    m_listMenu->addAction(m_exportSelectionAction);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, &ViewerDialog::ShowListMenu);
+}
+
+void ViewerDialog::ShowListMenu(const QPoint& at) {
+    QTableView* list = m_ui->tableLog;
+    m_menuCell = list->indexAt(at);
+    const bool selected = list->selectionModel()->hasSelection();
+    m_copyAction->setEnabled(selected);
+    m_copyCellAction->setEnabled(m_menuCell.isValid());
+    m_exportSelectionAction->setEnabled(selected && !m_exporter->Running());
+    m_listMenu->popup(list->viewport()->mapToGlobal(at));
+}
+
+std::vector<int> ViewerDialog::SelectedListRows() const {
+    std::vector<int> rows;
+    // The ranges, not one index per cell: a selection may hold millions of rows.
+    for (const QItemSelectionRange& range : m_ui->tableLog->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+QString ViewerDialog::SelectedRowsText() const {
+    const std::vector<int> rows = SelectedListRows();
+    if (rows.empty())
+        return {};
+    const int columns = m_model->columnCount();
+    QString text;
+    for (int column = 0; column < columns; ++column) {
+        if (column > 0)
+            text += QLatin1Char('\t');
+        AppendTsvField(text, m_model->headerData(column, Qt::Horizontal).toString());
+    }
+    text += QLatin1Char('\n');
+    for (const int row : rows) {
+        for (int column = 0; column < columns; ++column) {
+            if (column > 0)
+                text += QLatin1Char('\t');
+            AppendTsvField(text, m_model->index(row, column).data().toString());
+        }
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+void ViewerDialog::CopyRows() {
+    const QString text = SelectedRowsText();
+    if (!text.isEmpty())
+        QGuiApplication::clipboard()->setText(text);
+}
+
+void ViewerDialog::CopyCell() {
+    const QModelIndex cell = m_menuCell.isValid() ? m_menuCell : m_ui->tableLog->currentIndex();
+    m_menuCell = QModelIndex();
+    if (cell.isValid())
+        QGuiApplication::clipboard()->setText(cell.data().toString());
 }
 
 QWidget* ViewerDialog::Control(int id) const {
@@ -266,11 +417,13 @@ void ViewerDialog::ReadSelectedFile() {
     m_filter->Cancel();
     m_rowTimer.stop();
     m_pendingRows = m_bytesRead = m_length = 0;
+    m_fileOpened = false;
     m_model->Clear();
     if (const LogFileEntry* entry = m_selection.SelectedFile())
         m_loader->Start(m_selection.LogDirectory(), *entry);
     UpdateProgress();
     UpdateCount();
+    UpdateEmptyReason();
 }
 
 void ViewerDialog::ShowPendingRows() {
@@ -300,13 +453,32 @@ void ViewerDialog::OnExport() {
         ExportTo(path);
 }
 
+void ViewerDialog::OnExportSelection() {
+    if (!m_model->File() || m_exporter->Running())
+        return;
+    std::vector<std::uint32_t> rows;
+    for (const int row : SelectedListRows())
+        rows.push_back(static_cast<std::uint32_t>(m_model->FileRow(row)));
+    if (rows.empty())
+        return;
+    const QString path = m_chooseExportFile(this, SuggestedExportName(m_selection.SelectedFile()));
+    if (!path.isEmpty())
+        ExportRows(path, std::move(rows));
+}
+
 void ViewerDialog::ExportTo(const QString& path) {
+    if (m_model->File())
+        ExportRows(path, m_model->ShownFileRows());
+}
+
+void ViewerDialog::ExportRows(const QString& path, std::vector<std::uint32_t> rows) {
     if (!m_model->File() || m_exporter->Running())
         return;
     m_ui->buttonExport->setEnabled(false);
+    m_exportSelectionAction->setEnabled(false);
     m_exported = 0;
-    m_exportTotal = m_model->ShownRows();
-    m_exporter->Start(path.toLocal8Bit().toStdString(), m_model->File(), m_model->ShownFileRows());
+    m_exportTotal = rows.size();
+    m_exporter->Start(path.toLocal8Bit().toStdString(), m_model->File(), std::move(rows));
     UpdateProgress();
 }
 
@@ -327,10 +499,18 @@ void ViewerDialog::resizeEvent(QResizeEvent* event) {
 void ViewerDialog::ApplyLayout() {
     if (!m_started)
         return;
-    const ViewerLayout layout = ViewerLayout::ForClient(width(), height());
+    const ViewerWindowLayout layout = ViewerWindowLayout::ForClient(width(), height(), m_top, m_rowHeight);
+    m_ui->comboSites->setGeometry(ToQRect(layout.siteList));
+    m_ui->comboFiles->setGeometry(ToQRect(layout.fileList));
+    m_ui->buttonRefresh->setGeometry(ToQRect(layout.refresh));
+    m_ui->editFind->setGeometry(ToQRect(layout.find));
+    m_ui->comboScope->setGeometry(ToQRect(layout.scope));
+    m_ui->comboType->setGeometry(ToQRect(layout.type));
+    m_ui->timeFrom->setGeometry(ToQRect(layout.timeFrom));
+    m_ui->labelTimeDash->setGeometry(ToQRect(layout.timeDash));
+    m_ui->timeTo->setGeometry(ToQRect(layout.timeTo));
     m_ui->tableLog->setGeometry(ToQRect(layout.list));
     m_ui->buttonOk->setGeometry(ToQRect(layout.ok));
-    m_ui->editFind->setGeometry(ToQRect(layout.find));
     m_ui->labelCount->setGeometry(ToQRect(layout.count));
     m_ui->progressRead->setGeometry(ToQRect(layout.progress));
     m_ui->buttonExport->setGeometry(ToQRect(layout.exportButton));
@@ -342,7 +522,11 @@ void ViewerDialog::RestoreWindow(const QRect& kept) {
 
 void ViewerDialog::SaveLayout() {
     m_placement.SetRect(kWindowValue, WindowPlacement::NormalPlace(this));
-    m_placement.SetWidths(kColumnsValue, WindowPlacement::SectionWidths(m_ui->tableLog->horizontalHeader()));
+    // The last column's own width, not the one stretched to the window's edge.
+    QHeaderView* header = m_ui->tableLog->horizontalHeader();
+    header->setStretchLastSection(false);
+    m_placement.SetWidths(kColumnsValue, WindowPlacement::SectionWidths(header));
+    header->setStretchLastSection(true);
     m_placement.Save();
 }
 
@@ -376,6 +560,43 @@ void ViewerDialog::UpdateCount() {
     m_ui->labelCount->setText(QStringLiteral("%1 shown of %2")
                                   .arg(locale.toString(static_cast<qulonglong>(m_model->ShownRows())),
                                        locale.toString(static_cast<qulonglong>(m_model->TotalRows()))));
+}
+
+QString ViewerDialog::EmptyReason() const {
+    if (m_model->rowCount() > 0)
+        return {};
+    if (m_selection.Sites().empty())
+        return QStringLiteral("No web sites");
+    const std::string& directory = m_selection.LogDirectory();
+    if (m_selection.Files().empty()) {
+        if (directory.empty())
+            return QStringLiteral("The site has no log folder");
+        if (!QFileInfo(QString::fromLocal8Bit(directory)).isDir())
+            return QStringLiteral("Log folder not found: %1").arg(NativePath(directory));
+        return QStringLiteral("No log files (qv*.log) in %1").arg(NativePath(directory));
+    }
+    const LogFileEntry* entry = m_selection.SelectedFile();
+    if (!entry)
+        return QStringLiteral("No log file chosen");
+    if (m_loader->Running())
+        return {};
+    const QString path =
+        QDir(QString::fromLocal8Bit(directory)).filePath(QString::fromLocal8Bit(entry->fileName));
+    if (!m_fileOpened)
+        return QStringLiteral("Cannot read %1").arg(QDir::toNativeSeparators(path));
+    if (m_model->TotalRows() == 0) {
+        return QStringLiteral("0 rows in %1 bytes of %2")
+            .arg(QLocale().toString(static_cast<qulonglong>(m_length)), QDir::toNativeSeparators(path));
+    }
+    if (m_filter->Active() && !m_filter->Idle())
+        return {};
+    return QStringLiteral("No row matches the filters");
+}
+
+void ViewerDialog::UpdateEmptyReason() {
+    const QString reason = EmptyReason();
+    m_emptyReason->setText(reason);
+    m_emptyReason->setVisible(!reason.isEmpty());
 }
 
 void ViewerDialog::UpdateProgress() {

@@ -1,19 +1,26 @@
 #pragma once
 // The Log Viewer's window: a site, one of its daily log files, and that file's rows in eight columns. Files
 // are read off the window's thread and show their first rows while the rest is read; a find box narrows the
-// rows and Export writes the shown rows as CSV.
+// rows and Export writes the shown rows as CSV. Selected rows copy as tab-separated text; an empty list
+// says why it is empty.
+#include "logviewer/ViewerWindowLayout.h"
 #include "logviewer/core/ViewerSelection.h"
 #include "logviewer/core/ViewerSite.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QDialog>
 #include <QList>
+#include <QModelIndex>
 #include <QTimer>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
 
 namespace Ui {
 class ViewerDialog;
@@ -48,6 +55,10 @@ public:
 
     // Writes the shown rows to path as CSV, off the window's thread; exportFinished tells how it went.
     void ExportTo(const QString& path);
+    // The selected rows in list order: the column names, then one line per row, fields between tabs.
+    QString SelectedRowsText() const;
+    // Why the list is empty; nothing while it shows rows or a file is being read.
+    QString EmptyReason() const;
     // What Export... asks for the file name; QFileDialog unless replaced.
     void SetExportFileChooser(std::function<QString(QWidget*, const QString& suggested)> chooser);
     // A file is being read, filtered or exported, or rows wait to be shown.
@@ -71,6 +82,15 @@ private:
     void ShowPendingRows();
     void ApplyFilter();
     void OnExport();
+    void OnExportSelection();
+    void ExportRows(const QString& path, std::vector<std::uint32_t> rows);
+    void SetUpActions();
+    void ShowListMenu(const QPoint& at);
+    void CopyRows();
+    void CopyCell();
+    std::vector<int> SelectedListRows() const;
+    void UpdateEmptyReason();
+    void ChooseFirstSize();
     void ApplyLayout();
     void RestoreWindow(const QRect& kept);
     void SaveLayout();
@@ -81,12 +101,21 @@ private:
     std::unique_ptr<Ui::ViewerDialog> m_ui;
     ViewerSelection m_selection;
     WindowPlacement m_placement;
-    QList<int> m_defaultColumns; // for the window's font
+    QList<int> m_defaultColumns;   // for the window's font
+    ViewerWindowLayout::Top m_top; // the template's top band for the window's font
+    int m_rowHeight = 0;
+    int m_templateHeight = 0;
     LogTableModel* m_model = nullptr;
     ViewerLoadTask* m_loader = nullptr;
     ViewerFilterTask* m_filter = nullptr;
     ViewerExportTask* m_exporter = nullptr;
     std::function<QString(QWidget*, const QString&)> m_chooseExportFile;
+    QAction* m_copyAction = nullptr;
+    QAction* m_copyCellAction = nullptr;
+    QAction* m_exportSelectionAction = nullptr;
+    QMenu* m_listMenu = nullptr;
+    QModelIndex m_menuCell; // the cell the menu was opened on
+    QLabel* m_emptyReason = nullptr;
     QTimer m_rowTimer;    // rows read are handed to the list at most this often
     QTimer m_findTimer;   // typing settles before the rows are filtered
     QTimer m_statusTimer; // how long an export's outcome stands in place of the count
@@ -95,6 +124,7 @@ private:
     std::uint64_t m_length = 0;
     std::uint64_t m_exported = 0;
     std::uint64_t m_exportTotal = 0;
+    bool m_fileOpened = false;
     QString m_status;
     bool m_started = false;
 };
