@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <limits>
 #include <numeric>
 
@@ -91,6 +92,16 @@ std::vector<std::uint32_t> LogTableModel::ShownFileRows() const {
     std::vector<std::uint32_t> rows(m_available);
     std::iota(rows.begin(), rows.end(), 0u);
     return rows;
+}
+
+std::pair<int, int> LogTableModel::ListRows(std::size_t first, std::size_t last) const {
+    if (!m_filtered) {
+        const std::size_t end = std::min(last + 1, m_available);
+        return {static_cast<int>(first), static_cast<int>(end) - 1};
+    }
+    const auto begin = std::lower_bound(m_shown.begin(), m_shown.end(), first);
+    const auto end = std::upper_bound(begin, m_shown.end(), last);
+    return {static_cast<int>(begin - m_shown.begin()), static_cast<int>(end - m_shown.begin()) - 1};
 }
 
 int LogTableModel::rowCount(const QModelIndex& parent) const {

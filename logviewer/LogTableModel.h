@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -37,6 +38,8 @@ public:
     std::size_t FileRow(int row) const;
     // The file rows shown, in order.
     std::vector<std::uint32_t> ShownFileRows() const;
+    // The list rows that show file rows [first, last]: first and last list row, or first > last for none.
+    std::pair<int, int> ListRows(std::size_t first, std::size_t last) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

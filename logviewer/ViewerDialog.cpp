@@ -142,11 +142,13 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
         ShowPendingRows();
         UpdateProgress();
         UpdateEmptyReason();
+        RestoreView();
     });
     connect(m_filter, &ViewerFilterTask::matched, m_model, &LogTableModel::AppendShown);
     connect(m_filter, &ViewerFilterTask::idle, this, [this] {
         UpdateCount();
         UpdateEmptyReason();
+        RestoreView();
     });
     connect(m_model, &LogTableModel::countsChanged, this, [this] {
         UpdateCount();
@@ -169,7 +171,10 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
 
     connect(m_ui->comboSites, &QComboBox::currentIndexChanged, this, &ViewerDialog::OnSiteChosen);
     connect(m_ui->comboFiles, &QComboBox::currentIndexChanged, this, &ViewerDialog::OnFileChosen);
-    connect(m_ui->buttonRefresh, &QPushButton::clicked, this, [this] { RebuildFiles(false); });
+    connect(m_ui->buttonRefresh, &QPushButton::clicked, this, [this] {
+        KeepView();
+        RebuildFiles(false);
+    });
     connect(m_ui->buttonOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->buttonExport, &QPushButton::clicked, this, &ViewerDialog::OnExport);
     connect(m_ui->editFind, &QLineEdit::textChanged, this, [this] { m_findTimer.start(); });
@@ -348,6 +353,59 @@ QString ViewerDialog::SelectedRowsText() const {
     return text;
 }
 
+void ViewerDialog::KeepView() {
+    m_keptView.reset();
+    const LogFileEntry* entry = m_selection.SelectedFile();
+    if (!entry || !m_model->File())
+        return;
+    const QTableView* list = m_ui->tableLog;
+    KeptView kept{entry->fileName, {}, {}, {}, list->horizontalScrollBar()->value()};
+    for (const int row : SelectedListRows()) {
+        const std::size_t fileRow = m_model->FileRow(row);
+        if (!kept.selected.empty() && kept.selected.back().second + 1 == fileRow)
+            kept.selected.back().second = fileRow;
+        else
+            kept.selected.emplace_back(fileRow, fileRow);
+    }
+    if (const QModelIndex current = list->currentIndex(); current.isValid())
+        kept.current = m_model->FileRow(current.row());
+    if (const int top = list->rowAt(0); top >= 0)
+        kept.top = m_model->FileRow(top);
+    m_keptView = std::move(kept);
+}
+
+// Once the file is read again and filtered, never while rows still come.
+void ViewerDialog::RestoreView() {
+    if (!m_keptView || m_loader->Running() || (m_filter->Active() && !m_filter->Idle()))
+        return;
+    const KeptView kept = std::move(*m_keptView);
+    m_keptView.reset();
+    const LogFileEntry* entry = m_selection.SelectedFile();
+    if (!entry || entry->fileName != kept.fileName)
+        return;
+    QTableView* list = m_ui->tableLog;
+    QItemSelection selection;
+    const int lastColumn = m_model->columnCount() - 1;
+    for (const auto& [first, last] : kept.selected) {
+        const auto [top, bottom] = m_model->ListRows(first, last);
+        if (top <= bottom)
+            selection.select(m_model->index(top, 0), m_model->index(bottom, lastColumn));
+    }
+    const auto listRow = [this](std::size_t fileRow) { return m_model->ListRows(fileRow, fileRow).first; };
+    if (kept.current) {
+        const int row = listRow(*kept.current);
+        if (row < m_model->rowCount())
+            list->selectionModel()->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
+    }
+    list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (kept.top) {
+        const int row = listRow(*kept.top);
+        if (row < m_model->rowCount())
+            list->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtTop);
+    }
+    list->horizontalScrollBar()->setValue(kept.across);
+}
+
 void ViewerDialog::CopyRows() {
     const QString text = SelectedRowsText();
     if (!text.isEmpty())
@@ -382,6 +440,7 @@ void ViewerDialog::OnSiteChosen(int index) {
     if (index < 0)
         return;
     m_selection.ChooseSite(index);
+    m_keptView.reset();
     RebuildFiles(true);
 }
 
@@ -390,6 +449,7 @@ void ViewerDialog::OnFileChosen(int index) {
     if (index < 0 || m_selection.Files().empty())
         return;
     m_selection.ChooseFile(index);
+    m_keptView.reset();
     ReadSelectedFile();
 }
 

@@ -16,6 +16,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 class QAction;
@@ -90,6 +93,8 @@ private:
     void CopyCell();
     std::vector<int> SelectedListRows() const;
     void UpdateEmptyReason();
+    void KeepView();
+    void RestoreView();
     void ChooseFirstSize();
     void ApplyLayout();
     void RestoreWindow(const QRect& kept);
@@ -116,6 +121,16 @@ private:
     QMenu* m_listMenu = nullptr;
     QModelIndex m_menuCell; // the cell the menu was opened on
     QLabel* m_emptyReason = nullptr;
+    // What Refresh puts back once the same file is read again: the selection as ranges of file rows, the
+    // current row, the row at the top and the sideways scroll.
+    struct KeptView {
+        std::string fileName;
+        std::vector<std::pair<std::size_t, std::size_t>> selected;
+        std::optional<std::size_t> current;
+        std::optional<std::size_t> top;
+        int across = 0;
+    };
+    std::optional<KeptView> m_keptView;
     QTimer m_rowTimer;    // rows read are handed to the list at most this often
     QTimer m_findTimer;   // typing settles before the rows are filtered
     QTimer m_statusTimer; // how long an export's outcome stands in place of the count
