@@ -1,6 +1,7 @@
 #include "LogTableModel.h"
 
 #include "logviewer/parse/LogRecord.h"
+#include "logviewer/parse/LogText.h"
 
 #include <QString>
 
@@ -47,6 +48,14 @@ void LogTableModel::SetAvailableRows(std::size_t rows) {
         endInsertRows();
     }
     Q_EMIT countsChanged();
+}
+
+void LogTableModel::RowChanged(std::size_t fileRow) {
+    if (fileRow >= m_available)
+        return;
+    const auto [first, last] = ListRows(fileRow, fileRow);
+    if (first <= last)
+        Q_EMIT dataChanged(index(first, 0), index(last, columnCount() - 1), {Qt::DisplayRole});
 }
 
 void LogTableModel::BeginFilter() {
@@ -116,8 +125,11 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const {
     if (!m_file || !index.isValid() || index.row() >= rowCount())
         return {};
     if (role == Qt::DisplayRole) {
-        const LogRecord record = m_file->Record(FileRow(index.row()));
-        return Local(record.Column(static_cast<std::size_t>(index.column())));
+        const std::size_t row = FileRow(index.row());
+        const LogRecord record = m_file->Record(row);
+        const bool decode = LogText::Decodes(m_file->Line(row));
+        return QString::fromStdString(
+            LogText::Utf8(record.Column(static_cast<std::size_t>(index.column())), decode));
     }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));

@@ -1,7 +1,7 @@
 #pragma once
 // The rows of one log file for the eight-column list. Rows are cut from the file's buffer when the view
-// asks for them; the model holds no text of its own. While the file is read its rows grow; under a find
-// text only the rows the filter handed over are shown, in file order.
+// asks for them, and shown as LogText reads their line; the model holds no text of its own. While the file is
+// read its rows grow; under a find text only the rows the filter handed over are shown, in file order.
 #include "logviewer/parse/LogFile.h"
 
 #include <QAbstractTableModel>
@@ -24,6 +24,8 @@ public:
     const std::shared_ptr<const LogFile>& File() const { return m_file; }
     // The file holds this many rows now.
     void SetAvailableRows(std::size_t rows);
+    // The file row's text changed (a last line that had no line end yet is whole now).
+    void RowChanged(std::size_t fileRow);
 
     // Shows only the rows handed to AppendShown from now on.
     void BeginFilter();

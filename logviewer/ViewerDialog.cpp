@@ -1,13 +1,18 @@
 #include "ViewerDialog.h"
 
 #include "LogCellDelegate.h"
+#include "LogHourChart.h"
 #include "LogTableModel.h"
 #include "ViewerExportTask.h"
 #include "ViewerFilterTask.h"
+#include "ViewerFollowTask.h"
+#include "ViewerHistogramTask.h"
 #include "ViewerIcon.h"
 #include "ViewerLoadTask.h"
 #include "logviewer/core/ViewerLayout.h"
 #include "logviewer/core/ViewerTemplate.h"
+#include "logviewer/parse/LogCsvWriter.h"
+#include "logviewer/parse/LogEventTypes.h"
 #include "logviewer/parse/LogParser.h"
 #include "settings/ProductKeys.h"
 #include "ui_ViewerDialog.h"
@@ -42,6 +47,8 @@ constexpr int kRowInterval = 40;  // ms between hand-overs of rows while a file 
 constexpr int kFindDelay = 200;   // ms of quiet typing before the filter runs
 constexpr int kStatusTime = 5000; // ms an export's outcome stays
 constexpr int kProgressSteps = 1000;
+constexpr int kRecountDelay = 1000; // ms: a growing file's hours are counted again at most this often
+constexpr int kSecondsPerHour = 3600;
 
 // The window's place ("win") and its column widths ("cols") are kept below the dialog key.
 constexpr auto kPlacementKey = KeyBelow(kDialogKeyPath, "Log");
@@ -69,13 +76,12 @@ QString NativePath(const std::string& path) {
     return QDir::toNativeSeparators(QString::fromLocal8Bit(path));
 }
 
-// A field of a tab-separated line: tabs and line ends inside it would make new fields or rows.
-void AppendTsvField(QString& out, QString field) {
-    for (QChar& c : field) {
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            c = QLatin1Char(' ');
-    }
-    out += field;
+QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::uint32_t SecondOfDay(const QTime& time) {
+    return static_cast<std::uint32_t>(time.msecsSinceStartOfDay() / 1000);
 }
 
 } // namespace
@@ -84,7 +90,8 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
     : QDialog(parent), m_ui(std::make_unique<Ui::ViewerDialog>()),
       m_selection(std::move(sites), requestedSite), m_placement(kPlacementKey.data()),
       m_model(new LogTableModel(this)), m_loader(new ViewerLoadTask(this)),
-      m_filter(new ViewerFilterTask(this)), m_exporter(new ViewerExportTask(this)) {
+      m_filter(new ViewerFilterTask(this)), m_exporter(new ViewerExportTask(this)),
+      m_follow(new ViewerFollowTask(this)), m_counter(new ViewerHistogramTask(this)) {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -115,14 +122,16 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
     PlaceTemplateControls();
     SetUpList();
     SetUpActions();
+    SetUpFilters();
+    SetUpFollow();
 
     connect(m_loader, &ViewerLoadTask::opened, this, [this](std::shared_ptr<const LogFile> file) {
         m_fileOpened = true;
         m_model->SetFile(file);
-        const QString text = m_ui->editFind->text();
-        if (!text.isEmpty()) {
+        const LogRowQuery query = Query();
+        if (!query.ShowsEverything()) {
             m_model->BeginFilter();
-            m_filter->Start(std::move(file), text.toLocal8Bit().toStdString(), 0);
+            m_filter->Start(std::move(file), query, 0);
         }
         UpdateCount();
     });
@@ -143,6 +152,11 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
         UpdateProgress();
         UpdateEmptyReason();
         RestoreView();
+        // The hours are counted once the rows are all there, so that the first rows never wait for them.
+        CountHours();
+        const std::size_t files = m_selection.Files().size();
+        if (files > 0 && m_selection.FileIndex() == static_cast<int>(files) - 1)
+            m_follow->Start(m_loader->Reader());
     });
     connect(m_filter, &ViewerFilterTask::matched, m_model, &LogTableModel::AppendShown);
     connect(m_filter, &ViewerFilterTask::idle, this, [this] {
@@ -178,6 +192,7 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
     connect(m_ui->buttonOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->buttonExport, &QPushButton::clicked, this, &ViewerDialog::OnExport);
     connect(m_ui->editFind, &QLineEdit::textChanged, this, [this] { m_findTimer.start(); });
+    connect(m_hours, &LogHourChart::hourClicked, this, &ViewerDialog::ShowHour);
     m_ui->editFind->installEventFilter(this);
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
@@ -284,6 +299,103 @@ void ViewerDialog::SetUpList() {
     m_emptyReason->hide();
 }
 
+void ViewerDialog::SetUpFilters() {
+    m_hours = m_ui->chartHours;
+    QComboBox* scope = m_ui->comboScope;
+    scope->addItem(QStringLiteral("All columns"), LogRowQuery::kAllColumns);
+    for (std::size_t column = 0; column < kLogColumnCount; ++column)
+        scope->addItem(FromView(kLogColumnNames[column]), static_cast<int>(column));
+    m_ui->comboType->addItem(QStringLiteral("All events"), int{kAllLogEventKinds});
+    const auto changed = [this] { m_findTimer.start(); };
+    connect(scope, &QComboBox::currentIndexChanged, this, &ViewerDialog::ApplyFilter);
+    connect(m_ui->comboType, &QComboBox::currentIndexChanged, this, &ViewerDialog::ApplyFilter);
+    connect(m_ui->timeFrom, &QTimeEdit::timeChanged, this, changed);
+    connect(m_ui->timeTo, &QTimeEdit::timeChanged, this, changed);
+}
+
+void ViewerDialog::SetUpFollow() {
+    m_recountTimer.setSingleShot(true);
+    m_recountTimer.setInterval(kRecountDelay);
+    connect(&m_recountTimer, &QTimer::timeout, this, &ViewerDialog::CountHours);
+    connect(m_follow, &ViewerFollowTask::appended, this, &ViewerDialog::OnAppended);
+    connect(m_follow, &ViewerFollowTask::replaced, this, &ViewerDialog::ReadSelectedFile);
+    connect(m_counter, &ViewerHistogramTask::counted, this,
+            [this](const std::shared_ptr<const ViewerHistogramTask::Counts>& counts) {
+                m_hours->SetCounts(counts->hours);
+                ShowTypes(counts->kinds);
+            });
+    // Rows that come at the end keep the end in view when it was in view.
+    const QScrollBar* bar = m_ui->tableLog->verticalScrollBar();
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this, bar] { m_wasAtEnd = bar->value() >= bar->maximum(); });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (m_endWanted && m_wasAtEnd)
+            QTimer::singleShot(0, m_ui->tableLog, &QTableView::scrollToBottom);
+    });
+}
+
+void ViewerDialog::OnAppended(quint64 rowsBefore, quint64 rowsAfter) {
+    const QScrollBar* bar = m_ui->tableLog->verticalScrollBar();
+    m_endWanted = bar->value() >= bar->maximum();
+    // The last row may have been a line without its end, and has its whole line now.
+    if (rowsBefore > 0)
+        m_model->RowChanged(rowsBefore - 1);
+    m_pendingRows = rowsAfter;
+    ShowPendingRows();
+    if (!m_recountTimer.isActive())
+        m_recountTimer.start();
+}
+
+void ViewerDialog::CountHours() {
+    if (m_model->File())
+        m_counter->Start(m_model->File(), m_model->TotalRows());
+}
+
+void ViewerDialog::ShowTypes(const std::vector<LogEventKind>& kinds) {
+    QComboBox* types = m_ui->comboType;
+    const int chosen = types->currentData().toInt();
+    const QSignalBlocker block(types);
+    types->clear();
+    types->addItem(QStringLiteral("All events"), int{kAllLogEventKinds});
+    for (const LogEventKind kind : kinds)
+        types->addItem(FromView(LogEventTypes::Name(kind)), int{LogEventKindBit(kind)});
+    // A type that this file lacks stays chosen, as the find text does.
+    int index = types->findData(chosen);
+    if (index < 0) {
+        for (std::size_t kind = 0; kind < kLogEventKindCount; ++kind) {
+            if (chosen == int{LogEventKindBit(static_cast<LogEventKind>(kind))})
+                types->addItem(FromView(LogEventTypes::Name(static_cast<LogEventKind>(kind))), chosen);
+        }
+        index = std::max(0, types->findData(chosen));
+    }
+    types->setCurrentIndex(index);
+}
+
+void ViewerDialog::ShowHour(int hour) {
+    const QTime from(hour, 0);
+    const QTime to(hour, 59);
+    // The hour shown already: the whole day again.
+    const bool again = m_ui->timeFrom->time() == from && m_ui->timeTo->time() == to;
+    {
+        const QSignalBlocker blockFrom(m_ui->timeFrom);
+        const QSignalBlocker blockTo(m_ui->timeTo);
+        m_ui->timeFrom->setTime(again ? QTime(0, 0) : from);
+        m_ui->timeTo->setTime(again ? QTime(23, 59) : to);
+    }
+    ApplyFilter();
+}
+
+LogRowQuery ViewerDialog::Query() const {
+    LogRowQuery query;
+    query.text = m_ui->editFind->text().toLocal8Bit().toStdString();
+    query.column = m_ui->comboScope->currentData().toInt();
+    query.kinds = static_cast<LogEventKindMask>(m_ui->comboType->currentData().toInt());
+    query.fromSecond = SecondOfDay(m_ui->timeFrom->time());
+    // The edits show minutes: "to" takes its whole minute.
+    query.toSecond = std::min(SecondOfDay(m_ui->timeTo->time()) + 59, LogRowQuery::kLastSecond);
+    return query;
+}
+
 void ViewerDialog::SetUpActions() {
     QTableView* list = m_ui->tableLog;
     m_copyAction = new QAction(QStringLiteral("&Copy"), list);
@@ -332,25 +444,13 @@ std::vector<int> ViewerDialog::SelectedListRows() const {
 
 QString ViewerDialog::SelectedRowsText() const {
     const std::vector<int> rows = SelectedListRows();
-    if (rows.empty())
+    if (rows.empty() || !m_model->File())
         return {};
-    const int columns = m_model->columnCount();
-    QString text;
-    for (int column = 0; column < columns; ++column) {
-        if (column > 0)
-            text += QLatin1Char('\t');
-        AppendTsvField(text, m_model->headerData(column, Qt::Horizontal).toString());
-    }
-    text += QLatin1Char('\n');
-    for (const int row : rows) {
-        for (int column = 0; column < columns; ++column) {
-            if (column > 0)
-                text += QLatin1Char('\t');
-            AppendTsvField(text, m_model->index(row, column).data().toString());
-        }
-        text += QLatin1Char('\n');
-    }
-    return text;
+    std::string text;
+    LogCsvWriter::AppendHeader(text, LogTableFormat::Tsv);
+    for (const int row : rows)
+        LogCsvWriter::AppendRow(text, *m_model->File(), m_model->FileRow(row), LogTableFormat::Tsv);
+    return QString::fromStdString(text);
 }
 
 void ViewerDialog::KeepView() {
@@ -475,6 +575,11 @@ void ViewerDialog::RebuildFiles(bool chooseNewest) {
 void ViewerDialog::ReadSelectedFile() {
     m_loader->Cancel();
     m_filter->Cancel();
+    m_follow->Stop();
+    m_counter->Cancel();
+    m_recountTimer.stop();
+    m_hours->Clear();
+    m_endWanted = false;
     m_rowTimer.stop();
     m_pendingRows = m_bytesRead = m_length = 0;
     m_fileOpened = false;
@@ -494,15 +599,22 @@ void ViewerDialog::ShowPendingRows() {
 
 void ViewerDialog::ApplyFilter() {
     m_findTimer.stop();
-    const std::string text = m_ui->editFind->text().toLocal8Bit().toStdString();
-    if (text.empty()) {
+    m_endWanted = false;
+    const LogRowQuery query = Query();
+    if (query.WholeDay())
+        m_hours->MarkHours(std::nullopt, std::nullopt);
+    else
+        m_hours->MarkHours(static_cast<int>(query.fromSecond / kSecondsPerHour),
+                           static_cast<int>(query.toSecond / kSecondsPerHour));
+    if (query.ShowsEverything()) {
         m_filter->Cancel();
         m_model->EndFilter();
     } else if (m_model->File()) {
         m_model->BeginFilter();
-        m_filter->Start(m_model->File(), text, m_model->TotalRows());
+        m_filter->Start(m_model->File(), query, m_model->TotalRows());
     }
     UpdateCount();
+    UpdateEmptyReason();
 }
 
 void ViewerDialog::OnExport() {
@@ -548,7 +660,8 @@ void ViewerDialog::SetExportFileChooser(std::function<QString(QWidget*, const QS
 
 bool ViewerDialog::Busy() const {
     return m_loader->Running() || m_rowTimer.isActive() || m_findTimer.isActive() ||
-           (m_filter->Active() && !m_filter->Idle()) || m_exporter->Running();
+           (m_filter->Active() && !m_filter->Idle()) || m_exporter->Running() || m_follow->Busy() ||
+           m_counter->Running() || m_recountTimer.isActive();
 }
 
 void ViewerDialog::resizeEvent(QResizeEvent* event) {
@@ -561,6 +674,7 @@ void ViewerDialog::ApplyLayout() {
         return;
     const ViewerWindowLayout layout = ViewerWindowLayout::ForClient(width(), height(), m_top, m_rowHeight);
     m_ui->comboSites->setGeometry(ToQRect(layout.siteList));
+    m_hours->setGeometry(ToQRect(layout.histogram));
     m_ui->comboFiles->setGeometry(ToQRect(layout.fileList));
     m_ui->buttonRefresh->setGeometry(ToQRect(layout.refresh));
     m_ui->editFind->setGeometry(ToQRect(layout.find));

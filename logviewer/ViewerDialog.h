@@ -6,6 +6,8 @@
 #include "logviewer/ViewerWindowLayout.h"
 #include "logviewer/core/ViewerSelection.h"
 #include "logviewer/core/ViewerSite.h"
+#include "logviewer/parse/LogEventKind.h"
+#include "logviewer/parse/LogRowQuery.h"
 #include "widgets/WindowPlacement.h"
 
 #include <QDialog>
@@ -31,9 +33,12 @@ class ViewerDialog;
 
 namespace qv {
 
+class LogHourChart;
 class LogTableModel;
 class ViewerExportTask;
 class ViewerFilterTask;
+class ViewerFollowTask;
+class ViewerHistogramTask;
 class ViewerLoadTask;
 
 // The numeric ids of the window's controls.
@@ -88,6 +93,13 @@ private:
     void OnExportSelection();
     void ExportRows(const QString& path, std::vector<std::uint32_t> rows);
     void SetUpActions();
+    void SetUpFilters();
+    void SetUpFollow();
+    void OnAppended(quint64 rowsBefore, quint64 rowsAfter);
+    void CountHours();
+    void ShowTypes(const std::vector<LogEventKind>& kinds);
+    void ShowHour(int hour);
+    LogRowQuery Query() const;
     void ShowListMenu(const QPoint& at);
     void CopyRows();
     void CopyCell();
@@ -114,6 +126,9 @@ private:
     ViewerLoadTask* m_loader = nullptr;
     ViewerFilterTask* m_filter = nullptr;
     ViewerExportTask* m_exporter = nullptr;
+    ViewerFollowTask* m_follow = nullptr;
+    ViewerHistogramTask* m_counter = nullptr;
+    LogHourChart* m_hours = nullptr;
     std::function<QString(QWidget*, const QString&)> m_chooseExportFile;
     QAction* m_copyAction = nullptr;
     QAction* m_copyCellAction = nullptr;
@@ -131,15 +146,19 @@ private:
         int across = 0;
     };
     std::optional<KeptView> m_keptView;
-    QTimer m_rowTimer;    // rows read are handed to the list at most this often
-    QTimer m_findTimer;   // typing settles before the rows are filtered
-    QTimer m_statusTimer; // how long an export's outcome stands in place of the count
+    QTimer m_rowTimer;     // rows read are handed to the list at most this often
+    QTimer m_findTimer;    // typing settles before the rows are filtered
+    QTimer m_statusTimer;  // how long an export's outcome stands in place of the count
+    QTimer m_recountTimer; // a growing file's hours are counted again after this
     std::uint64_t m_pendingRows = 0;
     std::uint64_t m_bytesRead = 0;
     std::uint64_t m_length = 0;
     std::uint64_t m_exported = 0;
     std::uint64_t m_exportTotal = 0;
     bool m_fileOpened = false;
+    // Rows that a follow adds keep the end in view when it was in view.
+    bool m_endWanted = false;
+    bool m_wasAtEnd = false;
     QString m_status;
     bool m_started = false;
 };
