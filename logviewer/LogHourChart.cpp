@@ -134,9 +134,13 @@ void LogHourChart::paintEvent(QPaintEvent*) {
 
     // The marked hours behind their bars.
     for (int hour = 0; hour < kHours; ++hour) {
-        if (InsideMark(hour, m_markFrom, m_markTo))
-            painter.fillRect(QRect(bars.left() + hour * perHour, bars.top(), perHour, bars.height()),
-                             colors.color(QPalette::Highlight).lighter(170));
+        if (InsideMark(hour, m_markFrom, m_markTo)) {
+            QColor mark = colors.color(QPalette::Highlight);
+            mark.setAlpha(60);
+            painter.fillRect(
+                QRect(bars.left() + hour * perHour, bars.top(), perHour, bars.height() + 1 + AxisHeight()),
+                mark);
+        }
     }
     // The bars, one kind upon the other; a bar of any rows is at least a pixel high.
     const int gap = perHour >= 6 ? 1 : 0;

@@ -329,8 +329,10 @@ void ViewerDialog::SetUpFollow() {
     connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this,
             [this, bar] { m_wasAtEnd = bar->value() >= bar->maximum(); });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] {
-        if (m_endWanted && m_wasAtEnd)
-            QTimer::singleShot(0, m_ui->tableLog, &QTableView::scrollToBottom);
+        if (m_endWanted && m_wasAtEnd) {
+            m_ui->tableLog->doItemsLayout();
+            m_ui->tableLog->scrollToBottom();
+        }
     });
 }
 
@@ -498,6 +500,8 @@ void ViewerDialog::RestoreView() {
             list->selectionModel()->setCurrentIndex(m_model->index(row, 0), QItemSelectionModel::NoUpdate);
     }
     list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    // The scroll range follows the rows just shown only at the view's next layout: lay it out now.
+    list->doItemsLayout();
     if (kept.top) {
         const int row = listRow(*kept.top);
         if (row < m_model->rowCount())

@@ -14,14 +14,15 @@ constexpr int kBandGap = 4;
 constexpr int kTopBand = 75;
 constexpr int kBottomBand = 40;
 constexpr int kScopeWidth = 112;
-constexpr int kTypeWidth = 150;
+constexpr int kTypeWidth = 190;
 constexpr int kTimeWidth = 64;
 constexpr int kDashWidth = 10;
 constexpr int kMinimumList = 40;
+constexpr int kTallWindow = 480;
 
 // A taller window gives the histogram more height, a small one keeps the list readable.
 int HistogramHeight(int height) {
-    return height >= 520 ? 72 : 48;
+    return height >= kTallWindow ? 72 : 48;
 }
 
 int FilterRows(int width) {
@@ -89,7 +90,7 @@ int ViewerWindowLayout::HeightForTemplate(int templateHeight, int width, int row
     // The histogram's height depends on the window's: take the taller one when the sum reaches it.
     const int small = templateHeight + BandsHeight(width, 0, rowHeight);
     const int tall = templateHeight + BandsHeight(width, 10000, rowHeight);
-    return tall >= 520 ? tall : small;
+    return tall >= kTallWindow ? tall : small;
 }
 
 } // namespace qv

@@ -1,5 +1,6 @@
 #include "logviewer/ViewerDialog.h"
 #include "TestData.h"
+#include "logviewer/LogHourChart.h"
 #include "logviewer/LogTestFiles.h"
 #include "settings/ProductKeys.h"
 #include "support/TempMachine.h"
@@ -19,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QTimeEdit>
 #include <QToolTip>
 
 #include <algorithm>
@@ -382,6 +384,170 @@ private Q_SLOTS:
         // A cell that fits shows no tooltip.
         hover(3);
         QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
+    void filtersCombineWithTheFindBoxAndTheHistogramPicksAnHour() {
+        m_one->Write("qv060316.log", Line("08:15:00", "/a.htm", 2) + Line("09:05:00", "/b.gif", 3) +
+                                         Line("09:30:00", "/c.asp", 4) + Line("09:45:00", "/d.htm", 1) +
+                                         Line("10:10:00", "/gif-page.htm", 2) +
+                                         Line("23:59:30", "/late.htm", 2));
+        Viewer viewer(m_sites, 1);
+        viewer.dialog->show();
+        QVERIFY(viewer.Settle());
+        auto* scope = viewer.dialog->findChild<QComboBox*>(QStringLiteral("comboScope"));
+        auto* type = viewer.dialog->findChild<QComboBox*>(QStringLiteral("comboType"));
+        auto* from = viewer.dialog->findChild<QTimeEdit*>(QStringLiteral("timeFrom"));
+        auto* to = viewer.dialog->findChild<QTimeEdit*>(QStringLiteral("timeTo"));
+        // The types that occur in the file, and every column.
+        QCOMPARE(type->count(), 5);
+        QVERIFY(type->findText(QStringLiteral("Rules.qv Reloaded")) < 0);
+        QCOMPARE(scope->count(), 9);
+        const struct {
+            const char* find;
+            const char* column;
+            const char* kind;
+            QTime from;
+            QTime to;
+            std::vector<const char*> paths;
+        } cases[] = {
+            {"", "All columns", "Quorvane File / Image", {0, 0}, {23, 59}, {"/b.gif"}},
+            {"GIF", "All columns", "All events", {0, 0}, {23, 59}, {"/b.gif", "/gif-page.htm"}},
+            {"gif", "All columns", "Quorvane File / Static", {0, 0}, {23, 59}, {"/gif-page.htm"}},
+            {"", "All columns", "All events", {9, 0}, {9, 59}, {"/b.gif", "/c.asp", "/d.htm"}},
+            {"htm", "Path", "All events", {9, 0}, {9, 59}, {"/d.htm"}},
+            {"static",
+             "Description",
+             "All events",
+             {0, 0},
+             {23, 59},
+             {"/a.htm", "/gif-page.htm", "/late.htm"}},
+            {"static", "Path", "All events", {0, 0}, {23, 59}, {}},
+            // "to" takes its whole minute; a range over midnight takes both ends of the day.
+            {"", "All columns", "All events", {23, 59}, {23, 59}, {"/late.htm"}},
+            {"", "All columns", "All events", {23, 0}, {8, 59}, {"/a.htm", "/late.htm"}},
+        };
+        for (const auto& each : cases) {
+            viewer.Find()->setText(QString::fromLatin1(each.find));
+            scope->setCurrentText(QString::fromLatin1(each.column));
+            type->setCurrentText(QString::fromLatin1(each.kind));
+            from->setTime(each.from);
+            to->setTime(each.to);
+            QVERIFY(viewer.Settle());
+            QStringList shown;
+            for (int row = 0; row < viewer.Rows(); ++row)
+                shown << viewer.Cell(row, 4);
+            QStringList expected;
+            for (const char* path : each.paths)
+                expected << QString::fromLatin1(path);
+            QCOMPARE(shown, expected);
+            QCOMPARE(viewer.Count(), QStringLiteral("%1 shown of 6").arg(expected.size()));
+        }
+
+        // A click on an hour's bar shows that hour alone; a second click the whole day again.
+        viewer.Find()->clear();
+        type->setCurrentIndex(0);
+        from->setTime(QTime(0, 0));
+        to->setTime(QTime(23, 59));
+        QVERIFY(viewer.Settle());
+        auto* chart = viewer.dialog->findChild<LogHourChart*>(QStringLiteral("chartHours"));
+        QCOMPARE(chart->Counts().HourTotal(9), 3u);
+        QCOMPARE(chart->Counts().At(9, LogEventKind::ImageFile), 1u);
+        QCOMPARE(chart->Counts().HourTotal(23), 1u);
+        QTest::mouseClick(chart, Qt::LeftButton, {}, chart->HourCenter(9));
+        QVERIFY(viewer.Settle());
+        QCOMPARE(from->time(), QTime(9, 0));
+        QCOMPARE(to->time(), QTime(9, 59));
+        QCOMPARE(viewer.Count(), QStringLiteral("3 shown of 6"));
+        QTest::mouseClick(chart, Qt::LeftButton, {}, chart->HourCenter(9));
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Count(), QStringLiteral("6 shown of 6"));
+    }
+
+    void windowsAndUtf8LinesShowTheSameText() {
+        // The same path written in Windows-1252 and in UTF-8.
+        m_one->Write("qv060316.log",
+                     Line("10:00:00", "/caf\xe9-\x93q\x94-\x80.htm", 2) +
+                         Line("10:00:01", "/caf\xc3\xa9-\xe2\x80\x9cq\xe2\x80\x9d-\xe2\x82\xac.htm", 2) +
+                         Line("10:00:02", "/plain.htm", 2));
+        Viewer viewer(m_sites, 1);
+        QVERIFY(viewer.Settle());
+        const QString path = QStringLiteral("/caf\u00e9-\u201cq\u201d-\u20ac.htm");
+        QCOMPARE(viewer.Cell(0, 4), path);
+        QCOMPARE(viewer.Cell(1, 4), path);
+        viewer.Find()->setText(QStringLiteral("\u00e9-\u201c"));
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Count(), QStringLiteral("2 shown of 3"));
+    }
+
+    void theNewestFileIsFollowedAsItGrows() {
+        const std::filesystem::path file = m_one->File("qv060314.log");
+        std::string lines;
+        for (int i = 0; i < 200; ++i)
+            lines += Line("09:00:00", "/page" + std::to_string(i) + ".htm", 2);
+        m_one->Write("qv060314.log", lines);
+        const auto append = [&](int first, int count) {
+            std::ofstream out(file, std::ios::binary | std::ios::app);
+            for (int i = first; i < first + count; ++i)
+                out << Line("09:30:00", "/page" + std::to_string(i) + ".htm", 3);
+        };
+        Viewer viewer(m_sites, 1);
+        viewer.dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(viewer.dialog.get()));
+        QVERIFY(viewer.Settle());
+        QTableView* list = viewer.List();
+        QScrollBar* bar = list->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+
+        // Away from the end the view stays, and the selection with it.
+        list->selectRow(5);
+        append(200, 10);
+        QTRY_COMPARE(viewer.Rows(), 210);
+        QCOMPARE(viewer.Cell(209, 4), QStringLiteral("/page209.htm"));
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(list->selectionModel()->selectedRows().front().row(), 5);
+        // At the end the view follows it.
+        list->scrollToBottom();
+        append(210, 10);
+        QTRY_COMPARE(viewer.Rows(), 220);
+        QTRY_COMPARE(list->rowAt(list->viewport()->height() - 2), 219);
+        QVERIFY(viewer.Settle());
+        // Under a find text the new rows are filtered as they come.
+        viewer.Find()->setText(QStringLiteral("page22"));
+        QVERIFY(viewer.Settle());
+        append(220, 5);
+        QTRY_COMPARE(viewer.Count(), QStringLiteral("6 shown of 225"));
+        viewer.Find()->clear();
+        QVERIFY(viewer.Settle());
+
+        // Refresh reads the file again and puts the selection and the scroll position back.
+        list->selectionModel()->select(
+            QItemSelection(list->model()->index(20, 0), list->model()->index(22, 7)),
+            QItemSelectionModel::ClearAndSelect);
+        list->scrollTo(list->model()->index(15, 0), QAbstractItemView::PositionAtTop);
+        QTest::mouseClick(viewer.Refresh(), Qt::LeftButton);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Rows(), 225);
+        QCOMPARE(list->rowAt(0), 15);
+        const QModelIndexList selected = list->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 3);
+        QCOMPARE(std::min({selected[0].row(), selected[1].row(), selected[2].row()}), 20);
+
+        // A file that shrank, and one replaced by another under its name, are read again whole.
+        m_one->Write("qv060314.log", Line("11:00:00", "/after-cut.htm", 4));
+        QTRY_COMPARE(viewer.Rows(), 1);
+        QVERIFY(viewer.Settle());
+        QCOMPARE(viewer.Cell(0, 4), QStringLiteral("/after-cut.htm"));
+        m_one->Write("qv060314.new", lines);
+        std::filesystem::rename(m_one->File("qv060314.new"), file);
+        QTRY_COMPARE(viewer.Rows(), 200);
+        // An older file is not followed.
+        m_one->Write("qv060315.log", Line("12:00:00", "/newer.htm", 2));
+        QTest::mouseClick(viewer.Refresh(), Qt::LeftButton);
+        QVERIFY(viewer.Settle());
+        append(200, 1);
+        QTest::qWait(1500);
+        QCOMPARE(viewer.Rows(), 200);
     }
 
     void bigFileComesInPiecesAndAnotherChoiceStopsIt() {
