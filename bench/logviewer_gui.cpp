@@ -1,6 +1,7 @@
 // The Log Viewer on a 1 GB handler log (offscreen): the time from choosing the file to its first rows on
 // screen, the time to the whole file, and the longest the window's thread went without handling events
-// while the file was read.
+// while the file was read; the filters on it; and a file that the handler writes 100,000 rows a second to
+// while it is shown.
 #include "LogBenchData.h"
 #include "QtBenchMain.h"
 #include "logviewer/LogTableModel.h"
@@ -11,13 +12,19 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTableView>
+#include <QTimeEdit>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -150,6 +157,174 @@ void BM_FindOnOneGigabyte(benchmark::State& state) {
     state.counters["longest_stall_ms"] = static_cast<double>(longestStall);
 }
 BENCHMARK(BM_FindOnOneGigabyte)->Unit(benchmark::kMillisecond)->Iterations(2)->UseManualTime();
+
+// Event type, an hour and a find text at once on the whole 1 GB file.
+void BM_FiltersOnOneGigabyte(benchmark::State& state) {
+    const std::string dir = qv::bench::BenchLogDirectory() + "/viewer";
+    if (!qv::bench::MakeBenchLog(dir, "qv250101.log", kFileBytes)) {
+        state.SkipWithError("the benchmark log cannot be written");
+        return;
+    }
+    qv::ViewerDialog dialog({{1, "Bench Site", dir}}, 1);
+    dialog.show();
+    auto* find = dialog.findChild<QLineEdit*>(QStringLiteral("editFind"));
+    auto* type = dialog.findChild<QComboBox*>(QStringLiteral("comboType"));
+    auto* from = dialog.findChild<QTimeEdit*>(QStringLiteral("timeFrom"));
+    auto* to = dialog.findChild<QTimeEdit*>(QStringLiteral("timeTo"));
+    const auto settle = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (dialog.Busy() && waited.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+    };
+    settle();
+    const int statics = type->findText(QStringLiteral("Quorvane File / Static"));
+    if (statics < 0) {
+        state.SkipWithError("the types of the file are not listed");
+        return;
+    }
+
+    qint64 longestStall = 0;
+    double filtered = 0;
+    std::size_t shown = 0;
+    for (auto _ : state) {
+        QElapsedTimer sinceTick;
+        qint64 stall = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] { stall = std::max(stall, sinceTick.restart()); });
+        sinceTick.start();
+        ticker.start();
+        QElapsedTimer clock;
+        clock.start();
+        {
+            const QSignalBlocker blockType(type);
+            const QSignalBlocker blockFrom(from);
+            const QSignalBlocker blockTo(to);
+            type->setCurrentIndex(statics);
+            from->setTime(QTime(14, 0));
+            to->setTime(QTime(14, 59));
+        }
+        find->setText(QStringLiteral("ridgeline"));
+        settle();
+        const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        shown = dialog.Model()->ShownRows();
+        {
+            const QSignalBlocker blockType(type);
+            const QSignalBlocker blockFrom(from);
+            const QSignalBlocker blockTo(to);
+            type->setCurrentIndex(0);
+            from->setTime(QTime(0, 0));
+            to->setTime(QTime(23, 59));
+        }
+        find->clear();
+        settle();
+        QApplication::processEvents();
+        ticker.stop();
+        state.SetIterationTime(seconds);
+        filtered += seconds;
+        longestStall = std::max(longestStall, stall);
+    }
+    state.counters["filter_ms"] = filtered / static_cast<double>(state.iterations()) * 1000;
+    state.counters["shown"] = static_cast<double>(shown);
+    state.counters["rows"] = static_cast<double>(dialog.Model()->TotalRows());
+    state.counters["longest_stall_ms"] = static_cast<double>(longestStall);
+}
+BENCHMARK(BM_FiltersOnOneGigabyte)->Unit(benchmark::kMillisecond)->Iterations(2)->UseManualTime();
+
+// The handler writes 100,000 rows a second, in a write every 10 ms, to the newest file while the window
+// shows its end (and with a find text, range(0) = 1, so that the new rows are filtered as they come). The
+// longest the window's thread went unanswered, and how long after the last write its rows were all listed.
+void BM_FollowHundredThousandRowsASecond(benchmark::State& state) {
+    constexpr int kRowsPerWrite = 1000;
+    constexpr auto kWriteEvery = std::chrono::milliseconds(10);
+    constexpr int kSeconds = 5;
+    const bool withFind = state.range(0) != 0;
+    const std::string dir = qv::bench::BenchLogDirectory() + "/viewer-follow";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::filesystem::path path = std::filesystem::path(dir) / "qv991231.log";
+    std::ofstream(path, std::ios::binary) << "#Fields: time c-ip s-ip path query code number\n";
+
+    qv::ViewerDialog dialog({{1, "Bench Site", dir}}, 1);
+    dialog.show();
+    auto* find = dialog.findChild<QLineEdit*>(QStringLiteral("editFind"));
+    auto* list = static_cast<QTableView*>(dialog.Control(qv::kControlLogList));
+    if (withFind)
+        find->setText(QStringLiteral("ridgeline"));
+    const auto settle = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (dialog.Busy() && waited.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+    };
+    settle();
+
+    qint64 longestStall = 0;
+    double catchUp = 0;
+    std::uint64_t written = 0;
+    for (auto _ : state) {
+        list->scrollToBottom();
+        std::atomic<bool> done{false};
+        std::atomic<std::uint64_t> rows{written};
+        std::thread writer([&] {
+            std::ofstream out(path, std::ios::binary | std::ios::app);
+            char line[160];
+            auto next = std::chrono::steady_clock::now();
+            for (int write = 0; write < kSeconds * 1000 / 10; ++write) {
+                std::string block;
+                for (int i = 0; i < kRowsPerWrite; ++i) {
+                    const std::uint64_t n = rows.load() + static_cast<std::uint64_t>(i);
+                    const int length =
+                        std::snprintf(line, sizeof(line),
+                                      "14:%02d:%02d 192.0.2.%d 198.51.100.5 /products/%s-%llu.htm - %d\n",
+                                      static_cast<int>(n / 60 % 60), static_cast<int>(n % 60),
+                                      static_cast<int>(n % 250), n % 7 == 0 ? "ridgeline" : "tent",
+                                      static_cast<unsigned long long>(n), 2 + static_cast<int>(n % 3));
+                    block.append(line, static_cast<std::size_t>(length));
+                }
+                out.write(block.data(), static_cast<std::streamsize>(block.size()));
+                out.flush();
+                rows += kRowsPerWrite;
+                next += kWriteEvery;
+                std::this_thread::sleep_until(next);
+            }
+            done = true;
+        });
+
+        QElapsedTimer sinceTick;
+        qint64 stall = 0;
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] { stall = std::max(stall, sinceTick.restart()); });
+        sinceTick.start();
+        ticker.start();
+        while (!done)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QElapsedTimer clock;
+        clock.start();
+        written = rows.load();
+        while (dialog.Model()->TotalRows() < written && clock.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        const double lag = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+        writer.join();
+        settle();
+        ticker.stop();
+        state.SetIterationTime(lag);
+        catchUp += lag;
+        longestStall = std::max(longestStall, stall);
+    }
+    state.counters["rows"] = static_cast<double>(dialog.Model()->TotalRows());
+    state.counters["shown"] = static_cast<double>(dialog.Model()->ShownRows());
+    state.counters["catch_up_ms"] = catchUp / static_cast<double>(state.iterations()) * 1000;
+    state.counters["longest_stall_ms"] = static_cast<double>(longestStall);
+}
+BENCHMARK(BM_FollowHundredThousandRowsASecond)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->UseManualTime();
 
 } // namespace
 

@@ -102,9 +102,10 @@ ViewerDialog::ViewerDialog(std::vector<ViewerSite> sites, std::uint32_t requeste
                                             QStringLiteral("CSV files (*.csv);;All files (*)"));
     };
 
-    // Reading, filtering and exporting may all run at once, however few the cores.
+    // Reading or following, filtering, counting the hours and exporting may all run at once, however few
+    // the cores.
     QThreadPool* pool = QThreadPool::globalInstance();
-    pool->setMaxThreadCount(std::max(pool->maxThreadCount(), 3));
+    pool->setMaxThreadCount(std::max(pool->maxThreadCount(), 4));
 
     m_rowTimer.setSingleShot(true);
     m_rowTimer.setInterval(kRowInterval);

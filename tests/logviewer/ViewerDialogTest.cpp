@@ -461,6 +461,12 @@ private Q_SLOTS:
         QTest::mouseClick(chart, Qt::LeftButton, {}, chart->HourCenter(9));
         QVERIFY(viewer.Settle());
         QCOMPARE(viewer.Count(), QStringLiteral("6 shown of 6"));
+        // Every hour's bar is hit at its middle, and nothing beside the bars.
+        for (int hour = 0; hour < 24; ++hour)
+            QCOMPARE(chart->HourAt(chart->HourCenter(hour).x()), std::optional<int>(hour));
+        QCOMPARE(chart->HourAt(0), std::nullopt);
+        QCOMPARE(chart->HourAt(chart->width() - 1), std::nullopt);
+        QCOMPARE(chart->HourAt(chart->HourCenter(23).x() + chart->width() / 24), std::nullopt);
     }
 
     void windowsAndUtf8LinesShowTheSameText() {
@@ -470,6 +476,8 @@ private Q_SLOTS:
                          Line("10:00:01", "/caf\xc3\xa9-\xe2\x80\x9cq\xe2\x80\x9d-\xe2\x82\xac.htm", 2) +
                          Line("10:00:02", "/plain.htm", 2));
         Viewer viewer(m_sites, 1);
+        viewer.dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(viewer.dialog.get()));
         QVERIFY(viewer.Settle());
         const QString path = QStringLiteral("/caf\u00e9-\u201cq\u201d-\u20ac.htm");
         QCOMPARE(viewer.Cell(0, 4), path);
@@ -477,6 +485,14 @@ private Q_SLOTS:
         viewer.Find()->setText(QStringLiteral("\u00e9-\u201c"));
         QVERIFY(viewer.Settle());
         QCOMPARE(viewer.Count(), QStringLiteral("2 shown of 3"));
+        // Copied as it is shown.
+        viewer.List()->setFocus();
+        viewer.List()->selectAll();
+        QTest::keyClick(viewer.List(), Qt::Key_C, Qt::ControlModifier);
+        const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[1].section(QLatin1Char('\t'), 4, 4), path);
+        QCOMPARE(lines[2].section(QLatin1Char('\t'), 4, 4), path);
     }
 
     void theNewestFileIsFollowedAsItGrows() {
