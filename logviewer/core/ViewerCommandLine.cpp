@@ -123,7 +123,7 @@ std::string ViewerCommandLine::Usage() {
            "       qv_logviewer /N /export:FILE [/file:qvYYMMDD.log] [/find:TEXT] [/type:NAME] [/tsv]\n"
            "       qv_logviewer /?\n"
            "\n"
-           "  /N            the web site with the number N; 0 or none: the first site\n"
+           "  /N            the web site with the number N; 0: the first site (the window takes it without /N)\n"
            "  /export:FILE  write the rows to FILE and open no window: comma-separated values (RFC 4180)\n"
            "                in UTF-8, with the column names first\n"
            "  /file:NAME    the log file of the site's log directory to write; default: the newest\n"

@@ -33,6 +33,14 @@ std::string_view LogEventTypes::Name(LogEventKind kind) {
     return kNames[static_cast<std::size_t>(kind) % kLogEventKindCount].name;
 }
 
+std::string_view LogEventTypes::Type(LogEventKind kind) {
+    return kNames[static_cast<std::size_t>(kind) % kLogEventKindCount].type;
+}
+
+std::string_view LogEventTypes::Description(LogEventKind kind) {
+    return kNames[static_cast<std::size_t>(kind) % kLogEventKindCount].description;
+}
+
 std::string_view LogEventTypes::ShortName(LogEventKind kind) {
     return kNames[static_cast<std::size_t>(kind) % kLogEventKindCount].shortName;
 }

@@ -15,6 +15,10 @@ public:
     // "Redirection Rule", "Quorvane File / Static", "Quorvane File / Image", "Quorvane File / Dynamic",
     // "Rules.qv Reloaded", "Unknown": the Type column, and the Description where it is fixed.
     static std::string_view Name(LogEventKind kind);
+    // The Type column of the kind's rows, and their Description where it is the same for all of them (empty
+    // where it is made from the line's numbers).
+    static std::string_view Type(LogEventKind kind);
+    static std::string_view Description(LogEventKind kind);
     // For a legend: "Rule", "Static", "Image", "Dynamic", "Reload", "Other".
     static std::string_view ShortName(LogEventKind kind);
     // The kinds a name stands for, without regard to ASCII letter case: a whole Name, its Type part

@@ -64,7 +64,8 @@ LogFile::Piece* LogFile::AddPiece(std::uint64_t base, std::uint64_t bytes, std::
     if (!piece.buffer)
         return nullptr;
     piece.base = base;
-    std::memcpy(piece.buffer.Data(), carry.data(), carry.size());
+    if (!carry.empty())
+        std::memcpy(piece.buffer.Data(), carry.data(), carry.size());
     // Readers may look for the carried line here as soon as the piece counts.
     piece.end.store(base + carry.size(), std::memory_order_relaxed);
     m_pieceCount.store(count + 1, std::memory_order_release);

@@ -119,6 +119,14 @@ std::uint64_t IndexLine(LogBlockScanner& scanner, const char* buffer, std::uint6
 } // namespace
 
 bool LogFileReader::Open(const std::string& path, std::string dateText) {
+    // A read ahead of an earlier Open ends first: it writes into that file's buffer.
+    if (m_ahead.joinable()) {
+        m_stopAhead.store(true);
+        m_ahead.join();
+    }
+    m_stopAhead.store(false);
+    m_available = 0;
+    m_aheadEnded = false;
     m_path = path;
     m_dateText = dateText;
     m_file = std::make_shared<LogFile>();
@@ -442,8 +450,10 @@ LogFollowStep LogFileReader::ReadAppended(std::uint64_t maxBytes) {
     LogFile::Piece* piece = &file.LastPiece();
     if (m_length + want > piece->base + piece->buffer.Size()) {
         // The line without an end moves into the new piece, so that each line stands whole in one piece.
-        const std::string_view carry(piece->buffer.Data() + (m_tailStart - piece->base),
-                                     static_cast<std::size_t>(m_length - m_tailStart));
+        const std::string_view carry =
+            m_length > m_tailStart ? std::string_view(piece->buffer.Data() + (m_tailStart - piece->base),
+                                                      static_cast<std::size_t>(m_length - m_tailStart))
+                                   : std::string_view();
         const std::uint64_t room = std::max({(carry.size() + want) * 2, kFollowPiece, m_length / 8});
         piece = file.AddPiece(m_tailStart, room, carry);
         if (!piece)

@@ -1,14 +1,28 @@
 #include "LogRowFilter.h"
 
+#include "LogEventTypes.h"
 #include "LogLine.h"
 #include "platform/AsciiText.h"
+
+#include <cstring>
 
 namespace qv {
 
 namespace {
+
 constexpr std::size_t kDateColumn = 0;
 constexpr std::size_t kTypeColumn = 2;
 constexpr std::size_t kDescriptionColumn = 3;
+
+// How often a character turns up in log lines, roughly: the find looks for the text's rarest one first.
+int Commonness(char c) {
+    static constexpr std::string_view kLettersByUse = "zqxjkvbpygfwmucldrhsnioate";
+    if (c == ' ' || c == '.' || c == '/' || c == ':' || c == '-' || (c >= '0' && c <= '9'))
+        return 40;
+    const std::size_t letter = kLettersByUse.find(c);
+    return letter == std::string_view::npos ? 0 : static_cast<int>(letter) + 1;
+}
+
 } // namespace
 
 LogRowFilter::LogRowFilter(std::string_view text) : LogRowFilter(LogRowQuery{std::string(text)}) {}
@@ -22,28 +36,32 @@ LogRowFilter::LogRowFilter(const LogRowQuery& query, LogTextMode mode)
         m_needleHasSpace = m_needleHasSpace || c == ' ';
         m_needleAscii = m_needleAscii && static_cast<unsigned char>(c) < 0x80;
     }
+    for (std::size_t i = 1; i < m_needle.size(); ++i) {
+        if (Commonness(m_needle[i]) < Commonness(m_needle[m_anchor]))
+            m_anchor = i;
+    }
+    if (!m_needle.empty()) {
+        m_anchorLower = m_needle[m_anchor];
+        m_anchorUpper = (m_anchorLower >= 'a' && m_anchorLower <= 'z')
+                            ? static_cast<char>(m_anchorLower - 'a' + 'A')
+                            : m_anchorLower;
+    }
     if (m_column < LogRowQuery::kAllColumns || m_column >= static_cast<int>(kLogColumnCount))
         m_column = LogRowQuery::kAllColumns;
+    if (m_needle.empty())
+        return;
     const bool all = m_column == LogRowQuery::kAllColumns;
-    // The fixed texts of the kinds whose Type and Description do not depend on the line.
-    const auto fixedText = [&](std::string_view type, std::string_view description) {
-        return ((all || m_column == static_cast<int>(kTypeColumn)) && Contains(type)) ||
-               ((all || m_column == static_cast<int>(kDescriptionColumn)) && Contains(description));
-    };
-    if (!m_needle.empty()) {
-        m_inDate = (all || m_column == static_cast<int>(kDateColumn));
-        const bool lineOnly = !all && m_column != static_cast<int>(kTypeColumn) &&
-                              m_column != static_cast<int>(kDescriptionColumn);
-        for (std::size_t kind = 0; kind < kLogEventKindCount; ++kind)
-            m_beyondLine[kind] = !lineOnly;
-        if (!lineOnly) {
-            m_beyondLine[static_cast<std::size_t>(LogEventKind::StaticFile)] =
-                fixedText("Quorvane File", "Static");
-            m_beyondLine[static_cast<std::size_t>(LogEventKind::ImageFile)] =
-                fixedText("Quorvane File", "Image");
-            m_beyondLine[static_cast<std::size_t>(LogEventKind::DynamicFile)] =
-                fixedText("Quorvane File", "Dynamic");
-        }
+    const bool inType = all || m_column == static_cast<int>(kTypeColumn);
+    const bool inDescription = all || m_column == static_cast<int>(kDescriptionColumn);
+    m_inDate = all || m_column == static_cast<int>(kDateColumn);
+    // Type is the same for every row of a kind, and so is Description for some kinds; for the others
+    // Description is made from the line's numbers.
+    for (std::size_t index = 0; index < kLogEventKindCount; ++index) {
+        const auto kind = static_cast<LogEventKind>(index);
+        const std::string_view description = LogEventTypes::Description(kind);
+        m_inFixedText[index] = (inType && Contains(LogEventTypes::Type(kind))) ||
+                               (inDescription && !description.empty() && Contains(description));
+        m_beyondLine[index] = inDescription && description.empty();
     }
 }
 
@@ -53,16 +71,29 @@ bool LogRowFilter::Contains(std::string_view text) const {
         return true;
     if (text.size() < length)
         return false;
-    const char first = m_needle.front();
-    const std::size_t last = text.size() - length;
-    for (std::size_t at = 0; at <= last; ++at) {
-        if (AsciiText::Lower(text[at]) != first)
-            continue;
-        std::size_t i = 1;
-        while (i < length && AsciiText::Lower(text[at + i]) == m_needle[i])
+    // Candidates from memchr for the anchor character in either letter case: most lines hold neither.
+    const char* const first = text.data() + m_anchor;
+    const char* const end = first + (text.size() - length + 1);
+    const auto next = [end](const char* from, char c) {
+        const auto* found =
+            static_cast<const char*>(std::memchr(from, c, static_cast<std::size_t>(end - from)));
+        return found ? found : end;
+    };
+    const char* atLower = next(first, m_anchorLower);
+    const char* atUpper = m_anchorUpper == m_anchorLower ? end : next(first, m_anchorUpper);
+    while (atLower < end || atUpper < end) {
+        const bool takeLower = atLower < atUpper;
+        const char* const at = takeLower ? atLower : atUpper;
+        const char* const start = at - m_anchor;
+        std::size_t i = 0;
+        while (i < length && AsciiText::Lower(start[i]) == m_needle[i])
             ++i;
         if (i == length)
             return true;
+        if (takeLower)
+            atLower = next(at + 1, m_anchorLower);
+        else
+            atUpper = next(at + 1, m_anchorUpper);
     }
     return false;
 }
@@ -93,6 +124,9 @@ bool LogRowFilter::PassesIndex(std::uint64_t slot) const {
 }
 
 bool LogRowFilter::TextMatches(const LogFile& file, std::size_t row, std::uint64_t slot) const {
+    const auto kind = static_cast<std::size_t>(LogFile::KindOf(slot));
+    if (m_inFixedText[kind])
+        return true;
     const std::string_view line = file.Line(row);
     // An ASCII text reads the same in the bytes as in the decoded line: decoding only adds characters
     // beyond ASCII. Any other text is looked for in the line as it is shown.
@@ -102,10 +136,10 @@ bool LogRowFilter::TextMatches(const LogFile& file, std::size_t row, std::uint64
         LogText::AppendWindows1252(text, line);
         return ColumnsMatch(LogRecord::FromLine(LogLine(text), file.DateText()));
     }
-    // A text without a space lies inside one field when it is in the line's columns at all.
-    if (!m_needleHasSpace && !m_beyondLine[static_cast<std::size_t>(LogFile::KindOf(slot))] &&
-        !Contains(line))
-        return false;
+    // A text without a space lies inside one field when it is in the line's columns at all; else only
+    // a Description made from the line's numbers may hold it.
+    if (!m_needleHasSpace && !Contains(line))
+        return m_beyondLine[kind] && Contains(file.Record(row).description);
     return ColumnsMatch(file.Record(row));
 }
 

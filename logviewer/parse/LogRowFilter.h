@@ -42,6 +42,10 @@ private:
     bool ColumnsMatch(const LogRecord& record) const;
 
     std::string m_needle; // lower case
+    // The character of the text that the search looks for first, and its two letter cases.
+    std::size_t m_anchor = 0;
+    char m_anchorLower = 0;
+    char m_anchorUpper = 0;
     int m_column = LogRowQuery::kAllColumns;
     LogEventKindMask m_kinds = kAllLogEventKinds;
     std::uint32_t m_from = 0;
@@ -51,9 +55,11 @@ private:
     bool m_needleHasSpace = false;
     bool m_needleAscii = true;
     LogTextMode m_mode = LogTextMode::SystemCodePage;
-    // The text is in every row's Date; else, by kind, whether a row whose line lacks the text may still
-    // show (the text may be in its Type or Description, which the line does not hold as such).
+    // The text is in every row's Date; by kind, whether it is in the fixed Type or Description of every
+    // row of the kind, and whether a row whose line lacks the text may still show (the text may be in a
+    // Description made from the line's numbers).
     bool m_inDate = false;
+    std::array<bool, kLogEventKindCount> m_inFixedText{};
     std::array<bool, kLogEventKindCount> m_beyondLine{};
 };
 
