@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
 #include <array>
 
 namespace qv {
@@ -44,8 +45,12 @@ bool InsideMark(int hour, std::optional<int> from, std::optional<int> to) {
 LogHourChart::LogHourChart(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Smaller print than the list's, in points or in pixels as the font is given.
     QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
+    if (small.pointSizeF() > 0)
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+    else if (small.pixelSize() > 0)
+        small.setPixelSize(std::max(1, small.pixelSize() * 85 / 100));
     setFont(small);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The Log Viewer's window: a site, one of its daily log files, and that file's rows in eight columns. Files
-// are read off the window's thread and show their first rows while the rest is read; a find box narrows the
-// rows and Export writes the shown rows as CSV. Selected rows copy as tab-separated text; an empty list
-// says why it is empty.
+// are read off the window's thread and show their first rows while the rest is read; the find box (in all
+// columns or one), the event type and the hours narrow the rows, and Export writes the shown rows as CSV.
+// Above the list a histogram shows the file's rows per hour; the newest file is followed as the handler
+// writes it. Selected rows copy as tab-separated text; an empty list says why it is empty.
 #include "logviewer/ViewerWindowLayout.h"
 #include "logviewer/core/ViewerSelection.h"
 #include "logviewer/core/ViewerSite.h"
