@@ -6,7 +6,8 @@
 // A LogFileReader fills the file on one thread while others read it: RowCount(), Record(), Kind() and
 // SecondOfDay() may be called from any thread at any time and see every row indexed so far. Rows are only
 // ever added, also when the reader follows a growing file: then the bytes written since come into pieces
-// of their own, so that nothing that readers look at moves.
+// of their own, so that nothing that readers look at moves. Only the last row may change, when its line
+// had no line end yet and has grown since: its text, kind and time are then the whole line's.
 #include "LogEventKind.h"
 #include "LogRecord.h"
 #include "platform/LargeBuffer.h"

@@ -208,8 +208,9 @@ TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
     for (int i = 0; i < 2000; ++i)
         text += " t c s p q " + std::string(1, alphabet[random() % alphabet.size()]) + "1\n";
     // Times of day and codes of every kind, on both the fast and the careful path.
-    const char* const times[] = {"9:05:07",   "23:59:59", "00:00:00",   "24:00:00",  "10:60:00", "10:00:0",
-                                 "10:00:001", "1:2:03",   "10:00:01.5", "x10:00:01", "10:00",    "7:00:00,"};
+    const char* const times[] = {"9:05:07",   "23:59:59", "00:00:00",   "24:00:00",   "10:60:00", "10:00:0",
+                                 "10:00:001", "1:2:03",   "10:00:01.5", "x10:00:01",  "10:00",    "7:00:00,",
+                                 "1/:00:00",  "10:00:5:", "1a:00:00",   "10:00:0\xB9"};
     const char* const codes[] = {"1 4", "2",  "3",  "4",   "9 12", "5",
                                  "12",  "+2", "-2", "\t9", "0003", "99999999999"};
     for (int i = 0; i < 1000; ++i) {
