@@ -1,9 +1,11 @@
 #include "LogTableModel.h"
 
 #include "logviewer/parse/LogRecord.h"
+#include "logviewer/parse/LogText.h"
 
 #include <QString>
 
+#include <algorithm>
 #include <limits>
 #include <numeric>
 
@@ -46,6 +48,14 @@ void LogTableModel::SetAvailableRows(std::size_t rows) {
         endInsertRows();
     }
     Q_EMIT countsChanged();
+}
+
+void LogTableModel::RowChanged(std::size_t fileRow) {
+    if (fileRow >= m_available)
+        return;
+    const auto [first, last] = ListRows(fileRow, fileRow);
+    if (first <= last)
+        Q_EMIT dataChanged(index(first, 0), index(last, columnCount() - 1), {Qt::DisplayRole});
 }
 
 void LogTableModel::BeginFilter() {
@@ -93,6 +103,16 @@ std::vector<std::uint32_t> LogTableModel::ShownFileRows() const {
     return rows;
 }
 
+std::pair<int, int> LogTableModel::ListRows(std::size_t first, std::size_t last) const {
+    if (!m_filtered) {
+        const std::size_t end = std::min(last + 1, m_available);
+        return {static_cast<int>(first), static_cast<int>(end) - 1};
+    }
+    const auto begin = std::lower_bound(m_shown.begin(), m_shown.end(), first);
+    const auto end = std::upper_bound(begin, m_shown.end(), last);
+    return {static_cast<int>(begin - m_shown.begin()), static_cast<int>(end - m_shown.begin()) - 1};
+}
+
 int LogTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(ShownRows());
 }
@@ -105,8 +125,11 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const {
     if (!m_file || !index.isValid() || index.row() >= rowCount())
         return {};
     if (role == Qt::DisplayRole) {
-        const LogRecord record = m_file->Record(FileRow(index.row()));
-        return Local(record.Column(static_cast<std::size_t>(index.column())));
+        const std::size_t row = FileRow(index.row());
+        const LogRecord record = m_file->Record(row);
+        const bool decode = LogText::Decodes(m_file->Line(row));
+        return QString::fromStdString(
+            LogText::Utf8(record.Column(static_cast<std::size_t>(index.column())), decode));
     }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));

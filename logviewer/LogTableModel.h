@@ -1,13 +1,14 @@
 #pragma once
 // The rows of one log file for the eight-column list. Rows are cut from the file's buffer when the view
-// asks for them; the model holds no text of its own. While the file is read its rows grow; under a find
-// text only the rows the filter handed over are shown, in file order.
+// asks for them, and shown as LogText reads their line; the model holds no text of its own. While the file is
+// read its rows grow; under a find text only the rows the filter handed over are shown, in file order.
 #include "logviewer/parse/LogFile.h"
 
 #include <QAbstractTableModel>
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -23,6 +24,8 @@ public:
     const std::shared_ptr<const LogFile>& File() const { return m_file; }
     // The file holds this many rows now.
     void SetAvailableRows(std::size_t rows);
+    // The file row's text changed (a last line that had no line end yet is whole now).
+    void RowChanged(std::size_t fileRow);
 
     // Shows only the rows handed to AppendShown from now on.
     void BeginFilter();
@@ -37,6 +40,8 @@ public:
     std::size_t FileRow(int row) const;
     // The file rows shown, in order.
     std::vector<std::uint32_t> ShownFileRows() const;
+    // The list rows that show file rows [first, last]: first and last list row, or first > last for none.
+    std::pair<int, int> ListRows(std::size_t first, std::size_t last) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

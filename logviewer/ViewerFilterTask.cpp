@@ -19,11 +19,11 @@ ViewerFilterTask::~ViewerFilterTask() {
     m_watcher.waitForFinished();
 }
 
-void ViewerFilterTask::Start(std::shared_ptr<const LogFile> file, std::string text,
+void ViewerFilterTask::Start(std::shared_ptr<const LogFile> file, LogRowQuery query,
                              std::size_t availableRows) {
     Cancel();
     m_file = std::move(file);
-    m_text = std::move(text);
+    m_query = std::move(query);
     m_next = 0;
     m_available = availableRows;
     Launch();
@@ -61,7 +61,7 @@ void ViewerFilterTask::Launch() {
                 promise.addResult(Piece{to, std::move(rows)});
             }
         },
-        m_file, LogRowFilter(m_text), m_next, m_available));
+        m_file, LogRowFilter(m_query), m_next, m_available));
 }
 
 void ViewerFilterTask::OnPieces(int begin, int end) {

@@ -1,15 +1,15 @@
 #pragma once
-// Runs the find filter over a file's rows off the window's thread, a piece at a time, and hands the
-// matching rows over in file order. It follows a file that is still being read: Extend adds the rows read
-// since.
+// Runs the list's filters (find text and its column, event kinds, hours) over a file's rows off the window's
+// thread, a piece at a time, and hands the matching rows over in file order. It follows a file that is still
+// being read or that grows: Extend adds the rows read since.
 #include "logviewer/parse/LogFile.h"
+#include "logviewer/parse/LogRowQuery.h"
 
 #include <QFutureWatcher>
 #include <QObject>
 
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace qv {
@@ -30,8 +30,8 @@ public:
     // Stops the run in flight and waits for it.
     ~ViewerFilterTask() override;
 
-    // Filters rows [0, availableRows) of the file by the text; a run in flight is stopped.
-    void Start(std::shared_ptr<const LogFile> file, std::string text, std::size_t availableRows);
+    // Filters rows [0, availableRows) of the file by the query; a run in flight is stopped.
+    void Start(std::shared_ptr<const LogFile> file, LogRowQuery query, std::size_t availableRows);
     // The file holds this many rows now.
     void Extend(std::size_t availableRows);
     void Cancel();
@@ -50,7 +50,7 @@ private:
 
     QFutureWatcher<Piece> m_watcher;
     std::shared_ptr<const LogFile> m_file;
-    std::string m_text;
+    LogRowQuery m_query;
     std::size_t m_next = 0;
     std::size_t m_available = 0;
     bool m_running = false;

@@ -11,17 +11,18 @@ namespace {
 
 void Read(QPromise<ViewerLoadTask::Step>& promise, const std::string& logDirectory,
           const LogFileEntry& entry) {
-    LogFileReader reader;
-    if (!reader.Open(logDirectory, entry))
+    auto reader = std::make_shared<LogFileReader>();
+    if (!reader->Open(logDirectory, entry))
         return;
-    reader.ReadAhead(ViewerLoadTask::kPiece);
-    const std::shared_ptr<const LogFile> file = reader.File();
-    promise.addResult(ViewerLoadTask::Step{file, 0, reader.Length(), 0});
+    reader->ReadAhead(ViewerLoadTask::kPiece);
+    const std::shared_ptr<const LogFile> file = reader->File();
+    promise.addResult(ViewerLoadTask::Step{file, reader, 0, reader->Length(), 0});
     std::uint64_t piece = ViewerLoadTask::kFirstPiece;
     while (!promise.isCanceled()) {
-        const bool more = reader.ReadNext(piece);
+        const bool more = reader->ReadNext(piece);
         piece = ViewerLoadTask::kPiece;
-        promise.addResult(ViewerLoadTask::Step{file, reader.BytesRead(), reader.Length(), file->RowCount()});
+        promise.addResult(
+            ViewerLoadTask::Step{file, nullptr, reader->BytesRead(), reader->Length(), file->RowCount()});
         if (!more)
             return;
     }
@@ -50,6 +51,7 @@ void ViewerLoadTask::Start(const std::string& logDirectory, const LogFileEntry& 
 void ViewerLoadTask::Cancel() {
     m_watcher.cancel();
     m_next.reset();
+    m_reader.reset();
     m_running = false;
 }
 
@@ -68,6 +70,7 @@ void ViewerLoadTask::OnSteps(int begin, int end) {
         // The first step only tells that the file is open.
         if (!m_opened) {
             m_opened = true;
+            m_reader = step.reader;
             Q_EMIT opened(step.file);
         } else {
             Q_EMIT progressed(step.bytesRead, step.length, step.rows);
