@@ -288,7 +288,11 @@ bool LogFileReader::ReadNext(std::uint64_t maxBytes) {
     if (m_read == m_length || ended) {
         m_length = m_read;
         m_done = true;
-        if (!m_ahead.joinable())
+        // The read ahead has nothing left to read; waiting for it means the file is closed when the read
+        // ends, so that the handler (or anyone) may remove or replace it on Windows.
+        if (m_ahead.joinable())
+            m_ahead.join();
+        else
             m_stream.close();
         Index(m_read);
         FindTail();
