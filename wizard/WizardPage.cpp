@@ -75,7 +75,6 @@ void WizardPage::SetUpPage() {
     back->setEnabled(buttons.backEnabled);
     next->setText(QString::fromStdString(buttons.nextText));
     cancel->setText(QString::fromStdString(buttons.cancelText));
-    next->setDefault(true);
     connect(back, &QPushButton::clicked, &m_frame, &WizardFrame::Back);
     connect(next, &QPushButton::clicked, &m_frame, &WizardFrame::Next);
     connect(cancel, &QPushButton::clicked, &m_frame, &WizardFrame::reject);
