@@ -12,6 +12,8 @@
 #include "webserver/SiteEnumeration.h"
 #include "webserver/WorkerIdentity.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -53,6 +55,28 @@ bool ReadWebServerData(const MetabaseConnection& connection, SiteSettings& recor
         return false;
     record.siteRoot = TextCodec::Cut(*root, kMaxText);
     return true;
+}
+
+// Names the value when its write failed and the caller asked.
+void NoteWrite(std::vector<std::string>* failed, const char* name, long result) {
+    if (failed != nullptr && result != kErrorSuccess)
+        failed->emplace_back(name);
+}
+
+constexpr const char* kAllValues[] = {value::EnableDisable,  value::ServerState, value::Dyn404,
+                                      value::SendErrorImage, value::Logging,     value::LogThreshold,
+                                      value::LogDir,         value::Directory,   value::ExtList,
+                                      value::DynExtList,     value::ImgFilters,  value::ImgExts};
+
+// The values of the first batch of a save come first, the four lists after them.
+constexpr std::size_t kFirstBatchValues = 8;
+
+void NoteAll(std::vector<std::string>* failed, std::size_t from = 0, std::size_t to = std::size(kAllValues)) {
+    if (failed == nullptr)
+        return;
+    for (std::size_t i = from; i < to; ++i)
+        if (std::find(failed->begin(), failed->end(), kAllValues[i]) == failed->end())
+            failed->emplace_back(kAllValues[i]);
 }
 
 bool HoldsToken(const std::string& path) {
@@ -221,7 +245,12 @@ long SettingsStore::SaveSettingsForWizard(SiteSettings& record) {
     return Save(record, true);
 }
 
-long SettingsStore::Save(SiteSettings& record, bool forWizard) {
+long SettingsStore::SaveSettingsForWizard(SiteSettings& record, std::vector<std::string>& valuesNotWritten) {
+    return Save(record, true, &valuesNotWritten);
+}
+
+long SettingsStore::Save(SiteSettings& record, bool forWizard, std::vector<std::string>* valuesNotWritten) {
+    std::vector<std::string>* const failed = valuesNotWritten;
     const std::string keyName = record.siteId != 0 ? SiteKeyName(record.siteId) : std::string(kSitesKey);
     RegistryKey key;
     {
@@ -231,20 +260,30 @@ long SettingsStore::Save(SiteSettings& record, bool forWizard) {
         RegistryBatch batch;
         if (key.Open(keyName, RegAccess::Write) != kErrorSuccess) {
             const long result = key.Create(keyName, RegAccess::ReadWrite);
-            if (result != kErrorSuccess)
+            if (result != kErrorSuccess) {
+                NoteAll(failed);
                 return result;
+            }
         }
 
-        RegNumber(&key, value::EnableDisable, record.EnableDisable, 0, WriteStored);
-        RegNumber(&key, value::ServerState, record.ServerState, 0, WriteStored);
-        RegNumber(&key, value::Dyn404, record.Dyn404, 0, WriteStored);
-        RegNumber(&key, value::SendErrorImage, record.SendErrorImage, 0, WriteStored);
-        RegNumber(&key, value::Logging, record.Logging, 0, WriteStored);
+        NoteWrite(failed, value::EnableDisable,
+                  RegNumber(&key, value::EnableDisable, record.EnableDisable, 0, WriteStored));
+        NoteWrite(failed, value::ServerState,
+                  RegNumber(&key, value::ServerState, record.ServerState, 0, WriteStored));
+        NoteWrite(failed, value::Dyn404, RegNumber(&key, value::Dyn404, record.Dyn404, 0, WriteStored));
+        NoteWrite(failed, value::SendErrorImage,
+                  RegNumber(&key, value::SendErrorImage, record.SendErrorImage, 0, WriteStored));
+        NoteWrite(failed, value::Logging, RegNumber(&key, value::Logging, record.Logging, 0, WriteStored));
         // The Settings Manager leaves the handler's LogThreshold as it is stored.
         if (forWizard)
-            RegNumber(&key, value::LogThreshold, record.LogThreshold, 0, WriteStored);
-        RegText(&key, value::LogDir, record.LogDir, {}, WriteStored);
-        RegText(&key, value::Directory, record.Directory, {}, WriteStored);
+            NoteWrite(failed, value::LogThreshold,
+                      RegNumber(&key, value::LogThreshold, record.LogThreshold, 0, WriteStored));
+        NoteWrite(failed, value::LogDir, RegText(&key, value::LogDir, record.LogDir, {}, WriteStored));
+        NoteWrite(failed, value::Directory,
+                  RegText(&key, value::Directory, record.Directory, {}, WriteStored));
+        // A lost transaction takes every write of the batch with it.
+        if (failed != nullptr && batch.End() != kErrorSuccess)
+            NoteAll(failed, 0, kFirstBatchValues);
     }
 
     if (!forWizard)
@@ -255,10 +294,14 @@ long SettingsStore::Save(SiteSettings& record, bool forWizard) {
         PrepareSiteDirectory(m_installDirectory, record.LogDir, record);
 
     RegistryBatch batch;
-    RegList(&key, value::ExtList, record.ExtList, {}, WriteStored);
-    RegList(&key, value::DynExtList, record.DynExtList, {}, WriteStored);
-    RegList(&key, value::ImgFilters, record.ImgFilters, {}, WriteStored);
-    RegList(&key, value::ImgExts, record.ImgExts, {}, WriteStored);
+    NoteWrite(failed, value::ExtList, RegList(&key, value::ExtList, record.ExtList, {}, WriteStored));
+    NoteWrite(failed, value::DynExtList,
+              RegList(&key, value::DynExtList, record.DynExtList, {}, WriteStored));
+    NoteWrite(failed, value::ImgFilters,
+              RegList(&key, value::ImgFilters, record.ImgFilters, {}, WriteStored));
+    NoteWrite(failed, value::ImgExts, RegList(&key, value::ImgExts, record.ImgExts, {}, WriteStored));
+    if (failed != nullptr && batch.End() != kErrorSuccess)
+        NoteAll(failed, kFirstBatchValues);
     return kErrorSuccess;
 }
 

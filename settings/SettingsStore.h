@@ -35,6 +35,9 @@ public:
     long SaveSettings(SiteSettings& record);
     // The Setup Wizard's variant: writes LogThreshold too and never relocates the error directory.
     long SaveSettingsForWizard(SiteSettings& record);
+    // The same, naming each value whose write failed in valuesNotWritten (all twelve when the key could not
+    // be had, or when the store lost the batch that held them).
+    long SaveSettingsForWizard(SiteSettings& record, std::vector<std::string>& valuesNotWritten);
     void ReleaseAllSites();
 
     const std::vector<std::unique_ptr<SiteSettings>>& Sites() const { return m_sites; }
@@ -44,7 +47,7 @@ public:
     TimedLock& ListLock() { return m_listLock; }
 
 private:
-    long Save(SiteSettings& record, bool forWizard);
+    long Save(SiteSettings& record, bool forWizard, std::vector<std::string>* valuesNotWritten = nullptr);
     // The twelve values in the handler's order; loadedDirectory follows Directory, LogDir gets its tokens.
     void TransferValues(RegistryKey* key, SiteSettings& record, const SiteSettings& templ,
                         unsigned mode) const;

@@ -15,6 +15,35 @@ bool IsRefusedSource(std::string_view source) {
     return source.empty() || source == "C:\\" || source == "/";
 }
 
+// CopyFolderFiles, counting the plain files copied and naming those that failed when outcome is given.
+bool CopyFolderFilesCounted(std::string_view source, std::string_view target, bool recursive,
+                            ExampleFilesOutcome* outcome) {
+    if (IsRefusedSource(source) || target.empty())
+        return false;
+    const auto entries = FileSystem::List(source);
+    if (!entries)
+        return false;
+    for (const DirectoryEntry& entry : *entries) {
+        if (entry.name == kRulesFileName)
+            continue;
+        const std::string from = JoinPath(source, entry.name);
+        const std::string to = JoinPath(target, entry.name);
+        if (entry.isFile) {
+            const bool copied = FileSystem::CopyRegularFile(from, to, true);
+            if (outcome != nullptr && copied)
+                ++outcome->copied;
+            else if (outcome != nullptr)
+                outcome->notCopied.push_back(entry.name);
+        } else if (entry.isDirectory && recursive && !entry.isLink &&
+                   !FileSystem::SameLocation(from, target)) {
+            // A target inside the source is not copied into itself, and links do not lead in circles.
+            FileSystem::CreateDirectoryPath(to);
+            CopyFolderFilesCounted(from, to, true, outcome);
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 std::string TemplatesDirectory(const std::string& installDirectory) {
@@ -44,12 +73,20 @@ void DeployNewSiteTemplates(const SiteSettings& record, const std::string& insta
 }
 
 bool CopyRulesTemplate(const SiteSettings& record, const std::string& installDirectory) {
+    return CopyRulesTemplateReported(record, installDirectory) == RulesCopyOutcome::Copied;
+}
+
+RulesCopyOutcome CopyRulesTemplateReported(const SiteSettings& record, const std::string& installDirectory) {
     if (FileSystem::LocalPath(record.siteRoot).empty())
-        return false;
+        return RulesCopyOutcome::NoRoot;
     const std::string source = JoinPath(TemplatesDirectory(installDirectory), kRulesFileName);
     if (!FileSystem::Exists(source))
-        return false;
-    return FileSystem::CopyRegularFile(source, JoinPath(record.siteRoot, kRulesFileName), false);
+        return RulesCopyOutcome::TemplateMissing;
+    const std::string target = JoinPath(record.siteRoot, kRulesFileName);
+    if (FileSystem::CopyRegularFile(source, target, false))
+        return RulesCopyOutcome::Copied;
+    // The copy never replaces: a file already there is the site's own.
+    return FileSystem::Exists(target) ? RulesCopyOutcome::Kept : RulesCopyOutcome::Failed;
 }
 
 void PrepareSiteDirectory(const std::string& installDirectory, const std::string& directory,
@@ -60,35 +97,28 @@ void PrepareSiteDirectory(const std::string& installDirectory, const std::string
 }
 
 bool CreateExampleFiles(const SiteSettings& record, const std::string& installDirectory) {
+    const ExampleFilesOutcome outcome = CreateExampleFilesReported(record, installDirectory);
+    return !outcome.noRoot && !outcome.templatesMissing;
+}
+
+ExampleFilesOutcome CreateExampleFilesReported(const SiteSettings& record,
+                                               const std::string& installDirectory) {
+    ExampleFilesOutcome outcome;
     // A root that names no directory (a relative text) has nowhere to put them.
-    if (FileSystem::LocalPath(record.siteRoot).empty())
-        return false;
+    if (FileSystem::LocalPath(record.siteRoot).empty()) {
+        outcome.noRoot = true;
+        return outcome;
+    }
     const std::string target = JoinPath(record.siteRoot, record.Directory);
     PrepareSiteDirectory(installDirectory, target, record);
-    return CopyFolderFiles(TemplatesDirectory(installDirectory) + kPathSeparator, target, false);
+    outcome.directoryMissing = !FileSystem::Exists(target);
+    outcome.templatesMissing = !CopyFolderFilesCounted(TemplatesDirectory(installDirectory) + kPathSeparator,
+                                                       target, false, &outcome);
+    return outcome;
 }
 
 bool CopyFolderFiles(std::string_view source, std::string_view target, bool recursive) {
-    if (IsRefusedSource(source) || target.empty())
-        return false;
-    const auto entries = FileSystem::List(source);
-    if (!entries)
-        return false;
-    for (const DirectoryEntry& entry : *entries) {
-        if (entry.name == kRulesFileName)
-            continue;
-        const std::string from = JoinPath(source, entry.name);
-        const std::string to = JoinPath(target, entry.name);
-        if (entry.isFile) {
-            FileSystem::CopyRegularFile(from, to, true);
-        } else if (entry.isDirectory && recursive && !entry.isLink &&
-                   !FileSystem::SameLocation(from, target)) {
-            // A target inside the source is not copied into itself, and links do not lead in circles.
-            FileSystem::CreateDirectoryPath(to);
-            CopyFolderFiles(from, to, true);
-        }
-    }
-    return true;
+    return CopyFolderFilesCounted(source, target, recursive, nullptr);
 }
 
 bool FillErrorDirectory(std::string_view source, std::string_view target, bool move) {

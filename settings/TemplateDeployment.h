@@ -2,8 +2,10 @@
 // The installation's templates folder and its four uses: a new site's files when its settings are created,
 // filling a renamed error directory, the Setup Wizard's example files, and a missing rules file; and the
 // making of a site's directories with rights for its worker.
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -36,6 +38,22 @@ void PrepareSiteDirectory(const std::string& installDirectory, const std::string
 // access, and copies every template file but the rules file into it, replacing files of the same name.
 // True when the templates folder could be listed.
 bool CreateExampleFiles(const SiteSettings& record, const std::string& installDirectory);
+
+// What CreateExampleFiles did, for a caller that reports it.
+struct ExampleFilesOutcome {
+    bool noRoot = false;           // the site root names no directory: nothing was tried
+    bool directoryMissing = false; // the error directory is not there after the attempt to make it
+    bool templatesMissing = false; // the templates folder could not be listed
+    std::size_t copied = 0;
+    std::vector<std::string> notCopied; // template files whose copy failed
+    bool Complete() const { return !noRoot && !directoryMissing && !templatesMissing && notCopied.empty(); }
+};
+ExampleFilesOutcome CreateExampleFilesReported(const SiteSettings& record,
+                                               const std::string& installDirectory);
+
+// What CopyRulesTemplate did: Kept when the site has its rules file already.
+enum class RulesCopyOutcome { Copied, Kept, TemplateMissing, NoRoot, Failed };
+RulesCopyOutcome CopyRulesTemplateReported(const SiteSettings& record, const std::string& installDirectory);
 
 // Copies the files of source into target, replacing files of the same name and skipping "rules.qv"; folders
 // only when recursive (symbolic links to folders are not followed). Refuses the empty source and the root of

@@ -1,6 +1,7 @@
 #include "RegCommand.h"
 
 #include "RegFileParser.h"
+#include "RegTreeExport.h"
 #include "RegValueText.h"
 
 #include "platform/AsciiText.h"
@@ -306,35 +307,6 @@ int RegCommand::Delete(const std::vector<std::string>& args) {
     return Succeeded();
 }
 
-bool RegCommand::ExportTree(const RegistryKey& key, const RegKeyPath& path, RegFileWriter& writer,
-                            std::string& error) {
-    if (!writer.AddKey(path, error))
-        return false;
-    for (const std::string& name : ValueNames(key)) {
-        RegValue value;
-        if (const long result = ReadValue(key, name, value); result != kErrorSuccess) {
-            error = "the value \"" + name + "\" of " + path.Display() + " cannot be read (error " +
-                    std::to_string(result) + ")";
-            return false;
-        }
-        if (!writer.AddValue(value, error)) {
-            error += " in " + path.Display();
-            return false;
-        }
-    }
-    for (const std::string& subKeyName : SubKeyNames(key)) {
-        const RegKeyPath child = path.Child(subKeyName);
-        RegistryKey subKey;
-        if (const long result = subKey.Open(child.SubKey(), RegAccess::Read); result != kErrorSuccess) {
-            error = "the key " + child.Display() + " cannot be read (error " + std::to_string(result) + ")";
-            return false;
-        }
-        if (!ExportTree(subKey, child, writer, error))
-            return false;
-    }
-    return true;
-}
-
 int RegCommand::Export(const std::vector<std::string>& args) {
     Options options;
     if (!ParseOptions(args, 2, {"/y"}, {}, options))
@@ -350,7 +322,7 @@ int RegCommand::Export(const std::vector<std::string>& args) {
     // The whole file is made before the old one is touched.
     RegFileWriter writer;
     std::string error;
-    if (!ExportTree(key, *path, writer, error))
+    if (!RegTreeExport::Add(key, *path, writer, error))
         return Fail("Cannot export: " + error + ".");
     std::error_code ignored;
     if (!options.Has("/y") && std::filesystem::exists(file, ignored) &&

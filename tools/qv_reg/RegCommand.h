@@ -44,8 +44,6 @@ private:
 
     void QueryTree(const RegistryKey& key, const RegKeyPath& path);
     int SearchTree(const RegistryKey& key, const RegKeyPath& path, const std::string& name);
-    bool ExportTree(const RegistryKey& key, const RegKeyPath& path, RegFileWriter& writer,
-                    std::string& error);
 
     bool Confirm(const std::string& question);
     int Fail(const std::string& message);

@@ -33,6 +33,11 @@ public:
             const std::string& installDirectory);
 
 private:
+    // Usage and bad command lines: their exit code; otherwise -1 to go on.
+    int Answered(const std::vector<std::string>& args);
+    int Deploy(const std::vector<std::string>& args, MetabaseConnection& connection,
+               const std::string& installDirectory);
+
     std::ostream& m_out;
     std::ostream& m_err;
 };
