@@ -43,6 +43,8 @@ QPushButton* WizardPage::Button(int id) const {
 }
 
 void WizardPage::OnPageShown() {
+    // A dialog has one default button: the shown page's Next takes it over.
+    Button(kControlNext)->setDefault(true);
     show();
 }
 
@@ -68,6 +70,10 @@ void WizardPage::SetUpPage() {
         subtitle->setFont(VerdanaFont(units, kSubtitleHeight, QFont::Normal));
     WrapCheckBoxes();
 
+    // Enter always presses the page's default button, wherever the focus is; a button that took over as
+    // default while focused would leave the next page without one.
+    for (QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
+        button->setAutoDefault(false);
     const WizardFlow::Buttons buttons = WizardFlow::ButtonsOf(m_id);
     QPushButton* back = Button(kControlBack);
     QPushButton* next = Button(kControlNext);

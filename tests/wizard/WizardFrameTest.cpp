@@ -17,7 +17,9 @@ void WriteValue(std::uint32_t siteId, const char* name, const std::string& text)
     QCOMPARE(key.SetValue(name, kRegSz, text.c_str(), static_cast<std::uint32_t>(text.size() + 1)), 0L);
 }
 
-std::vector<std::size_t> Selected(const Window& window) { return window.Sites()->SelectedRows(); }
+std::vector<std::size_t> Selected(const Window& window) {
+    return window.Sites()->SelectedRows();
+}
 
 std::vector<int> Choices(const Window& window) {
     std::vector<int> choices;
@@ -26,7 +28,16 @@ std::vector<int> Choices(const Window& window) {
     return choices;
 }
 
-bool Exists(const std::filesystem::path& path) { return std::filesystem::exists(path); }
+QStringList Names(std::initializer_list<const char*> names) {
+    QStringList list;
+    for (const char* name : names)
+        list << QString::fromLatin1(name);
+    return list;
+}
+
+bool Exists(const std::filesystem::path& path) {
+    return std::filesystem::exists(path);
+}
 
 } // namespace
 
@@ -40,13 +51,13 @@ private Q_SLOTS:
         QCOMPARE(window.CurrentId(), WizardPageId::Welcome);
         QVERIFY(!window.Control(kControlBack)->isEnabled());
         window.Press(kControlNext);
-        QCOMPARE(window.Rows(window.Sites()), (QStringList{"Alpha", "Beta", "Gamma"}));
+        QCOMPARE(window.Rows(window.Sites()), Names({"Alpha", "Beta", "Gamma"}));
         // Every record starts from the default entry, which enables the handler.
         QCOMPARE(Selected(window), (std::vector<std::size_t>{0, 1, 2}));
         window.ClickRow(1);
         window.Press(kControlNext);
         QCOMPARE(window.CurrentId(), WizardPageId::DefaultSettings);
-        QCOMPARE(window.Rows(window.Chosen()), QStringList{"Beta"});
+        QCOMPARE(window.Rows(window.Chosen()), Names({"Beta"}));
         QCOMPARE(Choices(window), (std::vector<int>{0, 1, 0}));
         window.Press(kControlBack);
         QCOMPARE(Selected(window), std::vector<std::size_t>{1});
@@ -55,7 +66,7 @@ private Q_SLOTS:
         QCOMPARE(Choices(window), (std::vector<int>{0, 1, 0}));
         window.Shot("wizard-sites");
         window.Press(kControlNext);
-        QCOMPARE(window.Rows(window.Chosen()), (QStringList{"Alpha", "Beta", "Gamma"}));
+        QCOMPARE(window.Rows(window.Chosen()), Names({"Alpha", "Beta", "Gamma"}));
         QCOMPARE(Choices(window), (std::vector<int>{1, 1, 1}));
     }
 
@@ -150,7 +161,7 @@ private Q_SLOTS:
     }
 
     void withoutSitesTheFrameIsEmpty() {
-        Window window({});
+        Window window(std::vector<test::WindowMachine::Site>{});
         QVERIFY(!window.frame->CurrentPage());
         QVERIFY(window.frame->findChildren<QWidget*>().isEmpty());
         QCOMPARE(window.frame->minimumSize(), window.frame->maximumSize());
@@ -174,7 +185,8 @@ private Q_SLOTS:
         window.Press(kControlNext);
         QCOMPARE(window.CurrentId(), WizardPageId::Finish);
         if (deployed.isEmpty()) {
-            QVERIFY(!window.Control(kControlNext)->isEnabled() && !window.Control(kControlCancel)->isEnabled());
+            QVERIFY(!window.Control(kControlNext)->isEnabled() &&
+                    !window.Control(kControlCancel)->isEnabled());
             QTest::keyClick(window.frame.get(), Qt::Key_Escape);
             window.frame->close();
             QVERIFY(window.frame->isVisible());
@@ -188,7 +200,7 @@ private Q_SLOTS:
         QVERIFY(!std::filesystem::is_empty(backups));
         window.Shot("wizard-finish");
 
-        using M = test::WizardMachine;
+        using M = test::WindowMachine;
         for (const std::uint32_t site : {0u, 1u, 3u})
             QCOMPARE(M::Stored(site, value::Directory), std::string("web-errors"));
         QCOMPARE(M::Stored(1, value::EnableDisable), std::string("1"));
@@ -216,9 +228,11 @@ private Q_SLOTS:
             window.Deploy();
             QCOMPARE(window.asked.size(), 1);
             const bool deployed = answer == QMessageBox::Yes;
-            QCOMPARE(test::WizardMachine::Stored(1, value::Directory), std::string(deployed ? "errors" : "old"));
+            QCOMPARE(test::WindowMachine::Stored(1, value::Directory),
+                     std::string(deployed ? "errors" : "old"));
             QCOMPARE(Exists(window.machine.Root(1) / "errors"), deployed);
-            QCOMPARE(window.frame->Finish()->ReportText().contains(QStringLiteral("Nothing was written")), !deployed);
+            QCOMPARE(window.frame->Finish()->ReportText().contains(QStringLiteral("Nothing was written")),
+                     !deployed);
             QVERIFY(window.Control(kControlNext)->isEnabled());
         }
     }

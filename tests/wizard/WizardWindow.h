@@ -1,6 +1,6 @@
 #pragma once
-// The wizard's frame over a WizardMachine, shown offscreen, with message boxes answered.
-#include "WizardMachine.h"
+// The wizard's frame over a WindowMachine, shown offscreen, with message boxes answered.
+#include "WindowMachine.h"
 #include "widgets/MessageBox.h"
 #include "wizard/DefaultSettingsPage.h"
 #include "wizard/FinishPage.h"
@@ -20,7 +20,9 @@ namespace qv::test {
 
 class WizardWindow {
 public:
-    explicit WizardWindow(std::vector<WizardMachine::Site> sites = {{1, u"Alpha"}, {2, u"Beta"}, {3, u"Gamma"}},
+    explicit WizardWindow(std::vector<WindowMachine::Site> sites = {{1, u"Alpha"},
+                                                                    {2, u"Beta"},
+                                                                    {3, u"Gamma"}},
                           bool fromSettings = false)
         : machine(sites) {
         MessageBox::SetHook([this](const MessageBox::Request& request) {
@@ -41,7 +43,9 @@ public:
 
     WizardPage* Current() const { return frame->CurrentPage(); }
     WizardPageId CurrentId() const { return Current()->Id(); }
-    template <typename T = QWidget> T* Control(int id) const { return qobject_cast<T*>(Current()->Control(id)); }
+    template <typename T = QWidget> T* Control(int id) const {
+        return qobject_cast<T*>(Current()->Control(id));
+    }
     void Press(int button) const { QTest::mouseClick(Current()->Button(button), Qt::LeftButton); }
     WizardSiteList* Sites() const { return frame->SiteSelection()->List(); }
     WizardSiteList* Chosen() const { return frame->DefaultSettings()->List(); }
@@ -64,10 +68,11 @@ public:
     void Shot(const char* name) const {
         const QString directory = qEnvironmentVariable("QV_SCREENSHOT_DIR");
         if (!directory.isEmpty())
-            QVERIFY(frame->grab().save(directory + QLatin1Char('/') + QLatin1String(name) + QLatin1String(".png")));
+            QVERIFY(frame->grab().save(directory + QLatin1Char('/') + QLatin1String(name) +
+                                       QLatin1String(".png")));
     }
 
-    WizardMachine machine;
+    WindowMachine machine;
     std::unique_ptr<WizardFrame> frame;
     QMessageBox::StandardButton answer = QMessageBox::No;
     QStringList asked;

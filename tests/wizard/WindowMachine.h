@@ -22,14 +22,14 @@
 
 namespace qv::test {
 
-class WizardMachine {
+class WindowMachine {
 public:
     struct Site {
         std::uint32_t id;
         std::u16string description;
     };
 
-    explicit WizardMachine(const std::vector<Site>& sites = {{1, u"Alpha"}, {2, u"Beta"}, {3, u"Gamma"}}) {
+    explicit WindowMachine(const std::vector<Site>& sites = {{1, u"Alpha"}, {2, u"Beta"}, {3, u"Gamma"}}) {
         RegistryKey::DeleteTree(kProductKey);
         OsVersion::Set(5, 2);
         m_install = (m_machine.Path() / "Program Files" / "Quorvane").string() + kPathSeparator;
@@ -51,7 +51,7 @@ public:
         }
         m_model = model;
     }
-    ~WizardMachine() {
+    ~WindowMachine() {
         sites.reset();
         SetPermissionToolStarter({});
         RegistryKey::DeleteTree(kProductKey);
