@@ -96,8 +96,7 @@ void FinishPage::OnProgress(int site, int siteCount) {
 }
 
 void FinishPage::OnDeployed(const DeploymentReport& report) {
-    QString text = BackupText();
-    text += Local(report.Summary());
+    QString text = Local(report.Summary()) + BackupText();
     if (!report.Complete()) {
         text += QStringLiteral("\n\nNot done:");
         for (const DeploymentReport::Entry& entry : report.Entries()) {
@@ -127,17 +126,13 @@ QString FinishPage::BackupText() const {
     if (!m_backup)
         return {};
     switch (m_backup->status) {
-    case SettingsBackup::Status::Written: {
-        const QString path = Local(m_backup->path);
-        return QStringLiteral("The previous settings were saved to %1. To restore them, run: qv_reg import "
-                              "\"%1\"\n\n")
-            .arg(path);
-    }
+    case SettingsBackup::Status::Written:
+        return QStringLiteral("\nThe previous settings were saved to %1; qv_reg import restores them.")
+            .arg(Local(m_backup->path));
     case SettingsBackup::Status::NothingToSave:
-        return QStringLiteral("There were no stored settings to back up.\n\n");
+        return QStringLiteral("\nThere were no stored settings to back up.");
     case SettingsBackup::Status::Failed:
-        return QStringLiteral("The previous settings were not backed up (%1).\n\n")
-            .arg(Local(m_backup->error));
+        return QStringLiteral("\nThe previous settings were not backed up (%1).").arg(Local(m_backup->error));
     }
     return {};
 }

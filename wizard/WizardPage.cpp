@@ -87,21 +87,28 @@ void WizardPage::SetUpPage() {
 }
 
 void WizardPage::PlaceControls(const DialogUnits& units) {
+    const int right = units.X(WizardFrame::kWidthUnits - kMarginUnits);
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         const QRect place = child->geometry();
-        child->setGeometry(units.X(place.x()), units.Y(place.y()), units.X(place.width()),
-                           units.Y(place.height()));
+        QRect pixels(units.X(place.x()), units.Y(place.y()), units.X(place.width()), units.Y(place.height()));
+        // A one-line text wider in this font than in the template's grows to the right, up to the margin.
+        const auto* label = qobject_cast<QLabel*>(child);
+        if ((label && !label->wordWrap()) || qobject_cast<QCheckBox*>(child))
+            pixels.setWidth(
+                std::max(pixels.width(), std::min(child->sizeHint().width(), right - pixels.x())));
+        child->setGeometry(pixels);
     }
 }
 
 void WizardPage::WrapCheckBoxes() {
     for (QCheckBox* box : findChildren<QCheckBox*>(Qt::FindDirectChildrenOnly)) {
-        const QString text = box->text();
-        const int room =
-            box->width() - box->iconSize().width() - 2 * box->fontMetrics().averageCharWidth() - 8;
         const QFontMetrics metrics(box->font());
-        if (metrics.horizontalAdvance(QString(text).remove(QLatin1Char('&'))) <= room)
+        // Only a box made two lines high takes a second line.
+        if (box->sizeHint().width() <= box->width() || box->height() < 2 * metrics.height())
             continue;
+        const QString text = box->text();
+        const int room = box->width() - (box->sizeHint().width() -
+                                         metrics.horizontalAdvance(QString(text).remove(QLatin1Char('&'))));
         // The last space after which the first line still fits.
         qsizetype cut = -1;
         for (qsizetype space = text.indexOf(QLatin1Char(' ')); space > 0;

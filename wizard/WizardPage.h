@@ -21,6 +21,8 @@ public:
     // Font heights in pixels, for the template's 8-point dialog font; they grow with the frame's font.
     static constexpr int kTitleHeight = 16;
     static constexpr int kSubtitleHeight = 12;
+    // What a text grown wider than its place keeps free of the page's right edge, in dialog units.
+    static constexpr int kMarginUnits = 7;
 
     WizardPage(WizardFrame& frame, WizardPageId id, QWidget* parent);
 
@@ -46,7 +48,7 @@ protected:
 
 private:
     void PlaceControls(const DialogUnits& units);
-    // Check box texts too long for their box break onto a second line.
+    // The text of a two-line check box too long for one line breaks onto the second.
     void WrapCheckBoxes();
 
     WizardPageId m_id;
