@@ -31,6 +31,7 @@ FinishPage::FinishPage(WizardFrame& frame, QWidget* parent)
     m_ui->textReport->hide();
     // The report reads as part of the page, not as a box of its own.
     m_ui->textReport->viewport()->setAutoFillBackground(false);
+    m_ui->textReport->document()->setDocumentMargin(0);
     m_ui->textReport->setStyleSheet(QStringLiteral("QTextBrowser { background: transparent; }"));
     connect(m_task, &DeploymentTask::backedUp, this, &FinishPage::OnBackedUp);
     connect(m_task, &DeploymentTask::progressed, this, &FinishPage::OnProgress);
