@@ -38,24 +38,29 @@ public:
     BenchMachine& operator=(const BenchMachine&) = delete;
 
     std::string Install() const { return (m_path / "install").string() + "/"; }
-    std::string Root(int site) const { return (m_path / "sites" / ("site" + std::to_string(site))).string(); }
+    // A site's root below folder of the machine.
+    std::string Root(int site, const std::string& folder = "sites") const {
+        return (m_path / folder / ("site" + std::to_string(site))).string();
+    }
 
 private:
     std::filesystem::path m_path;
 };
 
-// The web server: sites 1..kSites, each with a description and a root (the roots need not exist).
-inline std::shared_ptr<const MetabaseModel> MakeServer(const BenchMachine& machine) {
+// The web server: sites 1..count, each with a description and a root below rootsFolder (the roots need not
+// exist).
+inline std::shared_ptr<const MetabaseModel> MakeServer(const BenchMachine& machine, int count = kSites,
+                                                       const std::string& rootsFolder = "sites") {
     auto model = std::make_shared<MetabaseModel>();
     model->AddKey(u"/LM/W3SVC", u"IIsWebService");
-    for (int site = 1; site <= kSites; ++site) {
+    for (int site = 1; site <= count; ++site) {
         const std::u16string key = u"/LM/W3SVC/" + TextCodec::ToUtf16(std::to_string(site));
         model->AddKey(key, u"IIsWebServer");
         model->SetText(key, kMdServerComment, kIisMdUtServer,
                        TextCodec::ToUtf16("Site " + std::to_string(site)), kMetadataInherit);
         model->AddKey(key + u"/ROOT", u"IIsWebVirtualDir");
-        model->SetText(key + u"/ROOT", kMdVrPath, kIisMdUtFile, TextCodec::ToUtf16(machine.Root(site)),
-                       kMetadataInherit);
+        model->SetText(key + u"/ROOT", kMdVrPath, kIisMdUtFile,
+                       TextCodec::ToUtf16(machine.Root(site, rootsFolder)), kMetadataInherit);
     }
     return model;
 }
