@@ -92,6 +92,9 @@ void FinishPage::OnBackedUp(const SettingsBackup::Result& result) {
 }
 
 void FinishPage::OnProgress(int site, int siteCount) {
+    // Before the first site the default settings are being written; the label says so already.
+    if (site < 1)
+        return;
     m_ui->progressDeploy->setValue(site);
     m_ui->labelProgress->setText(QStringLiteral("Deploying site %1 of %2").arg(site).arg(siteCount));
 }

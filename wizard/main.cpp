@@ -8,6 +8,7 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
