@@ -15,6 +15,12 @@ if(QV_SANITIZE)
                                                       -fno-sanitize-recover=undefined)
     target_link_options(qv_build_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(NOT WIN32 AND NOT QV_SANITIZE)
+    # Release binaries are what the .deb ships: built hardened, as Debian builds its own packages.
+    target_compile_options(qv_build_options INTERFACE $<$<CONFIG:Release>:-D_FORTIFY_SOURCE=2>
+                                                      $<$<CONFIG:Release>:-fstack-protector-strong>)
+    target_link_options(qv_build_options INTERFACE $<$<CONFIG:Release>:LINKER:-z,relro,-z,now>)
+endif()
 if(WIN32)
     # Vista and later: RegDeleteTreeA, RtlGetVersion. ANSI APIs throughout.
     target_compile_definitions(qv_build_options INTERFACE _WIN32_WINNT=0x0601 WINVER=0x0601 WIN32_LEAN_AND_MEAN

@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# Builds the suite, installs it into build/demo/install, makes a demo machine in build/demo/machine (IIS 6
-# metabase with five web sites, registry, site content, handler logs) and starts the main program on it.
+# Builds the suite, installs it into build/demo/install, makes a demo machine in build/demo/machine (an IIS 10
+# server's applicationHost.config with seven web sites, registry, site content, handler logs) and starts the
+# main program on it. --iis6 makes an IIS 6 machine (MetaBase.xml) instead.
 #
-#   bash scripts/demo.sh [arguments for the program]
+#   bash scripts/demo.sh [--iis6] [arguments for the program]
 #
 # Each run makes a fresh demo machine. Without a display the program cannot show its window: the script then
 # prints what the suite sees and how to start it on a display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+
+server=--iis10
+if [ "${1:-}" = --iis6 ] || [ "${1:-}" = --iis10 ]; then
+    server=$1
+    shift
+fi
 
 scripts/install-deps.sh
 
@@ -24,13 +31,13 @@ rm -rf "$prefix"
 cmake --install build/release --prefix "$prefix" >/dev/null
 
 echo "== Making the demo machine in $machine"
-scripts/make-demo-machine.sh "$machine" "$prefix"
+scripts/make-demo-machine.sh "$server" "$machine" "$prefix"
 export QUORVANE_MACHINE="$machine"
 
 echo
 echo "== The web sites as the suite reads them (qv_sites)"
 if [ -x "$prefix/qv_sites" ]; then
-    "$prefix/qv_sites" || true
+    "$prefix/qv_sites" --source || true
 else
     echo "(qv_sites is not part of this build)"
 fi

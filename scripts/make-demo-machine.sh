@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Makes a demo machine directory for the Linux build: an IIS 6 metabase with five web sites and their
-# application pools, site roots with a little content under drive_c/, the Windows version, the installation
-# directory registered, site 1 set up as the handler would have left it (error directory, rules file,
-# settings, a few days of handler logs).
+# Makes a demo machine directory for the Linux build: an IIS 10 server (applicationHost.config, Windows 10.0)
+# or with --iis6 an IIS 6 one (MetaBase.xml, Windows 5.2), with web sites and their application pools, site
+# roots with a little content under drive_c/, the installation directory registered, site 1 set up as the
+# handler would have left it (error directory, rules file, settings, a few days of handler logs).
 #
-#   scripts/make-demo-machine.sh <machine-dir> <install-prefix>
+#   scripts/make-demo-machine.sh [--iis6 | --iis10] <machine-dir> <install-prefix>
 #
 # The suite must already be installed into <install-prefix> (cmake --install <build> --prefix <install-prefix>):
 # its qv_reg writes the machine's registry. A machine directory that this script made before is replaced; any
@@ -15,11 +15,18 @@ die() {
     echo "make-demo-machine: $*" >&2
     exit 1
 }
-
-[ $# -eq 2 ] || {
-    echo "usage: $0 <machine-dir> <install-prefix>" >&2
+usage() {
+    echo "usage: $0 [--iis6 | --iis10] <machine-dir> <install-prefix>" >&2
     exit 2
 }
+
+iis=10
+case "${1:-}" in
+--iis6) iis=6; shift ;;
+--iis10) iis=10; shift ;;
+-*) usage ;;
+esac
+[ $# -eq 2 ] || usage
 machine=$1
 prefix=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -43,7 +50,15 @@ machine=$(cd "$machine" && pwd)
 echo "This directory is a Quorvane demo machine; scripts/make-demo-machine.sh may replace it." >"$machine/$marker"
 export QUORVANE_MACHINE="$machine"
 
-# --- The web server's metabase, in IIS 6's own file format --------------------------------------------------
+# IIS 6 installs into C:\Inetpub, IIS 7 and later into C:\inetpub; the machine's file system tells them apart.
+if [ "$iis" = 6 ]; then
+    inetpub=Inetpub
+else
+    inetpub=inetpub
+fi
+
+# --- IIS 6: the web server's metabase, in IIS 6's own file format ------------------------------------------
+write_metabase() {
 cat >"$machine/MetaBase.xml" <<'EOF'
 <?xml version ="1.0"?>
 <configuration xmlns="urn:microsoft-catalog:XML_Metabase_V64_0">
@@ -196,8 +211,113 @@ cat >"$machine/MetaBase.xml" <<'EOF'
 </MBProperty>
 </configuration>
 EOF
+}
 
-# --- Site roots: C:\Inetpub\... of the metabase lands in drive_c/Inetpub/... ---------------------------------
+# --- IIS 10: applicationHost.config, pools of every identity type ------------------------------------------
+write_application_host() {
+local config="$machine/drive_c/Windows/System32/inetsrv/config"
+mkdir -p "$config"
+cat >"$config/applicationHost.config" <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<configuration>
+    <system.applicationHost>
+        <applicationPools>
+            <add name="DefaultAppPool" />
+            <add name="ShopPool" managedRuntimeVersion="v4.0">
+                <processModel identityType="NetworkService" />
+            </add>
+            <add name="IntranetPool">
+                <processModel identityType="SpecificUser" userName="FENWICKHALE\svc-intranet" password="[enc:IISWASOnlyAesProvider:ZGVtby1vbmx5:enc]" />
+            </add>
+            <add name="PortalPool">
+                <processModel identityType="SpecificUser" userName="svc-portal@larkspur-clinic.example" password="[enc:IISWASOnlyAesProvider:ZGVtby1vbmx5:enc]" />
+            </add>
+            <add name="ReportsPool">
+                <processModel identityType="LocalService" />
+            </add>
+            <add name="BuildPool">
+                <processModel identityType="LocalSystem" />
+            </add>
+            <applicationPoolDefaults managedRuntimeVersion="v4.0">
+                <processModel identityType="ApplicationPoolIdentity" />
+            </applicationPoolDefaults>
+        </applicationPools>
+        <sites>
+            <site name="Default Web Site" id="1">
+                <application path="/">
+                    <virtualDirectory path="/" physicalPath="%SystemDrive%\inetpub\wwwroot" />
+                </application>
+                <bindings>
+                    <binding protocol="http" bindingInformation="*:80:" />
+                    <binding protocol="net.tcp" bindingInformation="808:*" />
+                </bindings>
+            </site>
+            <site name="Brackenridge Outfitters Shop" id="2">
+                <application path="/" applicationPool="ShopPool">
+                    <virtualDirectory path="/" physicalPath="%SystemDrive%\inetpub\Sites\BrackenridgeShop" />
+                </application>
+                <application path="/checkout" applicationPool="DefaultAppPool">
+                    <virtualDirectory path="/" physicalPath="%SystemDrive%\inetpub\Sites\BrackenridgeCheckout" />
+                </application>
+                <bindings>
+                    <binding protocol="http" bindingInformation="*:80:shop.brackenridge-outfitters.example" />
+                    <binding protocol="https" bindingInformation="*:443:shop.brackenridge-outfitters.example" />
+                </bindings>
+            </site>
+            <site name="Fenwick &amp; Hale Intranet" id="3">
+                <application path="/" applicationPool="intranetpool">
+                    <virtualDirectory path="/" physicalPath="C:\inetpub\Sites\FenwickHale Intranet" />
+                </application>
+                <bindings>
+                    <binding protocol="http" bindingInformation="*:80:intranet.fenwick-hale.example" />
+                </bindings>
+            </site>
+            <site name="Tarnmoor Press (parked)" id="5" serverAutoStart="false">
+                <bindings>
+                    <binding protocol="http" bindingInformation="*:80:www.tarnmoor-press.example" />
+                </bindings>
+            </site>
+            <site name="Larkspur Clinic Patient Portal" id="714302958">
+                <application path="/" applicationPool="PortalPool">
+                    <virtualDirectory path="/" physicalPath="C:\inetpub\Sites\LarkspurPortal" />
+                </application>
+                <bindings>
+                    <binding protocol="https" bindingInformation="*:443:portal.larkspur-clinic.example" />
+                </bindings>
+            </site>
+            <site name="Ledger Reports" id="8">
+                <application path="/" applicationPool="ReportsPool">
+                    <virtualDirectory path="/" physicalPath="%SystemDrive%\inetpub\Sites\LedgerReports" />
+                </application>
+                <bindings>
+                    <binding protocol="http" bindingInformation="*:8080:" />
+                </bindings>
+            </site>
+            <site name="Kiln Build Status" id="9">
+                <application path="/" applicationPool="BuildPool">
+                    <virtualDirectory path="/" physicalPath="%SystemDrive%\inetpub\Sites\KilnBuild" />
+                </application>
+                <bindings>
+                    <binding protocol="http" bindingInformation="*:8081:" />
+                </bindings>
+            </site>
+            <siteDefaults>
+                <logFile directory="%SystemDrive%\inetpub\logs\LogFiles" />
+            </siteDefaults>
+            <applicationDefaults applicationPool="DefaultAppPool" />
+        </sites>
+    </system.applicationHost>
+</configuration>
+EOF
+}
+
+if [ "$iis" = 6 ]; then
+    write_metabase
+else
+    write_application_host
+fi
+
+# --- Site roots: C:\inetpub\... of the server lands in drive_c/inetpub/... ----------------------------------
 logo_gif='R0lGODlheAAoAPIAAB86XyM9YjZOb1xvivz8/c/V3ZejtXCCmSH5BAAAAAAALAAAAAB4ACgAAAP+
 CLrc/jDKSau9OOvNu/9gKI5kaZ5oqq5s675wLM90bd94ru987/8/A4FggAwMhWHBIHAIkMplc3FM
 EqTAjJD42A6/hani8C1zFd5yOHvZFhuDr2FwsBYCirjyMKAv83J+SnhsFG4OVm8AAV8HCnYOhIkL
@@ -223,21 +343,26 @@ make_site() {
 EOF
 }
 
-make_site "Inetpub/wwwroot" "Welcome" "This is the default web site of the server."
-mkdir -p "$machine/drive_c/Inetpub/wwwroot/products" "$machine/drive_c/Inetpub/wwwroot/news"
-cat >"$machine/drive_c/Inetpub/wwwroot/products/index.htm" <<'EOF'
+make_site "$inetpub/wwwroot" "Welcome" "This is the default web site of the server."
+mkdir -p "$machine/drive_c/$inetpub/wwwroot/products" "$machine/drive_c/$inetpub/wwwroot/news"
+cat >"$machine/drive_c/$inetpub/wwwroot/products/index.htm" <<'EOF'
 <!DOCTYPE html>
 <html lang="en"><head><meta charset="utf-8"><title>Products</title></head>
 <body><h1>Products</h1><p>Our current catalogue.</p></body></html>
 EOF
-make_site "Inetpub/Sites/BrackenridgeShop" "Brackenridge Outfitters" "Boots, tents and everything for the hills."
-mkdir -p "$machine/drive_c/Inetpub/Sites/BrackenridgeShop/catalog"
-make_site "Inetpub/Sites/FenwickHale Intranet" "Fenwick &amp; Hale Intranet" "Staff news, forms and the telephone list."
-make_site "Inetpub/Sites/LarkspurPortal" "Larkspur Clinic" "Book appointments and read your letters online."
+make_site "$inetpub/Sites/BrackenridgeShop" "Brackenridge Outfitters" "Boots, tents and everything for the hills."
+mkdir -p "$machine/drive_c/$inetpub/Sites/BrackenridgeShop/catalog"
+make_site "$inetpub/Sites/FenwickHale Intranet" "Fenwick &amp; Hale Intranet" "Staff news, forms and the telephone list."
+make_site "$inetpub/Sites/LarkspurPortal" "Larkspur Clinic" "Book appointments and read your letters online."
+if [ "$iis" != 6 ]; then
+    make_site "$inetpub/Sites/BrackenridgeCheckout" "Checkout" "Your basket."
+    make_site "$inetpub/Sites/LedgerReports" "Ledger Reports" "Monthly figures."
+    make_site "$inetpub/Sites/KilnBuild" "Kiln Build Status" "All builds are green."
+fi
 # Site 5 has no root: it is parked and serves nothing.
 
 # --- Site 1 as the handler left it: error directory, rules file --------------------------------------------
-wwwroot="$machine/drive_c/Inetpub/wwwroot"
+wwwroot="$machine/drive_c/$inetpub/wwwroot"
 mkdir -p "$wwwroot/errors"
 for file in "$prefix/Templates"/*; do
     [ -f "$file" ] && [ "$(basename "$file")" != rules.qv ] && cp "$file" "$wwwroot/errors/"
@@ -254,8 +379,13 @@ printf '%s\r\n' \
 
 # --- Registry: Windows version, installation directory, site 1's settings ----------------------------------
 reg() { "$qv_reg" "$@" >/dev/null; }
-reg add 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion' /v CurrentVersion /t REG_SZ /d 5.2 /f
-reg add 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion' /v ProductName /t REG_SZ /d 'Microsoft Windows Server 2003' /f
+if [ "$iis" = 6 ]; then
+    reg add 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion' /v CurrentVersion /t REG_SZ /d 5.2 /f
+    reg add 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion' /v ProductName /t REG_SZ /d 'Microsoft Windows Server 2003' /f
+else
+    reg add 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion' /v CurrentVersion /t REG_SZ /d 10.0 /f
+    reg add 'HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion' /v ProductName /t REG_SZ /d 'Windows Server 2022 Standard' /f
+fi
 "$here/register-install.sh" "$prefix" "$machine" >/dev/null
 site1='HKLM\SOFTWARE\Helmark\Quorvane\Value\Sites\1'
 reg add "$site1" /v EnableDisable /t REG_SZ /d 1 /f
@@ -326,6 +456,11 @@ EOF
 } >"$logs/qv$(day 0 %y%m%d).log"
 
 echo "Demo machine: $machine"
-echo "  web sites 1, 2, 3, 5 (no root) and 714302958 in MetaBase.xml; site roots under drive_c/Inetpub/"
+if [ "$iis" = 6 ]; then
+    echo "  IIS 6: web sites 1, 2, 3, 5 (no root) and 714302958 in MetaBase.xml; site roots under drive_c/Inetpub/"
+else
+    echo "  IIS 10: web sites 1, 2, 3, 5 (no root), 714302958, 8 and 9 in"
+    echo "  drive_c/Windows/System32/inetsrv/config/applicationHost.config; site roots under drive_c/inetpub/"
+fi
 echo "  installation directory $prefix/ registered as ProgFiles"
 echo "  handler logs of site 1 in $logs/"

@@ -1,8 +1,12 @@
 #include "MetabaseConnection.h"
 
+#include "ApplicationHostConfig.h"
+#include "ModelAdminBase.h"
+#include "platform/OsVersion.h"
 #include "platform/TextCodec.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -111,8 +115,39 @@ MetabaseConnection::~MetabaseConnection() {
         Close();
 }
 
-void MetabaseConnection::Attach(std::unique_ptr<AdminBase> adminBase) {
+void MetabaseConnection::Attach(std::unique_ptr<AdminBase> adminBase, WebServerSource source) {
     m_adminBase = std::move(adminBase);
+    m_source = m_adminBase ? source : WebServerSource::None;
+}
+
+bool MetabaseConnection::Open() {
+    if (m_adminBase)
+        return true;
+    bool opened = false;
+    if (OpenApplicationHost(&opened))
+        return opened;
+    return OpenMetabase();
+}
+
+bool MetabaseConnection::OpenApplicationHost(bool* opened) {
+    *opened = false;
+    // IIS 7 came with Windows 6.0; an older system's file would be a stray copy.
+    if (OsVersion::Major() < 6)
+        return false;
+    const std::string path = ApplicationHostConfig::MachinePath();
+    if (!ApplicationHostConfig::Exists(path))
+        return false;
+    m_source = WebServerSource::ApplicationHost;
+    m_sourceName = path;
+    MetabaseModel model;
+    std::string error;
+    if (!ApplicationHostConfig::Load(path, model, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return true;
+    }
+    m_adminBase = std::make_unique<ModelAdminBase>(std::make_shared<const MetabaseModel>(std::move(model)));
+    *opened = true;
+    return true;
 }
 
 std::optional<std::string> EnumSiteKey(const MetabaseConnection& connection, std::uint32_t index) {

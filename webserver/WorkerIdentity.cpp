@@ -15,6 +15,8 @@ namespace qv {
 namespace {
 
 constexpr const char* kWorkerProcessGroup = "IIS_WPG";
+// IIS 7's successor of IIS_WPG: the group every worker process runs in.
+constexpr const char* kIisUsersGroup = "IIS_IUSRS";
 constexpr std::size_t kMaxAccount = 259;
 constexpr std::size_t kMaxToolPath = 259;
 constexpr std::size_t kMaxCommandLine = 511;
@@ -22,6 +24,7 @@ constexpr std::size_t kMaxCommandLine = 511;
 constexpr std::uint32_t kIdentityLocalService = 1;
 constexpr std::uint32_t kIdentityNetworkService = 2;
 constexpr std::uint32_t kIdentitySpecificUser = 3;
+constexpr std::uint32_t kIdentityApplicationPoolIdentity = 4;
 
 std::mutex g_mutex;
 std::optional<std::string> g_qualifier;
@@ -53,9 +56,40 @@ void Start(const std::string& commandLine) {
         Process::StartHidden(commandLine);
 }
 
+// IIS 7 to 10: the identity of the pool the site's root application runs in.
+std::optional<std::string> FindPoolIdentity(const MetabaseConnection& connection, std::uint32_t siteId) {
+    const std::optional<std::string> pool =
+        ReadText(connection, "/W3SVC/" + std::to_string(siteId) + "/ROOT", kMdAppAppPoolId, kIisMdUtServer);
+    if (!pool || pool->empty())
+        return std::nullopt;
+    const std::string poolPath = "/W3SVC/AppPools/" + *pool;
+    std::uint32_t length = 0;
+    const std::optional<std::string> identity =
+        ReadServiceValue(connection, poolPath, kMdAppPoolIdentityType, kIisMdUtServer, kDwordMetadata,
+                         kMetadataInherit, &length);
+    if (!identity || identity->size() < sizeof(std::uint32_t))
+        return std::nullopt;
+    std::uint32_t identityType = 0;
+    std::memcpy(&identityType, identity->data(), sizeof identityType);
+    switch (identityType) {
+    case kIdentityLocalService:
+        return std::string("LOCAL SERVICE");
+    case kIdentityNetworkService:
+        return std::string("NETWORK SERVICE");
+    case kIdentitySpecificUser:
+        return Account(ReadText(connection, poolPath, kMdWamUserName, kIisMdUtFile));
+    case kIdentityApplicationPoolIdentity:
+        return Account("IIS AppPool\\" + *pool);
+    default:
+        return std::nullopt; // LocalSystem needs no grant
+    }
+}
+
 } // namespace
 
 std::optional<std::string> FindWorkerAccount(const MetabaseConnection& connection, std::uint32_t siteId) {
+    if (connection.Source() == WebServerSource::ApplicationHost)
+        return FindPoolIdentity(connection, siteId);
     if (!OsVersion::IsIis6())
         return Account(ReadText(connection, "/W3SVC", kMdWamUserName, kIisMdUtFile));
 
@@ -92,7 +126,9 @@ std::optional<std::string> FindWorkerAccount(const MetabaseConnection& connectio
 
 void GrantDirectoryAccess(const std::string& installDirectory, const std::string& directory,
                           const std::optional<std::string>& account) {
-    const std::string grantee = account && !account->empty() ? *account : std::string(kWorkerProcessGroup);
+    // Windows 6.0 and later run IIS 7 or later, whose workers are all in IIS_IUSRS.
+    const char* group = OsVersion::Major() >= 6 ? kIisUsersGroup : kWorkerProcessGroup;
+    const std::string grantee = account && !account->empty() ? *account : std::string(group);
     // Limits count the paths as stored; the tool is given the paths of this system.
     const std::string tool = JoinPathAlways(installDirectory, std::string("setacl") + kProgramSuffix);
     if (tool.size() > kMaxToolPath || !FileSystem::IsNonDirectory(tool) || !FileSystem::Exists(directory))

@@ -5,6 +5,10 @@
 //
 // With ReadAhead, a thread of the reader's own reads the rest of the file into the buffer while ReadNext
 // indexes what has arrived, so that reading and indexing overlap.
+//
+// Once the file is read, ReadAppended follows it as the handler goes on writing: it indexes only the bytes
+// written since, into the same LogFile, whose rows only grow. A file that shrank or was replaced is not
+// followed; Reopen then reads it again from the start, into a new LogFile.
 #include "LogFile.h"
 #include "LogFileEntry.h"
 
@@ -18,6 +22,21 @@
 #include <thread>
 
 namespace qv {
+
+// What a follow found in the file.
+enum class LogFileChange {
+    Unchanged, // nothing new
+    Appended,  // bytes were added at the end and indexed (maybe no whole row yet)
+    Replaced,  // the file shrank, was replaced by another, cannot be read, or grew past what we can hold
+};
+
+struct LogFollowStep {
+    LogFileChange change = LogFileChange::Unchanged;
+    std::size_t rowsBefore = 0; // the file's RowCount() before and after; the last row may have changed
+    std::size_t rowsAfter = 0;  // too when it came from a line that had no line end yet
+    std::uint64_t bytes = 0;    // read in this step
+    bool more = false;          // more bytes are waiting than maxBytes let in: call again
+};
 
 class LogFileReader {
 public:
@@ -42,6 +61,16 @@ public:
     // rows as they come feels.
     void ReadAhead(std::uint64_t piece, bool faultInAhead = false);
 
+    // After Done(): reads at most maxBytes of what was written to the file since the last read, and indexes
+    // every line now complete. A last line without its line end shows as it is and is read again whole
+    // when the rest of it comes. The file is opened for each step, so that it is held open no longer than
+    // a read takes. Replaced changes nothing: call Reopen.
+    LogFollowStep ReadAppended(std::uint64_t maxBytes);
+    // Opens the same file again from the start, into a new File(); then ReadNext as after Open.
+    bool Reopen();
+    // The file's path as opened; empty before Open.
+    const std::string& Path() const { return m_path; }
+
     bool Done() const { return m_done; }
     std::uint64_t BytesRead() const { return m_read; }
     std::uint64_t Length() const { return m_length; }
@@ -50,8 +79,20 @@ public:
 
 private:
     std::uint64_t ReadInto(std::uint64_t offset, std::uint64_t bytes);
+    // Indexes the current piece from m_indexed up to limit (offsets in the file).
     void Index(std::uint64_t limit);
     void Finish(std::uint64_t limit);
+    // Finds the line at the end that has no line end yet (m_tailStart, m_tailRow).
+    void FindTail();
+    // Whether the bytes of the file at [offset, offset + bytes) are still the ones in memory.
+    bool SameBytes(std::ifstream& stream, std::uint64_t offset, std::uint64_t bytes) const;
+
+    std::string m_path;
+    std::string m_dateText;
+    // Where the last line without a line end begins, and whether it gave the last row; m_length when the
+    // data ends in a line end.
+    std::uint64_t m_tailStart = 0;
+    bool m_tailRow = false;
 
     std::ifstream m_stream;
     std::shared_ptr<LogFile> m_file;

@@ -122,4 +122,8 @@ std::string TextCodec::Cut(std::string_view text, std::size_t maxBytes) {
     return std::string(text.substr(0, cut));
 }
 
+bool TextCodec::NarrowIsUtf8() {
+    return true;
+}
+
 } // namespace qv

@@ -46,4 +46,8 @@ std::string TextCodec::Cut(std::string_view text, std::size_t maxBytes) {
     return std::string(text.substr(0, end));
 }
 
+bool TextCodec::NarrowIsUtf8() {
+    return false;
+}
+
 } // namespace qv

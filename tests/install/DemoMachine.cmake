@@ -1,12 +1,12 @@
-# cmake -DSOURCE_DIR=... -DPREFIX=... -DMACHINE=... -P DemoMachine.cmake
-# Makes the demo machine on the installation in PREFIX and reads it back through the installed tools.
+# cmake -DSOURCE_DIR=... -DPREFIX=... -DMACHINE=... -DIIS=6|10 -P DemoMachine.cmake
+# Makes the demo machine of that IIS on the installation in PREFIX and reads it back through the installed tools.
 set(failures "")
 macro(fail message)
     list(APPEND failures "${message}")
 endmacro()
 
 file(REMOVE_RECURSE "${MACHINE}")
-execute_process(COMMAND bash "${SOURCE_DIR}/scripts/make-demo-machine.sh" "${MACHINE}" "${PREFIX}"
+execute_process(COMMAND bash "${SOURCE_DIR}/scripts/make-demo-machine.sh" "--iis${IIS}" "${MACHINE}" "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "make-demo-machine.sh failed (${result}):\n${output}")
@@ -21,19 +21,39 @@ function(run_tool out)
     set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-# The web sites as the suite reads them: five numbered sites, one without a root, pools of identity 2 and 3.
+# The web sites as the suite reads them. IIS 6: five numbered sites, one without a root, pools of identity 2
+# and 3. IIS 10: seven, with a pool of every identity type, one reached through the application defaults and
+# one named in another letter case.
 run_tool(sites "${PREFIX}/qv_sites")
-set(drive "${MACHINE}/drive_c/Inetpub")
-string(CONCAT expected
-       "1\tDefault Web Site\t${drive}/wwwroot\tIIS_WPG\n"
-       "2\tBrackenridge Outfitters Shop\t${drive}/Sites/BrackenridgeShop\tIIS_WPG\n"
-       "3\tFenwick & Hale Intranet\t${drive}/Sites/FenwickHale Intranet\tFENWICKHALE\\svc-intranet\n"
-       "5\tTarnmoor Press (parked)\t\tIIS_WPG\n"
-       "714302958\tLarkspur Clinic Patient Portal\t${drive}/Sites/LarkspurPortal\tsvc-portal\n")
+if(IIS EQUAL 6)
+    set(drive "${MACHINE}/drive_c/Inetpub")
+    string(CONCAT expected
+           "1\tDefault Web Site\t${drive}/wwwroot\tIIS_WPG\n"
+           "2\tBrackenridge Outfitters Shop\t${drive}/Sites/BrackenridgeShop\tIIS_WPG\n"
+           "3\tFenwick & Hale Intranet\t${drive}/Sites/FenwickHale Intranet\tFENWICKHALE\\svc-intranet\n"
+           "5\tTarnmoor Press (parked)\t\tIIS_WPG\n"
+           "714302958\tLarkspur Clinic Patient Portal\t${drive}/Sites/LarkspurPortal\tsvc-portal\n")
+    set(roots wwwroot Sites/BrackenridgeShop "Sites/FenwickHale Intranet" Sites/LarkspurPortal)
+    set(version_text "5\\.2")
+else()
+    set(drive "${MACHINE}/drive_c/inetpub")
+    string(CONCAT expected
+           "1\tDefault Web Site\t${drive}/wwwroot\tIIS AppPool\\DefaultAppPool\n"
+           "2\tBrackenridge Outfitters Shop\t${drive}/Sites/BrackenridgeShop\tNETWORK SERVICE\n"
+           "3\tFenwick & Hale Intranet\t${drive}/Sites/FenwickHale Intranet\tFENWICKHALE\\svc-intranet\n"
+           "5\tTarnmoor Press (parked)\t\t\n"
+           "714302958\tLarkspur Clinic Patient Portal\t${drive}/Sites/LarkspurPortal\t"
+           "svc-portal@larkspur-clinic.example\n"
+           "8\tLedger Reports\t${drive}/Sites/LedgerReports\tLOCAL SERVICE\n"
+           "9\tKiln Build Status\t${drive}/Sites/KilnBuild\t\n")
+    set(roots wwwroot Sites/BrackenridgeShop "Sites/FenwickHale Intranet" Sites/LarkspurPortal
+              Sites/LedgerReports Sites/KilnBuild)
+    set(version_text "10\\.0")
+endif()
 if(NOT sites STREQUAL expected)
     fail("qv_sites gives:\n${sites}instead of:\n${expected}")
 endif()
-foreach(root wwwroot Sites/BrackenridgeShop "Sites/FenwickHale Intranet" Sites/LarkspurPortal)
+foreach(root IN LISTS roots)
     if(NOT EXISTS "${drive}/${root}/index.htm" OR NOT EXISTS "${drive}/${root}/images/logo.gif")
         fail("site root ${root} has no content")
     endif()
@@ -45,8 +65,8 @@ if(NOT progfiles MATCHES "ProgFiles +REG_SZ +${PREFIX}/\n")
     fail("ProgFiles is not ${PREFIX}/:\n${progfiles}")
 endif()
 run_tool(version "${PREFIX}/qv_reg" query [=[HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion]=] /v CurrentVersion)
-if(NOT version MATCHES "CurrentVersion +REG_SZ +5\\.2\n")
-    fail("CurrentVersion is not 5.2:\n${version}")
+if(NOT version MATCHES "CurrentVersion +REG_SZ +${version_text}\n")
+    fail("CurrentVersion is not ${version_text}:\n${version}")
 endif()
 
 # Site 1's handler logs: qvYYMMDD.log, one of them with CR LF, every event code, no empty line (an empty line
@@ -104,4 +124,4 @@ if(failures)
     list(JOIN failures "\n  " text)
     message(FATAL_ERROR "demo machine:\n  ${text}")
 endif()
-message(STATUS "demo machine ${MACHINE}: 5 sites, ${count} log files with ${events} events")
+message(STATUS "demo machine ${MACHINE} (IIS ${IIS}): ${count} log files with ${events} events")

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace qv::test {
 namespace {
@@ -25,6 +26,13 @@ protected:
         std::filesystem::copy_file(std::string(QV_TEST_DATA_DIR) + "/metabase/" + name + "/MetaBase.xml",
                                    m_file);
     }
+    // An IIS 7 to 10 sample: its files where Windows keeps applicationHost.config.
+    void UseApplicationHost(const std::string& name) {
+        std::filesystem::create_directories(m_config);
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::string(QV_TEST_DATA_DIR) + "/apphost/" + name))
+            std::filesystem::copy_file(entry.path(), m_config / entry.path().filename());
+    }
     void SetVersion(const std::string& version) {
         RegistryKey key;
         ASSERT_EQ(key.Create("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", RegAccess::Write), 0);
@@ -32,10 +40,10 @@ protected:
                   0);
     }
     // qv_sites on the machine, which always ends with status 0: its output; m_err gets its stderr.
-    std::string Run() {
+    std::string Run(const std::string& options = "") {
         const std::string out = m_dir + "/out", err = m_dir + "/err";
         const std::string command =
-            "'" QV_SITES_PROGRAM "' --machine '" + m_dir + "' >'" + out + "' 2>'" + err + "'";
+            "'" QV_SITES_PROGRAM "' --machine '" + m_dir + "' " + options + " >'" + out + "' 2>'" + err + "'";
         EXPECT_EQ(std::system(command.c_str()), 0);
         m_err = Contents(err);
         return Contents(out);
@@ -50,6 +58,7 @@ protected:
     TempMachine m_machine;
     const std::string m_dir = m_machine.Str();
     const std::string m_file = m_dir + "/MetaBase.xml";
+    const std::filesystem::path m_config = m_machine.Path() / "drive_c/Windows/System32/inetsrv/config";
     std::string m_err;
 };
 
@@ -112,6 +121,61 @@ TEST_F(QvSitesTest, NoSitesWithoutAServerOrWithAMalformedFileWhichIsNamedInOneLi
     EXPECT_EQ(Run(), "");
     EXPECT_EQ(m_err.rfind(m_file + ":10:", 0), 0u) << m_err;
     EXPECT_EQ(m_err.find('\n'), m_err.size() - 1);
+}
+
+TEST_F(QvSitesTest, ListsTheSitesOfAnIis10ServerWithRootsAndPoolAccounts) {
+    SetVersion("10.0");
+    UseApplicationHost("iis10");
+    EXPECT_EQ(
+        Run(),
+        "1\tDefault Web Site\t" + m_dir + "/drive_c/inetpub/wwwroot\tIIS AppPool\\DefaultAppPool\n" +
+            "7\tFenwick & Hale Intranet\t" + m_dir +
+            "/drive_d/Web Sites/Fenwick Hale Intranet\tFENWICKHALE\\svc-intranet\n" +
+            "3\tBrackenridge Shop\t" + m_dir + "/drive_c/inetpub/Sites/Brackenridge Shop\tNETWORK SERVICE\n" +
+            "714302958\tLarkspur Clinic Portal\t" + m_dir +
+            "/drive_c/Sites/Larkspur Portal\tsvc-portal@larkspur.example\n" + "12\tBuild Server\t\t\n" +
+            "20\tReports Drop\t" + m_dir + "/drive_c/inetpub/ftproot\tLOCAL SERVICE\n" + "9\tParked\t\t\n");
+    EXPECT_EQ(m_err, "");
+}
+
+TEST_F(QvSitesTest, SectionsMovedOutAndAMalformedFileOfAnIis7Server) {
+    SetVersion("6.0");
+    UseApplicationHost("configsource");
+    EXPECT_EQ(Run(), "2\tMarsh Lane Library\t" + m_dir + "/drive_e/Library\tMARSHLANE\\web\n" +
+                         "5\tMarsh Lane Events\t" + m_dir + "/drive_e/Events\tNETWORK SERVICE\n");
+    std::filesystem::remove_all(m_config);
+    UseApplicationHost("malformed");
+    EXPECT_EQ(Run(), "");
+    const std::string file = "C:\\Windows\\System32\\inetsrv\\config\\applicationHost.config";
+    EXPECT_EQ(m_err, file + ":8:17: '<' is not allowed in an attribute value\n");
+}
+
+// applicationHost.config counts on Windows 6.0 and later, and only where it is; the switch names the source.
+TEST_F(QvSitesTest, TheVersionAndTheFilesPresentChooseTheSource) {
+    UseMetabase("iis51");
+    UseApplicationHost("configsource");
+    const std::string metabaseSites = "1\tDefault Web Site\t" + m_dir +
+                                      "/drive_c/Inetpub/wwwroot\t\n2\tIntranet\t" + m_dir +
+                                      "/drive_d/Intranet\t\n";
+    const std::string config = "C:\\Windows\\System32\\inetsrv\\config\\applicationHost.config";
+    const std::tuple<std::string, bool, std::string, std::string> cases[] = {
+        {"10.0", true, "2\tMarsh Lane Library",
+         "source: applicationHost.config " + config + " (" + m_config.string() +
+             "/applicationHost.config)\n"},
+        {"5.2", true, metabaseSites, "source: metabase " + m_file + "\n"},
+        {"10.0", false, "1\tDefault Web Site\t" + m_dir + "/drive_c/Inetpub/wwwroot\tIWAM_OLDBOX\n",
+         "source: metabase " + m_file + "\n"},
+    };
+    for (const auto& [version, withConfig, sites, source] : cases) {
+        SetVersion(version);
+        if (!withConfig)
+            std::filesystem::remove_all(m_config);
+        EXPECT_EQ(Run("--source").substr(0, sites.size()), sites) << version;
+        EXPECT_EQ(m_err, source) << version;
+    }
+    std::filesystem::remove(m_file);
+    EXPECT_EQ(Run("--source"), "");
+    EXPECT_EQ(m_err, "source: none (no web server found)\n");
 }
 
 } // namespace

@@ -131,15 +131,20 @@ protected:
     std::vector<std::string> m_started;
 };
 
+// IIS 7 and later grant as the older servers do, and without an account to their workers' group IIS_IUSRS.
 TEST_F(Grants, AccountsAreQualifiedOnIis6OnlyWhenTheyNameNoDomain) {
-    const std::tuple<int, std::optional<std::string>, std::vector<std::string>> cases[] = {
-        {2, "CONTOSO_web", {"WEBHOST\\CONTOSO_web"}},
-        {2, std::nullopt, {"WEBHOST\\IIS_WPG"}},
-        {2, "FENWICKHALE\\svc-intranet", {"FENWICKHALE\\svc-intranet"}},
-        {1, "IWAM_WEB", {"IWAM_WEB", "SYSTEM"}},
-        {1, "OLDBOX\\IWAM_WEB", {"OLDBOX\\IWAM_WEB", "SYSTEM"}}};
-    for (const auto& [minor, account, granted] : cases) {
-        OsVersion::Set(5, minor);
+    const std::tuple<int, int, std::optional<std::string>, std::vector<std::string>> cases[] = {
+        {5, 2, "CONTOSO_web", {"WEBHOST\\CONTOSO_web"}},
+        {5, 2, std::nullopt, {"WEBHOST\\IIS_WPG"}},
+        {5, 2, "FENWICKHALE\\svc-intranet", {"FENWICKHALE\\svc-intranet"}},
+        {5, 1, "IWAM_WEB", {"IWAM_WEB", "SYSTEM"}},
+        {5, 1, std::nullopt, {"IIS_WPG", "SYSTEM"}},
+        {5, 1, "OLDBOX\\IWAM_WEB", {"OLDBOX\\IWAM_WEB", "SYSTEM"}},
+        {10, 0, "IIS AppPool\\Shop Pool", {"IIS AppPool\\Shop Pool", "SYSTEM"}},
+        {6, 0, std::nullopt, {"IIS_IUSRS", "SYSTEM"}},
+        {10, 0, "svc-portal@larkspur.example", {"svc-portal@larkspur.example", "SYSTEM"}}};
+    for (const auto& [major, minor, account, granted] : cases) {
+        OsVersion::Set(major, minor);
         GrantDirectoryAccess(m_install, m_directory, account);
         EXPECT_EQ(Started(), Expected(Tool(), m_directory, granted)) << account.value_or("(none)");
     }

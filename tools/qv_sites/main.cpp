@@ -1,5 +1,6 @@
 // qv_sites: what the suite reads from the web server, one site a line in the metabase's order:
-// site number, description, root directory and worker account, separated by tabs.
+// site number, description, root directory and worker account, separated by tabs. It reads what the suite's
+// programs read: applicationHost.config on Windows 6.0 and later where there is one, else the metabase.
 #include "platform/FileSystem.h"
 #include "platform/MachineDirectory.h"
 #include "platform/OsVersion.h"
@@ -17,9 +18,11 @@ namespace {
 
 void Usage(std::FILE* out) {
     std::fputs(
-        "Usage: qv_sites [--machine DIR]\n"
-        "Lists the web sites of the metabase: number, description, root directory and worker account,\n"
-        "tab-separated, one site a line. --machine reads another machine directory (POSIX).\n",
+        "Usage: qv_sites [--machine DIR] [--source]\n"
+        "Lists the web sites of the web server: number, description, root directory and worker account,\n"
+        "tab-separated, one site a line. --machine reads another machine directory (POSIX). --source first\n"
+        "names on stderr what was read: applicationHost.config (IIS 7 to 10) or the metabase (IIS 5 and "
+        "6).\n",
         out);
 }
 
@@ -33,12 +36,35 @@ std::string Field(const std::optional<std::string>& text) {
     return field;
 }
 
+// One line: what the connection read, so that an administrator can tell which configuration counts. A file
+// stored as a Windows path is shown with the local file it is, where that differs.
+void ShowSource(const qv::MetabaseConnection& connection) {
+    std::string name = connection.SourceName();
+    const std::string local = qv::FileSystem::LocalPath(name);
+    if (!local.empty() && local != name)
+        name += " (" + local + ")";
+    switch (connection.Source()) {
+    case qv::WebServerSource::ApplicationHost:
+        std::fprintf(stderr, "source: applicationHost.config %s\n", name.c_str());
+        break;
+    case qv::WebServerSource::Metabase:
+        std::fprintf(stderr, "source: metabase %s\n", name.c_str());
+        break;
+    case qv::WebServerSource::None:
+        std::fputs("source: none (no web server found)\n", stderr);
+        break;
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    bool showSource = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--machine") == 0 && i + 1 < argc) {
             qv::MachineDirectory::Set(argv[++i]);
+        } else if (std::strcmp(argv[i], "--source") == 0) {
+            showSource = true;
         } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             Usage(stdout);
             return 0;
@@ -53,6 +79,8 @@ int main(int argc, char** argv) {
     qv::OsVersion::Record();
     qv::MetabaseConnection connection;
     connection.Open();
+    if (showSource)
+        ShowSource(connection);
     std::vector<std::uint32_t> siteIds;
     qv::EnumerateSiteIds(connection, [&](std::uint32_t siteId) {
         siteIds.push_back(siteId);

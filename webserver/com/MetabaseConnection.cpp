@@ -15,9 +15,7 @@
 namespace qv {
 
 // Windows: the IIS Admin Base Object through COM. COM stays initialised on this thread until Close.
-bool MetabaseConnection::Open() {
-    if (m_adminBase)
-        return true;
+bool MetabaseConnection::OpenMetabase() {
     if (!m_comInitialized) {
         HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         if (result == RPC_E_CHANGED_MODE) {
@@ -39,11 +37,15 @@ bool MetabaseConnection::Open() {
         adminBase->Release();
         return false;
     }
+    m_source = WebServerSource::Metabase;
+    m_sourceName = "IIS Admin Base Object";
     return true;
 }
 
 void MetabaseConnection::Close() {
     m_adminBase.reset(); // releases the interface
+    m_source = WebServerSource::None;
+    m_sourceName.clear();
     if (m_comInitialized) {
         m_comInitialized = false;
         CoUninitialize();

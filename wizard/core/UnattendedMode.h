@@ -3,8 +3,8 @@
 // of the stored settings. The program's main calls RunUnattended before any Qt object exists, when
 // WizardCommandLine answers Mode::Unattended, Mode::Usage or Mode::Error.
 //
-// Output: for "/?" the usage (exit 0). Otherwise one line per site written (and for the default entry), with
-// what failed, then the backup's file and a summary. Exit codes:
+// Output: for "/?" the usage (exit 0). Otherwise the backup's file, one line per site written (and one for
+// the default entry) with what failed, and a summary. Messages that stop the run go to err. Exit codes:
 //   0  everything was done;
 //   1  a piece failed, or the backup could not be written (then nothing was written), or no web site;
 //   2  the command line cannot be read: unknown switch, malformed value, unknown site number (a message on

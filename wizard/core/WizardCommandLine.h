@@ -6,13 +6,15 @@
 // any other text is ignored.
 //
 // Unattended mode, for scripted roll-outs:
-//   qv_wizard /unattended [/sites:1,3,7 | /sites:all | /sites:none] [/directory:NAME] [/norules]
-//   [/noexamples] qv_wizard /?
+//   qv_wizard /unattended [/sites:1,3,7 | /sites:all | /sites:none] [/directory:NAME]
+//             [/norules] [/noexamples]
+//   qv_wizard /?
 // The names of these switches ignore letter case, as Windows tools do ("/UNATTENDED", "/Sites:All"); NAME
 // is taken as typed. Without /sites the sites chosen are those the default entry enables. Each switch may
-// appear once; an unknown switch, a repeated one, a malformed site list, an empty directory name or "/?"
-// mixed with other switches is an error. "/?" alone (or with /unattended) asks for the usage. Site numbers
-// are checked against the web server when the sites are loaded (see UnattendedMode).
+// appear once; an unknown switch ("/FromSettings" included: it belongs to the window), a repeated one, a
+// malformed site list, an empty directory name or "/?" mixed with other switches is an error. "/?" alone (or
+// with /unattended) asks for the usage. Site numbers are checked against the web server when the sites are
+// loaded (see UnattendedMode).
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -46,6 +47,35 @@ std::vector<std::string> RowsByFieldRules(const std::string& text) {
     return rows;
 }
 
+// The kind and the time of day that the index keeps for a row's line, by the field rules: the code of the
+// sixth field, and a first field that is "H:MM:SS" or "HH:MM:SS", maybe followed by more than digits.
+LogEventKind KindByFieldRules(std::string_view line) {
+    switch (LogLine(line).Code()) {
+    case 1:
+        return LogEventKind::RedirectionRule;
+    case 2:
+        return LogEventKind::StaticFile;
+    case 3:
+        return LogEventKind::ImageFile;
+    case 4:
+        return LogEventKind::DynamicFile;
+    case 9:
+        return LogEventKind::RulesReloaded;
+    default:
+        return LogEventKind::Other;
+    }
+}
+
+std::uint32_t TimeByFieldRules(std::string_view line) {
+    static const std::regex time("^([0-9]{1,2}):([0-5][0-9]):([0-5][0-9])([^0-9].*)?$");
+    const std::string first(LogLine(line).Field(0));
+    std::smatch match;
+    if (!std::regex_match(first, match, time) || std::stoi(match[1]) > 23)
+        return LogFile::kNoTime;
+    return static_cast<std::uint32_t>(std::stoi(match[1]) * 3600 + std::stoi(match[2]) * 60 +
+                                      std::stoi(match[3]));
+}
+
 // The rows of text read whole, in pieces, and read ahead by another thread (with and without the pages
 // faulted in ahead of it); the rows indexed after each piece are already the right ones.
 void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std::uint64_t>& pieces) {
@@ -64,9 +94,12 @@ void ExpectIndexedAsByFieldRules(const std::string& text, const std::vector<std:
                 more = reader.ReadNext(piece);
                 const LogFile& file = *reader.File();
                 ASSERT_LE(file.RowCount(), expected.size());
-                for (; seen < file.RowCount(); ++seen)
+                for (; seen < file.RowCount(); ++seen) {
                     ASSERT_EQ(file.Line(seen), expected[seen])
                         << "pieces of " << piece << ", read ahead " << ahead;
+                    ASSERT_EQ(file.Kind(seen), KindByFieldRules(expected[seen])) << expected[seen];
+                    ASSERT_EQ(file.SecondOfDay(seen), TimeByFieldRules(expected[seen])) << expected[seen];
+                }
             }
             EXPECT_EQ(reader.BytesRead(), text.size());
             EXPECT_EQ(seen, expected.size()) << "pieces of " << piece << ", read ahead " << ahead;
@@ -174,6 +207,16 @@ TEST(LogFileReader, IndexAgreesWithTheFieldRules) {
         text += alphabet[random() % alphabet.size()];
     for (int i = 0; i < 2000; ++i)
         text += " t c s p q " + std::string(1, alphabet[random() % alphabet.size()]) + "1\n";
+    // Times of day and codes of every kind, on both the fast and the careful path.
+    const char* const times[] = {"9:05:07",   "23:59:59", "00:00:00",   "24:00:00",   "10:60:00", "10:00:0",
+                                 "10:00:001", "1:2:03",   "10:00:01.5", "x10:00:01",  "10:00",    "7:00:00,",
+                                 "1/:00:00",  "10:00:5:", "1a:00:00",   "10:00:0\xB9"};
+    const char* const codes[] = {"1 4", "2",  "3",  "4",   "9 12", "5",
+                                 "12",  "+2", "-2", "\t9", "0003", "99999999999"};
+    for (int i = 0; i < 1000; ++i) {
+        text += std::string(i % 7 == 0 ? "  " : "") + times[random() % std::size(times)] + " c s p q " +
+                codes[random() % std::size(codes)] + (i % 5 ? "\n" : "\r\n");
+    }
     ASSERT_GT(RowsByFieldRules(text).size(), 500u);
     ExpectIndexedAsByFieldRules(text, {3, 4096, 1 << 20});
     for (unsigned seed = 1; seed <= 4; ++seed) {

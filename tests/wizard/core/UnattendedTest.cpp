@@ -4,6 +4,7 @@
 #include "RegCommand.h"
 #include "wizard/core/SettingsBackup.h"
 #include "wizard/core/UnattendedMode.h"
+#include "wizard/core/WizardCommandLine.h"
 
 #include <sstream>
 
@@ -143,6 +144,14 @@ TEST_F(UnattendedTest, NothingWrittenOnABadCommandLineOrWithoutBackup) {
 
     m_model = std::make_shared<MetabaseModel>();
     EXPECT_EQ(Run("/unattended"), "1||ERROR: The web server has no web site. Nothing was written.\n");
+
+    // What the program's main calls: the machine's own web server has no site (no metabase here).
+    std::ostringstream out, err;
+    EXPECT_EQ(RunUnattended({"/unattended", "/sites:all"}, out, err), UnattendedMode::kFailed);
+    EXPECT_EQ(RunUnattended({"/unattended", "/sites"}, out, err), UnattendedMode::kBadCommandLine);
+    EXPECT_EQ(RunUnattended({"/?"}, out, err), UnattendedMode::kDone);
+    EXPECT_EQ(out.str(), WizardCommandLine::Usage());
+    ExpectNothingWritten("the machine's server");
 }
 
 } // namespace

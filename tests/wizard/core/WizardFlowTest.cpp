@@ -40,18 +40,21 @@ TEST(WizardFlowTest, MovesBetweenPages) {
         bool deploy;
     };
     const std::vector<Press> walk = {
-        {false, Kind::None, Page::Welcome, false},            // Back is disabled on page 1
-        {true, Kind::ShowPage, Page::SiteSelection, false},   //
-        {false, Kind::ShowPage, Page::Welcome, false},        //
-        {true, Kind::ShowPage, Page::SiteSelection, false},   //
-        {true, Kind::ShowPage, Page::DefaultSettings, false}, //
-        {false, Kind::ShowPage, Page::SiteSelection, false},  // back from 3 to 2
-        {true, Kind::ShowPage, Page::DefaultSettings, false}, //
-        {true, Kind::ShowPage, Page::Finish, true},           // entering page 4 deploys
-        {false, Kind::None, Page::Finish, false},             // a Back command on page 4 does nothing
-        {true, Kind::Finish, Page::Finish, false},            // Next is Finish there
+        {false, Kind::None, Page::Welcome, false}, // Back is disabled on page 1
+        {true, Kind::ShowPage, Page::SiteSelection, false},
+        {false, Kind::ShowPage, Page::Welcome, false},
+        {true, Kind::ShowPage, Page::SiteSelection, false},
+        {true, Kind::ShowPage, Page::DefaultSettings, false},
+        {false, Kind::ShowPage, Page::SiteSelection, false}, // back from 3 to 2
+        {true, Kind::ShowPage, Page::DefaultSettings, false},
+        {true, Kind::ShowPage, Page::Finish, true}, // entering page 4 deploys
+        {false, Kind::None, Page::Finish, false},   // a Back command on page 4 does nothing
+        {true, Kind::Finish, Page::Finish, false},  // Next is Finish there
     };
     WizardFlow flow;
+    // Not started (the empty frame without sites): no page, no move.
+    EXPECT_EQ(flow.Next().kind, Kind::None);
+    EXPECT_EQ(flow.Back().kind, Kind::None);
     EXPECT_FALSE(flow.Current());
     const WizardFlow::Move start = flow.Start();
     EXPECT_EQ(start.kind, Kind::ShowPage);
@@ -70,22 +73,6 @@ TEST(WizardFlowTest, MovesBetweenPages) {
         }
     }
     EXPECT_TRUE(flow.Deployed());
-}
-
-TEST(WizardFlowTest, EmptyFrameHasNoPageAndNoMove) {
-    WizardFlow flow; // never started: no site
-    EXPECT_EQ(flow.Next().kind, Kind::None);
-    EXPECT_EQ(flow.Back().kind, Kind::None);
-    EXPECT_FALSE(flow.Current());
-    EXPECT_FALSE(flow.Deployed());
-}
-
-TEST(WizardFlowTest, SettingsManagerAtFinish) {
-    EXPECT_TRUE(WizardFlow::LaunchAtFinish(true, false));
-    EXPECT_FALSE(WizardFlow::LaunchAtFinish(false, false));
-    EXPECT_FALSE(WizardFlow::LaunchAtFinish(true, true));
-    const std::string path = WizardFlow::SettingsManagerPath("C:\\Program Files\\Helmark\\Quorvane\\");
-    EXPECT_EQ(path.rfind("C:\\Program Files\\Helmark\\Quorvane\\Quorvane", 0), 0u);
 }
 
 class SiteChoiceTest : public ::testing::Test {

@@ -31,11 +31,27 @@ std::optional<LocalAccount> FindGroup(const std::string& name) {
     return std::nullopt;
 }
 
+constexpr std::string_view kPoolQualifier = "iis apppool\\";
+constexpr const char* kAnyPool = "iis apppool\\*";
+
+// Whether a name is a pool's own account, "IIS AppPool\<pool>".
+bool IsPoolAccount(std::string_view windowsAccount) {
+    return windowsAccount.size() > kPoolQualifier.size() &&
+           AsciiText::EqualNoCase(windowsAccount.substr(0, kPoolQualifier.size()), kPoolQualifier);
+}
+
 } // namespace
 
 AccountMap::AccountMap() {
-    m_targets["iis_wpg"] = "group:www-data";
+    // The web server's workers: IIS 6's group, IIS 7's group, the service accounts pools run as, and every
+    // pool's own account.
+    for (const char* worker : {"iis_wpg", "iis_iusrs", "network service", "local service", kAnyPool})
+        m_targets[worker] = "group:www-data";
     m_targets["system"] = "user:root";
+}
+
+std::string AccountMap::Key(std::string_view windowsAccount) {
+    return AsciiText::Lower(IsPoolAccount(windowsAccount) ? windowsAccount : Unqualified(windowsAccount));
 }
 
 bool AccountMap::Load(const std::filesystem::path& file, bool mustExist, std::string* error) {
@@ -62,7 +78,7 @@ bool AccountMap::Load(const std::filesystem::path& file, bool mustExist, std::st
                 file.string() + ":" + std::to_string(number) + ": expected NAME = [user:|group:]LOCALNAME";
             return false;
         }
-        m_targets[AsciiText::Lower(Unqualified(name))] = std::string(target);
+        m_targets[Key(name)] = std::string(target);
     }
     return true;
 }
@@ -74,7 +90,10 @@ std::optional<LocalAccount> AccountMap::Resolve(std::string_view windowsAccount,
         return std::nullopt;
     }
     std::string target(name);
-    if (const auto mapped = m_targets.find(AsciiText::Lower(name)); mapped != m_targets.end())
+    auto mapped = m_targets.find(Key(windowsAccount));
+    if (mapped == m_targets.end() && IsPoolAccount(windowsAccount))
+        mapped = m_targets.find(kAnyPool);
+    if (mapped != m_targets.end())
         target = mapped->second;
 
     std::optional<LocalAccount> account;

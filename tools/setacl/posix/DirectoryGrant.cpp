@@ -18,7 +18,7 @@ control list, and the same entry in its default list so that files and directori
 inherit the rights. Rights are only added, never taken away. Options compare without letter case.
 
 ACCOUNT is a Windows account name; a qualifier before a backslash is dropped ("MACHINE\IIS_WPG" and
-"\IIS_WPG" both name IIS_WPG). The name is then looked up in the account map, and the local name found
+"\IIS_WPG" both name IIS_WPG), except in a pool's account "IIS AppPool\POOL". The name is then looked up in the account map, and the local name found
 there (or the name itself) is taken as a user or, failing that, as a group.
 
 Account map: the file setacl.conf beside this program, or the file named by the environment variable
@@ -27,7 +27,9 @@ QUORVANE_SETACL_CONF. Lines of the form
     NAME = group:LOCALNAME     a local group
     NAME = LOCALNAME           a user of that name, else a group
 with NAME compared without letter case; "#" starts a comment. Built in, unless the file says otherwise:
-    IIS_WPG = group:www-data   (the web server's group)
+    IIS_WPG = group:www-data           (the web server's group, and so are:)
+    IIS_IUSRS, NETWORK SERVICE, LOCAL SERVICE = group:www-data
+    IIS AppPool\* = group:www-data     (every pool's account; IIS AppPool\POOL maps one pool)
     SYSTEM  = user:root
 
 /silent prints nothing. Exit status 0 when the rights were given, 1 otherwise (the reason on standard

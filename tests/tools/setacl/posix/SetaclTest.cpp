@@ -88,6 +88,10 @@ TEST_F(Setacl, GrantsAddRightsInheritedByNewDirectoriesForMappedAccounts) {
         {"# test map\n  iis_wpg = group:nogroup  # the workers\n\nsystem=nobody\n", "X\\IIS_WPG", "/write",
          "group:nogroup", "rwx"},
         {"system=nobody\nWeb\\Worker = user:nobody\n", "SYSTEM", "/write", "user:nobody", "rwx"},
+        // IIS 7 and later: one pool's account, and every other pool's through "IIS AppPool\*".
+        {"IIS AppPool\\Shop Pool = user:nobody\niis apppool\\* = group:nogroup\n", "IIS APPPOOL\\shop pool",
+         "/read", "user:nobody", "rwx"},
+        {nullptr, "IIS AppPool\\Other", "/read", "group:nogroup", "rwx"},
     };
     for (const auto& [map, account, right, entry, rights] : steps) {
         SCOPED_TRACE(account);
@@ -107,6 +111,16 @@ TEST_F(Setacl, GrantsAddRightsInheritedByNewDirectoriesForMappedAccounts) {
     if (getpwnam("www-data") && getgrnam("www-data")) {
         EXPECT_EQ(Grant("\\IIS_WPG", "/write", m_dir) + Grant("www-data", "/read", m_dir), "0||0||");
         EXPECT_EQ(Rights(m_dir, "group:www-data") + Rights(m_dir, "user:www-data"), "rwxr-x");
+    }
+    // The accounts of IIS 7 and later are the web server's group too.
+    if (getgrnam("www-data")) {
+        for (const char* account :
+             {"IIS_IUSRS", "NT AUTHORITY\\NETWORK SERVICE", "LOCAL SERVICE", "IIS AppPool\\DefaultAppPool"}) {
+            const fs::path dir = m_root / account;
+            fs::create_directories(dir);
+            EXPECT_EQ(Grant(account, "/write", dir), "0||") << account;
+            EXPECT_EQ(Rights(dir, "group:www-data"), "rwx") << account;
+        }
     }
 }
 

@@ -1,0 +1,131 @@
+#include "LogText.h"
+
+#include "platform/TextCodec.h"
+
+#include <array>
+#include <cstdint>
+
+namespace qv {
+
+namespace {
+
+// Windows-1252 at 0x80-0x9F; the bytes it leaves undefined stay the C1 controls of the same value.
+constexpr std::array<char16_t, 32> kHigh = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+bool IsAscii(std::string_view bytes) {
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+LogTextMode LogText::SystemMode() {
+    static const LogTextMode mode =
+        TextCodec::NarrowIsUtf8() ? LogTextMode::Utf8OrWindows1252 : LogTextMode::SystemCodePage;
+    return mode;
+}
+
+bool LogText::IsUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const unsigned char* const end = p + bytes.size();
+    while (p < end) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            ++p;
+            continue;
+        }
+        std::size_t length = 0;
+        char32_t minimum = 0;
+        char32_t code = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2, minimum = 0x80, code = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3, minimum = 0x800, code = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4, minimum = 0x10000, code = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (static_cast<std::size_t>(end - p) < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((p[k] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (p[k] & 0x3F);
+        }
+        if (code < minimum || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+            return false;
+        p += length;
+    }
+    return true;
+}
+
+bool LogText::Decodes(std::string_view line, LogTextMode mode) {
+    return mode == LogTextMode::Utf8OrWindows1252 && !IsAscii(line) && !IsUtf8(line);
+}
+
+void LogText::AppendWindows1252(std::string& out, std::string_view bytes) {
+    for (char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80)
+            out += c;
+        else if (byte < 0xA0)
+            AppendUtf8(out, kHigh[byte - 0x80]);
+        else
+            AppendUtf8(out, byte);
+    }
+}
+
+std::string LogText::Narrow(std::string_view field, bool decode) {
+    if (!decode)
+        return std::string(field);
+    std::string out;
+    out.reserve(field.size() + field.size() / 2);
+    AppendWindows1252(out, field);
+    return out;
+}
+
+std::string LogText::Utf8(std::string_view field, bool decode, LogTextMode mode) {
+    if (mode == LogTextMode::Utf8OrWindows1252 || IsAscii(field))
+        return Narrow(field, decode);
+    std::string out;
+    const std::u16string wide = TextCodec::ToUtf16(field);
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        char32_t code = wide[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
+            wide[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+            ++i;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        AppendUtf8(out, code);
+    }
+    return out;
+}
+
+} // namespace qv
