@@ -1,0 +1,72 @@
+# cmake -DWIZARD=... -DQV_REG=... -DSETACL=... -DSOURCE_DIR=... -DWORK=... -P UnattendedProgram.cmake
+# The real qv_wizard in its unattended mode on a demo machine, with no display and no Qt platform named:
+# a bad switch writes nothing and exits 2; /sites:1,3 deploys those two sites and exits 0.
+set(failures "")
+macro(fail message)
+    list(APPEND failures "${message}")
+endmacro()
+
+set(prefix "${WORK}/prefix")
+set(machine "${WORK}/machine")
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${prefix}")
+file(COPY "${QV_REG}" "${SETACL}" "${SOURCE_DIR}/install/Templates" DESTINATION "${prefix}")
+execute_process(COMMAND bash "${SOURCE_DIR}/scripts/make-demo-machine.sh" "${machine}" "${prefix}"
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "make-demo-machine.sh failed (${result}):\n${output}")
+endif()
+
+function(run out code)
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+                            --unset=QT_QPA_PLATFORM "QUORVANE_MACHINE=${machine}" ${ARGN}
+                    RESULT_VARIABLE result OUTPUT_VARIABLE text ERROR_VARIABLE error)
+    set(${out} "${text}${error}" PARENT_SCOPE)
+    set(${code} "${result}" PARENT_SCOPE)
+endfunction()
+
+run(before ignored "${prefix}/qv_reg" query [=[HKLM\SOFTWARE\Helmark\Quorvane\Value]=] /s)
+# Site 3's root, wherever the demo machine's drive keeps it.
+file(GLOB shop LIST_DIRECTORIES true "${machine}/drive_c/*/Sites/FenwickHale Intranet")
+if(NOT IS_DIRECTORY "${shop}")
+    message(FATAL_ERROR "the demo machine has no root for site 3")
+endif()
+foreach(bad "/sites:1,4" "/bogus")
+    run(output code "${WIZARD}" /unattended ${bad})
+    if(NOT code EQUAL 2 OR output STREQUAL "")
+        fail("${bad}: exit ${code}, output '${output}'")
+    endif()
+endforeach()
+run(after ignored "${prefix}/qv_reg" query [=[HKLM\SOFTWARE\Helmark\Quorvane\Value]=] /s)
+if(NOT before STREQUAL after OR EXISTS "${prefix}/Backups" OR EXISTS "${shop}/rules.qv")
+    fail("a bad command line wrote something:\n${after}")
+endif()
+
+run(usage code "${WIZARD}" "/?")
+if(NOT code EQUAL 0 OR NOT usage MATCHES "/unattended")
+    fail("/? gives exit ${code}: ${usage}")
+endif()
+
+run(output code "${WIZARD}" /unattended /sites:1,3)
+if(NOT code EQUAL 0)
+    fail("/unattended /sites:1,3: exit ${code}:\n${output}")
+endif()
+if(NOT output MATCHES "Fenwick & Hale Intranet" OR NOT output MATCHES "Default Web Site")
+    fail("the output names not both sites:\n${output}")
+endif()
+if(NOT EXISTS "${shop}/rules.qv" OR NOT EXISTS "${shop}/errors/404.htm")
+    fail("site 3 got no rules file or example files:\n${output}")
+endif()
+file(GLOB backups "${prefix}/Backups/*.reg")
+if(NOT backups)
+    fail("no backup was written")
+endif()
+run(site2 ignored "${prefix}/qv_reg" query [=[HKLM\SOFTWARE\Helmark\Quorvane\Value\Sites\2]=] /v EnableDisable)
+if(NOT site2 MATCHES "EnableDisable +REG_SZ +0")
+    fail("site 2 is not written as not chosen:\n${site2}")
+endif()
+
+if(failures)
+    list(JOIN failures "\n" text)
+    message(FATAL_ERROR "${text}")
+endif()
