@@ -117,7 +117,7 @@ DeploymentRunner::DeploymentRunner(SettingsStore& store) : m_store(store) {}
 DeploymentReport DeploymentRunner::Run(const DeploymentPlan& plan, const Progress& progress) {
     DeploymentReport report;
     const std::string& installDirectory = m_store.InstallDirectory();
-    const std::string tool = JoinPathAlways(installDirectory, std::string("setacl") + kProgramSuffix);
+    const std::string tool = JoinPath(installDirectory, std::string("setacl") + kProgramSuffix);
     if (GrantsRights(plan) && !FileSystem::IsNonDirectory(tool))
         report.AddGeneralFailure("permission tool " + Shown(tool) +
                                  " missing: no folder was opened to a site's worker");
