@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -92,21 +93,25 @@ long ResidentKB() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+long PeakKB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 // The memory one parse adds, in KB: a child parses once and reports its peak less what it had before.
 long ParseMemoryKB(const std::string& text) {
     int channel[2];
     if (pipe(channel) != 0)
         return -1;
+    // Free memory kept by the allocator would be reused unseen.
+    malloc_trim(0);
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
-        // Free memory kept by the allocator would be reused unseen.
-        malloc_trim(0);
-        const long before = ResidentKB();
+        const long before = std::max(ResidentKB(), PeakKB());
         Parse(text);
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        const long added = usage.ru_maxrss - before;
+        const long added = PeakKB() - before;
         _exit(write(channel[1], &added, sizeof added) == sizeof added ? 0 : 1);
     }
     close(channel[1]);

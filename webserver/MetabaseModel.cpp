@@ -1,5 +1,6 @@
 #include "MetabaseModel.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qv {
@@ -129,6 +130,15 @@ void MetabaseModel::SetProperty(NodeId node, MetabaseProperty property) {
             m_propertyIndex.emplace(PropertyKey{node, properties[place].identifier}, place);
         key.indexed = true;
     }
+}
+
+void MetabaseModel::ReserveProperties(NodeId node, std::size_t count) {
+    std::vector<MetabaseProperty>& properties = m_nodes.at(node).properties;
+    const std::size_t needed = properties.size() + count;
+    if (needed <= properties.capacity())
+        return;
+    // At least doubled, so that a key met again and again still grows in amortised constant time.
+    properties.reserve(std::max(needed, properties.capacity() * 2));
 }
 
 void MetabaseModel::SetText(std::u16string_view path, std::uint32_t identifier, std::uint32_t userType,

@@ -54,6 +54,9 @@ public:
     void SetProperty(std::u16string_view path, MetabaseProperty property);
     // The same on a key already had: no path walked, the identifier found without a scan.
     void SetProperty(NodeId node, MetabaseProperty property);
+    // Room for count more properties on the key, so that a reader that knows how many come makes its list
+    // once.
+    void ReserveProperties(NodeId node, std::size_t count);
     void SetText(std::u16string_view path, std::uint32_t identifier, std::uint32_t userType,
                  std::u16string_view text, std::uint32_t attributes);
     void SetDword(std::u16string_view path, std::uint32_t identifier, std::uint32_t userType,

@@ -184,12 +184,17 @@ public:
         const pugi::xml_node root = document.document_element();
         if (!root || LocalName(root) != "configuration")
             return Fail(root ? root.offset_debug() : 0, "the root element is not <configuration>", error);
-        for (const pugi::xml_node& section : root.children()) {
+        for (pugi::xml_node section : root.children()) {
             if (section.type() != pugi::node_element || LocalName(section) != "MBProperty")
                 continue;
-            for (const pugi::xml_node& key : section.children()) {
+            // Each key leaves the document once read: the document's memory goes back as the model's grows,
+            // so that the two are not held whole at once.
+            for (pugi::xml_node key = section.first_child(); key;) {
+                const pugi::xml_node next = key.next_sibling();
                 if (key.type() == pugi::node_element && !ReadKey(key, error))
                     return false;
+                section.remove_child(key);
+                key = next;
             }
         }
         return true;
@@ -202,7 +207,7 @@ private:
         return false;
     }
 
-    bool ReadKey(const pugi::xml_node& key, std::string* error) {
+    bool ReadKey(pugi::xml_node key, std::string* error) {
         const pugi::xml_attribute location = key.attribute("Location");
         if (!location)
             return Fail(key.offset_debug(), std::string("<") + key.name() + "> has no Location", error);
@@ -239,10 +244,17 @@ private:
                 m_model.SetProperty(node, std::move(*property));
             }
         }
-        for (const pugi::xml_node& custom : key.children()) {
+        std::size_t customs = 0;
+        for (const pugi::xml_node& custom : key.children())
+            customs += custom.type() == pugi::node_element ? 1 : 0;
+        m_model.ReserveProperties(node, customs);
+        for (pugi::xml_node custom = key.first_child(); custom;) {
+            const pugi::xml_node next = custom.next_sibling();
             if (custom.type() == pugi::node_element && LocalName(custom) == "Custom" &&
                 !ReadCustom(node, custom, error))
                 return false;
+            key.remove_child(custom);
+            custom = next;
         }
         return true;
     }
