@@ -25,8 +25,8 @@ constexpr const char* kHead = "<?xml version =\"1.0\"?>\n<configuration>\n<MBPro
 constexpr const char* kTail = "</MBProperty>\n</configuration>\n";
 
 std::string Custom(std::uint32_t id, const std::string& value) {
-    return "\t<Custom Name=\"P" + std::to_string(id) + "\" ID=\"" + std::to_string(id) + "\" Value=\"" + value +
-           "\" Type=\"STRING\" UserType=\"IIS_MD_UT_SERVER\" Attributes=\"INHERIT\"/>\n";
+    return "\t<Custom Name=\"P" + std::to_string(id) + "\" ID=\"" + std::to_string(id) + "\" Value=\"" +
+           value + "\" Type=\"STRING\" UserType=\"IIS_MD_UT_SERVER\" Attributes=\"INHERIT\"/>\n";
 }
 
 // Sites with a description, a few custom values, a root and two virtual directories each, up to bytes.

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define QV_FUZZ_CHECK(condition, what)                                                                      \
-    do {                                                                                                   \
-        if (!(condition)) {                                                                                \
+#define QV_FUZZ_CHECK(condition, what)                                                                       \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
             std::fprintf(stderr, "property broken: %s (%s, %s:%d)\n", what, #condition, __FILE__, __LINE__); \
-            std::abort();                                                                                  \
-        }                                                                                                  \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (false)
