@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libsqlite3-dev libpugixml-dev
           libgtest-dev libgmock-dev googletest libbenchmark-dev libacl1-dev acl g++-mingw-w64-x86-64 wine wine64
-          xvfb xauth fonts-dejavu-core libx11-dev
+          xvfb xauth fonts-dejavu-core libx11-dev clang libclang-rt-14-dev
           nsis scdoc librsvg2-bin lintian desktop-file-utils appstream man-db)
 missing=()
 for p in "${packages[@]}"; do

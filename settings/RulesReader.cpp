@@ -26,8 +26,14 @@ bool IsPermanentKind(std::string_view kind) {
     return kind.starts_with('p') || kind.starts_with("301");
 }
 
-// One line of the file, without its line end; nothing when the line is no rule.
-std::optional<RedirectRule> ParseLine(std::string_view line) {
+// The fields of one line of the file, without its line end; nothing when the line is no rule.
+struct LineFields {
+    std::string_view source;
+    std::string_view target;
+    std::optional<std::string_view> kind;
+};
+
+std::optional<LineFields> SplitLine(std::string_view line) {
     // A NUL ends the line's text, as it would end a C string.
     if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos)
         line = line.substr(0, nul);
@@ -38,15 +44,39 @@ std::optional<RedirectRule> ParseLine(std::string_view line) {
     const std::size_t firstTab = line.find('\t');
     if (firstTab == std::string_view::npos)
         return std::nullopt;
+    LineFields fields{line.substr(0, firstTab), line.substr(firstTab + 1), std::nullopt};
+    if (const std::size_t secondTab = fields.target.find('\t'); secondTab != std::string_view::npos) {
+        fields.kind = fields.target.substr(secondTab + 1);
+        fields.target = fields.target.substr(0, secondTab);
+    }
+    return fields;
+}
 
-    RedirectRule rule;
-    rule.source = std::string(line.substr(0, firstTab));
-    const std::string_view rest = line.substr(firstTab + 1);
-    const std::size_t secondTab = rest.find('\t');
-    ParseTarget(rule, rest.substr(0, secondTab));
-    if (secondTab != std::string_view::npos)
-        rule.permanent = IsPermanentKind(rest.substr(secondTab + 1)) ? 1 : 0;
-    return rule;
+// Calls take(fields) for every line of content that is a rule, in file order.
+template <typename Take> void ForEachRuleLine(std::string_view content, Take take) {
+    while (!content.empty()) {
+        const std::size_t newline = content.find('\n');
+        std::string_view line = content.substr(0, newline);
+        if (newline != std::string_view::npos && line.ends_with('\r'))
+            line.remove_suffix(1);
+        content.remove_prefix(newline == std::string_view::npos ? content.size() : newline + 1);
+        if (const std::optional<LineFields> fields = SplitLine(line))
+            take(*fields);
+    }
+}
+
+// The number of parts ParseTarget makes of text.
+std::size_t CountParts(std::string_view text) {
+    std::size_t parts = 0;
+    std::size_t literalStart = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '$' || !IsTokenLetter(text[i + 1]) || (i > 0 && text[i - 1] == '\\'))
+            continue;
+        parts += i > literalStart ? 2 : 1;
+        literalStart = i + 2;
+        ++i;
+    }
+    return parts + (literalStart < text.size() ? 1 : 0);
 }
 
 struct FileState {
@@ -106,22 +136,22 @@ void ParseTarget(RedirectRule& rule, std::string_view text) {
 }
 
 std::vector<RedirectRule> ParseRules(std::string_view content) {
+    // Counted first, so that the list and every part list are made at their size: no spare room, no copy
+    // when a list grows.
+    std::size_t count = 0;
+    ForEachRuleLine(content, [&](const LineFields&) { ++count; });
     std::vector<RedirectRule> rules;
-    std::uint32_t accepted = 0;
-    while (!content.empty()) {
-        const std::size_t newline = content.find('\n');
-        std::string_view line = content.substr(0, newline);
-        if (newline != std::string_view::npos && line.ends_with('\r'))
-            line.remove_suffix(1);
-        content.remove_prefix(newline == std::string_view::npos ? content.size() : newline + 1);
-
-        std::optional<RedirectRule> rule = ParseLine(line);
-        if (!rule)
-            continue;
+    rules.reserve(count);
+    ForEachRuleLine(content, [&](const LineFields& fields) {
+        RedirectRule& rule = rules.emplace_back();
         // The handler numbers its rules in 16 bits; the count itself is not limited.
-        rule->index = static_cast<std::uint16_t>(++accepted);
-        rules.push_back(std::move(*rule));
-    }
+        rule.index = static_cast<std::uint16_t>(rules.size());
+        rule.source = std::string(fields.source);
+        rule.parts.reserve(CountParts(fields.target));
+        ParseTarget(rule, fields.target);
+        if (fields.kind)
+            rule.permanent = IsPermanentKind(*fields.kind) ? 1 : 0;
+    });
     return rules;
 }
 
@@ -149,11 +179,15 @@ std::uint32_t LoadRules(SiteSettings* record, const char* fileName) {
 
     std::vector<RedirectRule> rules;
     try {
-        std::string content(static_cast<std::size_t>(state->size), '\0');
+        const bool cut = state->size > kRulesFileMaxBytes;
+        std::string content(static_cast<std::size_t>(cut ? kRulesFileMaxBytes : state->size), '\0');
         stream.read(content.data(), static_cast<std::streamsize>(content.size()));
         // The file may have shrunk since its size was taken.
         content.resize(static_cast<std::size_t>(stream.gcount()));
         stream.close();
+        // A line the cap cuts in two is not read either.
+        if (cut)
+            content.resize(content.rfind('\n') + 1);
         rules = ParseRules(content);
     } catch (const std::bad_alloc&) {
         return CurrentCount(*record);

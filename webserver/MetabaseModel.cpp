@@ -1,5 +1,6 @@
 #include "MetabaseModel.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qv {
@@ -89,8 +90,34 @@ MetabaseModel::NodeId MetabaseModel::AddKey(std::u16string_view path, std::u16st
     return node;
 }
 
+std::size_t MetabaseModel::Depth(std::u16string_view path, std::size_t limit) {
+    std::size_t depth = 0;
+    bool inSegment = false;
+    for (char16_t c : path) {
+        const bool separator = c == u'/' || c == u'\\';
+        if (!separator && !inSegment && ++depth > limit)
+            return depth;
+        inSegment = !separator;
+    }
+    return depth;
+}
+
 void MetabaseModel::SetProperty(std::u16string_view path, MetabaseProperty property) {
-    std::vector<MetabaseProperty>& properties = m_nodes[AddKey(path)].properties;
+    SetProperty(AddKey(path), std::move(property));
+}
+
+void MetabaseModel::SetProperty(NodeId node, MetabaseProperty property) {
+    Node& key = m_nodes.at(node);
+    std::vector<MetabaseProperty>& properties = key.properties;
+    if (key.indexed) {
+        const auto [place, added] =
+            m_propertyIndex.try_emplace(PropertyKey{node, property.identifier}, properties.size());
+        if (added)
+            properties.push_back(std::move(property));
+        else
+            properties[place->second] = std::move(property);
+        return;
+    }
     for (MetabaseProperty& existing : properties) {
         if (existing.identifier == property.identifier) {
             existing = std::move(property);
@@ -98,6 +125,20 @@ void MetabaseModel::SetProperty(std::u16string_view path, MetabaseProperty prope
         }
     }
     properties.push_back(std::move(property));
+    if (properties.size() > kIndexFrom) {
+        for (std::size_t place = 0; place < properties.size(); ++place)
+            m_propertyIndex.emplace(PropertyKey{node, properties[place].identifier}, place);
+        key.indexed = true;
+    }
+}
+
+void MetabaseModel::ReserveProperties(NodeId node, std::size_t count) {
+    std::vector<MetabaseProperty>& properties = m_nodes.at(node).properties;
+    const std::size_t needed = properties.size() + count;
+    if (needed <= properties.capacity())
+        return;
+    // At least doubled, so that a key met again and again still grows in amortised constant time.
+    properties.reserve(std::max(needed, properties.capacity() * 2));
 }
 
 void MetabaseModel::SetText(std::u16string_view path, std::uint32_t identifier, std::uint32_t userType,
@@ -144,7 +185,13 @@ MetabaseModel::NodeId MetabaseModel::Child(NodeId node, std::size_t index) const
 }
 
 const MetabaseProperty* MetabaseModel::FindProperty(NodeId node, std::uint32_t identifier) const {
-    for (const MetabaseProperty& property : m_nodes.at(node).properties) {
+    const Node& key = m_nodes.at(node);
+    if (key.indexed) {
+        const auto found = m_propertyIndex.find(PropertyKey{node, identifier});
+        return found == m_propertyIndex.end() ? nullptr : &key.properties[found->second];
+    }
+    // A few properties: a scan of at most kIndexFrom.
+    for (const MetabaseProperty& property : key.properties) {
         if (property.identifier == identifier)
             return &property;
     }

@@ -8,6 +8,7 @@
 // stays valid for the life of the model.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +40,10 @@ class MetabaseModel {
 public:
     using NodeId = std::size_t;
     static constexpr NodeId kRoot = 0;
+    // Readers of outside files refuse keys past these: the suite addresses a key through buffers of 260
+    // UTF-16 units, so a longer path names nothing it could reach, and no real metabase nests this deep.
+    static constexpr std::size_t kMaxPathUnits = 259;
+    static constexpr std::size_t kMaxDepth = 64;
 
     MetabaseModel();
 
@@ -47,6 +52,11 @@ public:
     NodeId AddKey(std::u16string_view path, std::u16string_view keyType = {});
     // Adds the property to the key (created when missing), replacing one of the same identifier.
     void SetProperty(std::u16string_view path, MetabaseProperty property);
+    // The same on a key already had: no path walked, the identifier found without a scan.
+    void SetProperty(NodeId node, MetabaseProperty property);
+    // Room for count more properties on the key, so that a reader that knows how many come makes its list
+    // once.
+    void ReserveProperties(NodeId node, std::size_t count);
     void SetText(std::u16string_view path, std::uint32_t identifier, std::uint32_t userType,
                  std::u16string_view text, std::uint32_t attributes);
     void SetDword(std::u16string_view path, std::uint32_t identifier, std::uint32_t userType,
@@ -67,6 +77,8 @@ public:
 
     // Folds a name for comparison: ASCII and Latin-1 letters without case.
     static std::u16string FoldName(std::u16string_view name);
+    // The number of segments of a path (empty ones do not count); it stops counting past limit.
+    static std::size_t Depth(std::u16string_view path, std::size_t limit = SIZE_MAX);
 
 private:
     struct Node {
@@ -75,9 +87,27 @@ private:
         std::optional<NodeId> parent;
         std::vector<NodeId> children;
         std::unordered_map<std::u16string, NodeId> childByFoldedName;
+        // In the order they were first set; replacing one keeps its place.
         std::vector<MetabaseProperty> properties;
+        // Its properties are in m_propertyIndex: it has more than a few.
+        bool indexed = false;
     };
+    // A key with up to this many properties is scanned; past it, its properties are indexed.
+    static constexpr std::size_t kIndexFrom = 8;
+    struct PropertyKey {
+        NodeId node;
+        std::uint32_t identifier;
+        bool operator==(const PropertyKey&) const = default;
+    };
+    struct PropertyKeyHash {
+        std::size_t operator()(const PropertyKey& key) const noexcept {
+            return std::hash<std::uint64_t>()((static_cast<std::uint64_t>(key.node) << 32) ^ key.identifier);
+        }
+    };
+
     std::vector<Node> m_nodes;
+    // (key, identifier) -> place in the key's properties, for the keys that have many.
+    std::unordered_map<PropertyKey, std::size_t, PropertyKeyHash> m_propertyIndex;
 };
 
 } // namespace qv

@@ -115,5 +115,33 @@ TEST(LoadRulesTest, RereadsOnlyWhenTheFileMovesOnAndLogsEachReread) {
     EXPECT_EQ(Shown(other.rules), "1 /x =>[/y]\n2 /z =>[/w]{P}\n");
 }
 
+TEST(LoadRulesTest, AFileOverTheCapIsReadToItsLastWholeLineWithinIt) {
+    test::TempMachine machine;
+    const fs::path file = FileSystem::Native(machine.Str()) / "rules.qv";
+    // Rules of 16 bytes: the cap holds a whole number of them; the line the cap cuts is not read.
+    const std::string rule = "/source\t/target\n";
+    const std::size_t whole = kRulesFileMaxBytes / rule.size();
+    const std::pair<std::size_t, std::size_t> cases[] = {{whole, whole}, // up to the cap exactly: all read
+                                                         {whole + 1, whole},     // one rule past it: ignored
+                                                         {whole + 1000, whole}}; // many past it: ignored
+    for (const auto& [written, read] : cases) {
+        std::string content;
+        content.reserve(written * rule.size() + 8);
+        for (std::size_t i = 0; i < written; ++i)
+            content += rule;
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+        SiteSettings record;
+        record.siteRoot = machine.Str();
+        EXPECT_EQ(LoadRules(&record), read) << written;
+    }
+    // A rule that the cap cuts in two is not read cut short.
+    std::string content(kRulesFileMaxBytes - 8, '#');
+    content += "\n/cut\t/in two\n";
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+    SiteSettings record;
+    record.siteRoot = machine.Str();
+    EXPECT_EQ(LoadRules(&record), 0u);
+}
+
 } // namespace
 } // namespace qv

@@ -1,4 +1,5 @@
 #include "webserver/file/MetabaseFile.h"
+#include "platform/TextCodec.h"
 #include "webserver/AdminBase.h"
 #include "webserver/MetabaseModel.h"
 
@@ -78,6 +79,68 @@ TEST_F(MetabaseFileTest, ValuesAreReadAsIisWritesThemAndRefusedOnesNamedWithLine
     EXPECT_EQ(error, "other.xml:1:2: the root element is not <configuration>");
     EXPECT_FALSE(MetabaseFile::Parse("", "empty.xml", m_model, &error));
     EXPECT_EQ(error.rfind("empty.xml:1:1: ", 0), 0u) << error;
+}
+
+// Shapes that once made the reader quadratic or unbounded, made here at (or near) the size that did: each is
+// read with the right result or refused as malformed, and a key just within the bounds is still read.
+TEST_F(MetabaseFileTest, LongDeepAndCrowdedKeysAreReadOrRefusedWithinBounds) {
+    const auto repeat = [](const std::string& piece, std::size_t times) {
+        std::string text;
+        text.reserve(piece.size() * times);
+        for (std::size_t i = 0; i < times; ++i)
+            text += piece;
+        return text;
+    };
+    const auto customs = [](std::uint32_t count) {
+        std::string text;
+        for (std::uint32_t id = 0; id < count; ++id)
+            text += "<Custom ID=\"" + std::to_string(id) + "\" Value=\"" + std::to_string(id) +
+                    "\" Type=\"DWORD\"/>\n";
+        return text;
+    };
+    std::string error;
+    // One long Location over many <Custom> children; a deep one of a million segments.
+    const std::pair<std::string, std::string> refused[] = {
+        {"<IIsWebVirtualDir Location=\"/LM/W3SVC/1/ROOT" + repeat("/dir", 45000) + "\">\n" + customs(10000) +
+             "</IIsWebVirtualDir>\n",
+         "test.xml:4:2: the Location is longer than 259 characters"},
+        {"<IIsWebServer Location=\"" + repeat("/x", 1u << 20) + "\"/>\n",
+         "test.xml:4:2: the Location is longer than 259 characters"},
+        {"<IIsWebServer Location=\"" + repeat("/x", 65) + "\"/>\n",
+         "test.xml:4:2: the Location has more than 64 keys"},
+        {"<IIsWebServer Location=\"/LM\"/>\n<IIsWebServer Location=\"/" + std::string(259, 'x') + "\"/>\n",
+         "test.xml:5:2: the Location is longer than 259 characters"}};
+    for (const auto& [keys, message] : refused) {
+        EXPECT_FALSE(Parse(keys, &error));
+        EXPECT_EQ(error, message);
+    }
+    // At the bounds: 64 segments, 259 characters (non-ASCII letters count once).
+    const std::string deepest = repeat("/x", 64);
+    const std::string longest = "/LM/" + repeat("\xc3\xa9", 255);
+    ASSERT_TRUE(
+        Parse("<IIsWebServer Location=\"" + deepest + "\"/>\n<IIsWebServer Location=\"" + longest + "\"/>\n",
+              &error))
+        << error;
+    EXPECT_TRUE(m_model.Find(TextCodec::ToUtf16(deepest)));
+    EXPECT_TRUE(m_model.Find(TextCodec::ToUtf16(longest)));
+
+    // 150,000 distinct ids on one key, and the key met again with the first ids given other values.
+    m_model = MetabaseModel();
+    constexpr std::uint32_t kIds = 150000;
+    ASSERT_TRUE(Parse("<IIsWebService Location=\"/LM/W3SVC\">\n" + customs(kIds) +
+                          "</IIsWebService>\n<IIsWebService Location=\"lm/w3svc/\">\n"
+                          "<Custom ID=\"0\" Value=\"7\" Type=\"DWORD\"/>\n</IIsWebService>\n",
+                      &error))
+        << error;
+    const std::vector<MetabaseProperty>& properties = m_model.Properties(*m_model.Find(u"/LM/W3SVC"));
+    // Id 1002 is the key type's: the <Custom> took its place, the key met again gave it back.
+    ASSERT_EQ(properties.size(), kIds);
+    EXPECT_EQ(properties.front().identifier, 1002u);
+    EXPECT_EQ(properties.front().dataType, kStringMetadata);
+    for (std::uint32_t id = 0; id < kIds; id += 7499)
+        EXPECT_EQ(Number(id), id == 0 ? 7u : id);
+    EXPECT_EQ(properties[1].identifier, 0u);
+    EXPECT_EQ(properties.back().identifier, kIds - 1);
 }
 
 } // namespace

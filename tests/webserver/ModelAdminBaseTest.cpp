@@ -2,6 +2,8 @@
 
 #include "webserver/ModelAdminBase.h"
 
+#include <tuple>
+
 namespace qv::test {
 namespace {
 
@@ -33,6 +35,45 @@ TEST(MetabaseModel, KeysTakeTheirPlaceWhenFirstNamedAndMatchWithoutCase) {
     const auto site = model.Find(u"/LM/W3SVC/2");
     ASSERT_EQ(model.Properties(*site).size(), 1u);
     EXPECT_EQ(model.FindProperty(*site, kMdServerComment)->dataType, kDwordMetadata);
+}
+
+// Past a few properties a key finds them through an index: the order they are listed in, replacement in
+// place, and a copy of the model must still hold, on both sides of that line.
+TEST(MetabaseModel, PropertiesKeepTheirOrderAndAreFoundOnceIndexedAndInCopies) {
+    for (const std::uint32_t count : {3u, 9u, 40u}) {
+        MetabaseModel model;
+        const auto key = model.AddKey(u"/LM/W3SVC/1");
+        const auto other = model.AddKey(u"/LM/W3SVC/2");
+        model.ReserveProperties(key, 2);
+        for (std::uint32_t id = count; id > 0; --id)
+            model.SetProperty(key, MetabaseProperty::Dword(id * 10, kIisMdUtServer, id, 0));
+        model.SetDword(u"/LM/W3SVC/2", 10, kIisMdUtServer, 99, 0); // same id, another key
+        model.SetProperty(key, MetabaseProperty::Dword(count * 10, kIisMdUtFile, 0, 0)); // replaces the first
+        const MetabaseModel copy = model;
+        for (const MetabaseModel* m : {static_cast<const MetabaseModel*>(&model), &copy}) {
+            const std::vector<MetabaseProperty>& properties = m->Properties(key);
+            ASSERT_EQ(properties.size(), count) << count;
+            EXPECT_EQ(properties.front().userType, kIisMdUtFile) << count;
+            for (std::uint32_t i = 0; i < count; ++i) {
+                EXPECT_EQ(properties[i].identifier, (count - i) * 10) << count;
+                EXPECT_EQ(m->FindProperty(key, (count - i) * 10), &properties[i]) << count;
+            }
+            EXPECT_EQ(m->FindProperty(key, 5), nullptr);
+            EXPECT_EQ(m->Properties(other).size(), 1u);
+            EXPECT_EQ(m->FindProperty(other, 10)->bytes, MetabaseProperty::Dword(10, 1, 99, 0).bytes);
+        }
+    }
+}
+
+TEST(MetabaseModel, DepthCountsSegmentsAndStopsPastItsLimit) {
+    const std::tuple<std::u16string, std::size_t, std::size_t> cases[] = {{u"", SIZE_MAX, 0},
+                                                                          {u"//\\", SIZE_MAX, 0},
+                                                                          {u"/LM/W3SVC/1/ROOT", SIZE_MAX, 4},
+                                                                          {u"LM\\W3SVC//1/", SIZE_MAX, 3},
+                                                                          {u"/a/b/c/d/e", 2, 3},
+                                                                          {u"/a/b", 2, 2}};
+    for (const auto& [path, limit, depth] : cases)
+        EXPECT_EQ(MetabaseModel::Depth(path, limit), depth);
 }
 
 TEST(ModelAdminBase, HandlesAreNeverReused) {

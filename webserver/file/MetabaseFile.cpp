@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -183,12 +184,17 @@ public:
         const pugi::xml_node root = document.document_element();
         if (!root || LocalName(root) != "configuration")
             return Fail(root ? root.offset_debug() : 0, "the root element is not <configuration>", error);
-        for (const pugi::xml_node& section : root.children()) {
+        for (pugi::xml_node section : root.children()) {
             if (section.type() != pugi::node_element || LocalName(section) != "MBProperty")
                 continue;
-            for (const pugi::xml_node& key : section.children()) {
+            // Each key leaves the document once read: the document's memory goes back as the model's grows,
+            // so that the two are not held whole at once.
+            for (pugi::xml_node key = section.first_child(); key;) {
+                const pugi::xml_node next = key.next_sibling();
                 if (key.type() == pugi::node_element && !ReadKey(key, error))
                     return false;
+                section.remove_child(key);
+                key = next;
             }
         }
         return true;
@@ -201,7 +207,7 @@ private:
         return false;
     }
 
-    bool ReadKey(const pugi::xml_node& key, std::string* error) {
+    bool ReadKey(pugi::xml_node key, std::string* error) {
         const pugi::xml_attribute location = key.attribute("Location");
         if (!location)
             return Fail(key.offset_debug(), std::string("<") + key.name() + "> has no Location", error);
@@ -209,9 +215,20 @@ private:
         if (std::string_view(location.value()) == ".")
             return true;
         const std::u16string path = TextCodec::ToUtf16(location.value());
-        m_model.AddKey(path, TextCodec::ToUtf16(LocalName(key)));
-        m_model.SetText(path, kMdKeyType, kIisMdUtServer, TextCodec::ToUtf16(LocalName(key)),
-                        kMetadataNoAttributes);
+        if (path.size() > MetabaseModel::kMaxPathUnits)
+            return Fail(key.offset_debug(),
+                        "the Location is longer than " + std::to_string(MetabaseModel::kMaxPathUnits) +
+                            " characters",
+                        error);
+        if (MetabaseModel::Depth(path, MetabaseModel::kMaxDepth) > MetabaseModel::kMaxDepth)
+            return Fail(key.offset_debug(),
+                        "the Location has more than " + std::to_string(MetabaseModel::kMaxDepth) + " keys",
+                        error);
+        // The key is found once; its properties are set through its node.
+        const std::u16string keyType = TextCodec::ToUtf16(LocalName(key));
+        const MetabaseModel::NodeId node = m_model.AddKey(path, keyType);
+        m_model.SetProperty(
+            node, MetabaseProperty::Text(kMdKeyType, kIisMdUtServer, keyType, kMetadataNoAttributes));
 
         for (const pugi::xml_attribute& attribute : key.attributes()) {
             for (const NamedProperty& named : kNamedProperties) {
@@ -224,18 +241,25 @@ private:
                                 std::string(named.name) + " is not a valid value: \"" + attribute.value() +
                                     "\"",
                                 error);
-                m_model.SetProperty(path, std::move(*property));
+                m_model.SetProperty(node, std::move(*property));
             }
         }
-        for (const pugi::xml_node& custom : key.children()) {
+        std::size_t customs = 0;
+        for (const pugi::xml_node& custom : key.children())
+            customs += custom.type() == pugi::node_element ? 1 : 0;
+        m_model.ReserveProperties(node, customs);
+        for (pugi::xml_node custom = key.first_child(); custom;) {
+            const pugi::xml_node next = custom.next_sibling();
             if (custom.type() == pugi::node_element && LocalName(custom) == "Custom" &&
-                !ReadCustom(path, custom, error))
+                !ReadCustom(node, custom, error))
                 return false;
+            key.remove_child(custom);
+            custom = next;
         }
         return true;
     }
 
-    bool ReadCustom(const std::u16string& path, const pugi::xml_node& custom, std::string* error) {
+    bool ReadCustom(MetabaseModel::NodeId node, const pugi::xml_node& custom, std::string* error) {
         const std::optional<std::uint32_t> identifier =
             custom.attribute("ID") ? ParseNumber(custom.attribute("ID").value()) : std::nullopt;
         const pugi::xml_attribute typeText = custom.attribute("Type");
@@ -261,7 +285,7 @@ private:
             MakeProperty(*identifier, *userType, *dataType, *attributes, custom.attribute("Value").value());
         if (!property)
             return Fail(custom.offset_debug(), "<Custom Name=\"" + name + "\"> has an invalid Value", error);
-        m_model.SetProperty(path, std::move(*property));
+        m_model.SetProperty(node, std::move(*property));
         return true;
     }
 
@@ -296,6 +320,17 @@ private:
     MetabaseModel& m_model;
 };
 
+bool OutOfMemory(const std::string& name, std::string* error) noexcept {
+    if (error) {
+        try {
+            *error = name + ":1:1: not enough memory to read the file";
+        } catch (const std::bad_alloc&) {
+            error->clear();
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::string MetabaseFile::MachinePath() {
@@ -315,7 +350,12 @@ bool MetabaseFile::Load(const std::string& path, MetabaseModel& model, std::stri
             *error = path + ":1:1: cannot be read";
         return false;
     }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string text;
+    try {
+        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(path, error);
+    }
     if (file.bad()) {
         if (error)
             *error = path + ":1:1: cannot be read";
@@ -328,7 +368,12 @@ bool MetabaseFile::Parse(std::string_view text, const std::string& name, Metabas
                          std::string* error) {
     if (error)
         error->clear();
-    return Reader(text, name, model).Read(error);
+    // A file too large for the memory there is counts as unreadable; the caller drops what was read so far.
+    try {
+        return Reader(text, name, model).Read(error);
+    } catch (const std::bad_alloc&) {
+        return OutOfMemory(name, error);
+    }
 }
 
 } // namespace qv
