@@ -6,7 +6,7 @@
 #include "RegFileParser.h"
 #include "RegFileWriter.h"
 #include "RegKeyPath.h"
-#include "Utf8.h"
+#include "platform/Utf8.h"
 
 #include <cstddef>
 #include <cstdint>

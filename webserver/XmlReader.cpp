@@ -1,5 +1,7 @@
 #include "XmlReader.h"
 
+#include "platform/Utf8.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -18,24 +20,6 @@ bool IsNameStart(char c) {
 
 bool IsNameChar(char c) {
     return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-
-void AppendUtf8(std::uint32_t code, std::string& out) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 class Parser {
@@ -260,7 +244,7 @@ private:
                              (code >= 0xE000 && code <= 0x10FFFF && code != 0xFFFE && code != 0xFFFF);
         if (digits.empty() || !allowed)
             return Fail(start, "&" + std::string(name) + "; is no character reference");
-        AppendUtf8(code, *out);
+        Utf8::Append(*out, code);
         m_pos = semicolon + 1;
         return true;
     }

@@ -1,6 +1,7 @@
 #include "LogText.h"
 
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 
 #include <array>
 #include <cstdint>
@@ -14,24 +15,6 @@ constexpr std::array<char16_t, 32> kHigh = {0x20AC, 0x0081, 0x201A, 0x0192, 0x20
                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 bool IsAscii(std::string_view bytes) {
     for (char c : bytes) {
@@ -94,9 +77,9 @@ void LogText::AppendWindows1252(std::string& out, std::string_view bytes) {
         if (byte < 0x80)
             out += c;
         else if (byte < 0xA0)
-            AppendUtf8(out, kHigh[byte - 0x80]);
+            Utf8::Append(out, kHigh[byte - 0x80]);
         else
-            AppendUtf8(out, byte);
+            Utf8::Append(out, byte);
     }
 }
 
@@ -123,7 +106,7 @@ std::string LogText::Utf8(std::string_view field, bool decode, LogTextMode mode)
         } else if (code >= 0xD800 && code <= 0xDFFF) {
             code = 0xFFFD;
         }
-        AppendUtf8(out, code);
+        Utf8::Append(out, code);
     }
     return out;
 }

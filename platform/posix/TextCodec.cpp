@@ -1,4 +1,5 @@
 #include "platform/TextCodec.h"
+#include "platform/Utf8.h"
 
 namespace qv {
 
@@ -54,24 +55,6 @@ char32_t Decode(std::string_view text, std::size_t& i) {
     return code;
 }
 
-void Encode(char32_t code, std::string& out) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 } // namespace
 
 std::u16string TextCodec::ToUtf16(std::string_view narrow) {
@@ -106,7 +89,7 @@ std::string TextCodec::FromUtf16(std::u16string_view wide) {
         } else if (code >= 0xD800 && code <= 0xDFFF) {
             code = kReplacement; // a lone surrogate
         }
-        Encode(code, narrow);
+        Utf8::Append(narrow, code);
     }
     return narrow;
 }

@@ -2,7 +2,7 @@
 
 #include "NarrowText.h"
 #include "RegKeyPath.h"
-#include "Utf8.h"
+#include "platform/Utf8.h"
 
 #include "platform/AsciiText.h"
 #include "platform/RegistryKey.h"

@@ -1,7 +1,7 @@
 #include "RegFileWriter.h"
 
 #include "NarrowText.h"
-#include "Utf8.h"
+#include "platform/Utf8.h"
 
 #include "platform/RegistryKey.h"
 

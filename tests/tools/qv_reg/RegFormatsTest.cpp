@@ -4,7 +4,7 @@
 #include "RegFileWriter.h"
 #include "RegKeyPath.h"
 #include "RegValueText.h"
-#include "Utf8.h"
+#include "platform/Utf8.h"
 
 #include "platform/RegistryKey.h"
 

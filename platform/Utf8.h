@@ -1,5 +1,5 @@
 #pragma once
-// UTF-8 to and from UTF-16, for .reg files whatever the system's narrow code page is.
+// UTF-8 to and from UTF-16, for files written in UTF-8 whatever the system's narrow code page is.
 #include <string>
 #include <string_view>
 
@@ -12,6 +12,8 @@ public:
     static bool Decode(std::string_view bytes, std::u16string& text, std::size_t* errorAt = nullptr);
     // A lone surrogate is written as its three bytes, so nothing is dropped.
     static std::string Encode(std::u16string_view text);
+    // One code point (at most U+10FFFF) as its one to four bytes.
+    static void Append(std::string& bytes, char32_t code);
 };
 
 } // namespace qv

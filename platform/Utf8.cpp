@@ -70,23 +70,27 @@ std::string Utf8::Encode(std::u16string_view text) {
             code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
-        if (code < 0x80) {
-            bytes.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
+        Append(bytes, code);
     }
     return bytes;
+}
+
+void Utf8::Append(std::string& bytes, char32_t code) {
+    if (code < 0x80) {
+        bytes.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
+        bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
+        bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
+        bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+        bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+        bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
 }
 
 } // namespace qv
