@@ -56,13 +56,9 @@ void Start(const std::string& commandLine) {
         Process::StartHidden(commandLine);
 }
 
-// IIS 7 to 10: the identity of the pool the site's root application runs in.
-std::optional<std::string> FindPoolIdentity(const MetabaseConnection& connection, std::uint32_t siteId) {
-    const std::optional<std::string> pool =
-        ReadText(connection, "/W3SVC/" + std::to_string(siteId) + "/ROOT", kMdAppAppPoolId, kIisMdUtServer);
-    if (!pool || pool->empty())
-        return std::nullopt;
-    const std::string poolPath = "/W3SVC/AppPools/" + *pool;
+// The pool's AppPoolIdentityType, as the pool has it or inherits it.
+std::optional<std::uint32_t> ReadIdentityType(const MetabaseConnection& connection,
+                                              const std::string& poolPath) {
     std::uint32_t length = 0;
     const std::optional<std::string> identity =
         ReadServiceValue(connection, poolPath, kMdAppPoolIdentityType, kIisMdUtServer, kDwordMetadata,
@@ -71,7 +67,20 @@ std::optional<std::string> FindPoolIdentity(const MetabaseConnection& connection
         return std::nullopt;
     std::uint32_t identityType = 0;
     std::memcpy(&identityType, identity->data(), sizeof identityType);
-    switch (identityType) {
+    return identityType;
+}
+
+// IIS 7 to 10: the identity of the pool the site's root application runs in.
+std::optional<std::string> FindPoolIdentity(const MetabaseConnection& connection, std::uint32_t siteId) {
+    const std::optional<std::string> pool =
+        ReadText(connection, "/W3SVC/" + std::to_string(siteId) + "/ROOT", kMdAppAppPoolId, kIisMdUtServer);
+    if (!pool || pool->empty())
+        return std::nullopt;
+    const std::string poolPath = "/W3SVC/AppPools/" + *pool;
+    const std::optional<std::uint32_t> identityType = ReadIdentityType(connection, poolPath);
+    if (!identityType)
+        return std::nullopt;
+    switch (*identityType) {
     case kIdentityLocalService:
         return std::string("LOCAL SERVICE");
     case kIdentityNetworkService:
@@ -105,15 +114,10 @@ std::optional<std::string> FindWorkerAccount(const MetabaseConnection& connectio
         return std::nullopt;
     const std::string poolPath = "/W3SVC/AppPools/" + *pool;
 
-    std::uint32_t length = 0;
-    const std::optional<std::string> identity =
-        ReadServiceValue(connection, poolPath, kMdAppPoolIdentityType, kIisMdUtServer, kDwordMetadata,
-                         kMetadataInherit, &length);
-    if (!identity || identity->size() < sizeof(std::uint32_t))
+    const std::optional<std::uint32_t> identityType = ReadIdentityType(connection, poolPath);
+    if (!identityType)
         return std::nullopt;
-    std::uint32_t identityType = 0;
-    std::memcpy(&identityType, identity->data(), sizeof identityType);
-    switch (identityType & 0xFFu) {
+    switch (*identityType & 0xFFu) {
     case kIdentityLocalService:
     case kIdentityNetworkService:
         return std::string(kWorkerProcessGroup);
