@@ -46,6 +46,9 @@ std::optional<std::size_t> OffsetOf(std::string_view text, std::size_t line, std
             return std::nullopt;
         at = newline + 1;
     }
+    // A stray continuation byte belongs to the character before it, or to none at the start of a line.
+    while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+        ++at;
     for (std::size_t c = 1; c < column; ++c) {
         if (at >= text.size() || text[at] == '\n')
             return std::nullopt;
