@@ -1,8 +1,8 @@
 // applicationHost.config: the input is the main file and, after each NUL byte, the next file a configSource
 // asks for. The XML reader gives the same tree twice, places a refusal inside the text and every element on
-// its own '<', and nests no deeper than it allows; the model is read the same twice, a refusal names a file
-// with its line and column, every key is found again, and every text in the model is the value of an
-// attribute other than a password, so no password reaches it.
+// its own '<', nests no deeper than it allows, and leaves out exactly the elements a filter asks; the model
+// is read the same twice, a refusal names a file with its line and column, every key is found again, and
+// every text in the model is the value of an attribute other than a password, so no password reaches it.
 #include "FuzzCheck.h"
 #include "FuzzModelChecks.h"
 #include "platform/TextCodec.h"
@@ -68,6 +68,22 @@ void CheckElements(std::string_view text, const qv::XmlElement& element, std::si
         CheckElements(text, child, depth + 1);
 }
 
+// An element filter of no meaning, so that every name may be left out somewhere.
+bool Chosen(std::string_view parent, std::string_view element) {
+    return (parent.size() + 2 * element.size()) % 3 != 0;
+}
+
+// The tree as the filter would leave it: the children it keeps, and inside them only theirs.
+qv::XmlElement Pruned(const qv::XmlElement& element) {
+    qv::XmlElement pruned = element;
+    pruned.children.clear();
+    for (const qv::XmlElement& child : element.children) {
+        if (Chosen(element.name, child.name))
+            pruned.children.push_back(Pruned(child));
+    }
+    return pruned;
+}
+
 bool HasPassword(const qv::XmlElement& element) {
     if (element.Attribute("password"))
         return true;
@@ -86,6 +102,11 @@ void ReadXml(std::string_view text, std::set<std::u16string>* values) {
     const std::optional<qv::XmlElement> second = qv::XmlReader::Parse(text, &again);
     QV_FUZZ_CHECK(root.has_value() == second.has_value(), "two XML reads disagree");
     if (!root) {
+        // Elements left out are read all the same: the same error.
+        qv::XmlError filtered;
+        QV_FUZZ_CHECK(!qv::XmlReader::Parse(text, &filtered, {}, Chosen) && filtered.line == error.line &&
+                          filtered.column == error.column && filtered.what == error.what,
+                      "a refusal that depends on the elements kept");
         QV_FUZZ_CHECK(error.line == again.line && error.column == again.column && error.what == again.what,
                       "two XML refusals differ");
         QV_FUZZ_CHECK(!error.what.empty(), "an XML refusal without a message");
@@ -96,6 +117,8 @@ void ReadXml(std::string_view text, std::set<std::u16string>* values) {
     }
     QV_FUZZ_CHECK(SameTree(*root, *second), "two XML reads give different trees");
     CheckElements(text, *root, 1);
+    const std::optional<qv::XmlElement> chosen = qv::XmlReader::Parse(text, nullptr, {}, Chosen);
+    QV_FUZZ_CHECK(chosen && SameTree(*chosen, Pruned(*root)), "elements left out otherwise than asked");
 
     const std::optional<qv::XmlElement> filtered = qv::XmlReader::Parse(
         text, nullptr, [](std::string_view, std::string_view attribute) { return attribute != "password"; });
