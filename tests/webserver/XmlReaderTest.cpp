@@ -74,6 +74,7 @@ TEST(XmlReader, MalformedDocumentsAreRefusedWithTheFirstErrorsLineAndColumn) {
         {"<a></a x>", "1:8: '>' was expected to end </a"},
         {"<a b", "1:5: '=' was expected after b"},
         {"<a b=\"1\" ", "1:10: the file ends inside the tag <a>"},
+        {"<a>\n\x80<b x/>", "2:5: '=' was expected after x"}, // a stray continuation byte is no character
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(Error(text), expected) << text;
