@@ -131,25 +131,29 @@ public:
             return Report(error);
         if (root->name != "configuration")
             return Fail(*root, m_name, "the root element is not <configuration>", error);
-        std::vector<const XmlElement*> sites, pools;
+        // Each section once, as IIS has it: a file cannot make us read one configSource file over and over.
+        const XmlElement* sites = nullptr;
+        const XmlElement* pools = nullptr;
         for (const XmlElement& group : root->children) {
             if (group.name != "system.applicationHost")
                 continue;
             for (const XmlElement& section : group.children) {
                 if (section.name != "sites" && section.name != "applicationPools")
                     continue;
-                const XmlElement* loaded = Section(section);
-                if (!loaded)
+                const XmlElement*& slot = section.name == "sites" ? sites : pools;
+                if (slot)
+                    return Fail(section, m_name, "<" + section.name + "> is given a second time", error);
+                slot = Section(section);
+                if (!slot)
                     return Report(error);
-                (section.name == "sites" ? sites : pools).push_back(loaded);
             }
         }
         MetabaseModel built;
         built.AddKey(kService, u"IIsWebService");
-        for (const XmlElement* section : pools)
-            ReadPools(*section);
-        for (const XmlElement* section : sites)
-            ReadSites(*section, built);
+        if (pools)
+            ReadPools(*pools);
+        if (sites)
+            ReadSites(*sites, built);
         built.AddKey(kPools, u"IIsApplicationPools");
         for (const Pool& pool : m_pools)
             WritePool(pool, built);
@@ -317,7 +321,7 @@ private:
     const std::string& m_name;
     const ApplicationHostConfig::FileSource& m_files;
     const ApplicationHostConfig::Expander& m_expand;
-    // The sections read from configSource files; the lists keep them where they are.
+    // The sections read from configSource files; the list keeps them where they are.
     std::list<XmlElement> m_loaded;
     std::vector<Pool> m_pools;
     std::unordered_map<std::u16string, std::size_t> m_poolIndex;

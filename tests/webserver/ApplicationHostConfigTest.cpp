@@ -185,6 +185,11 @@ TEST(ApplicationHostConfig, AFaultyFileGivesNoSitesAndNamesFileLineAndColumn) {
          "C:\\cfg\\bad.config:3:1: '<' is not allowed in an attribute value"},
         {"<sites configSource=\"sub/other.config\"/>",
          "C:\\cfg\\sub\\other.config:1:1: the root element is not <sites>"},
+        // Not even the same file twice: a second section is not read.
+        {"<sites configSource=\"sites.config\"/>\n  <sites configSource=\"sites.config\"/>",
+         "C:\\cfg\\applicationHost.config:4:3: <sites> is given a second time"},
+        {"<applicationPools/>\n</system.applicationHost><system.applicationHost><applicationPools/>",
+         "C:\\cfg\\applicationHost.config:4:50: <applicationPools> is given a second time"},
     };
     for (const auto& [section, expected] : cases)
         EXPECT_EQ(parse(section), expected) << section;
