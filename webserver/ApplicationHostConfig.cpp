@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <list>
+#include <new>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -75,6 +77,36 @@ const XmlElement* FirstChild(const XmlElement& element, std::string_view name,
     return nullptr;
 }
 
+// The elements read, by the element they are in; everything else in the file (most of it on a real server)
+// is checked but not kept.
+constexpr std::pair<std::string_view, std::string_view> kKeptElements[] = {
+    {"configuration", "system.applicationHost"},
+    {"system.applicationHost", "sites"},
+    {"system.applicationHost", "applicationPools"},
+    {"sites", "site"},
+    {"sites", "applicationDefaults"},
+    {"site", "application"},
+    {"site", "applicationDefaults"},
+    {"application", "virtualDirectory"},
+    {"applicationPools", "add"},
+    {"applicationPools", "applicationPoolDefaults"},
+    {"add", "processModel"},
+    {"applicationPoolDefaults", "processModel"}};
+
+// The attributes read; passwords (and every other secret IIS keeps encrypted) are not among them.
+constexpr std::string_view kKeptAttributes[] = {
+    "configSource", "id", "name", "path", "applicationPool", "physicalPath", "identityType", "userName"};
+
+bool KeepElement(std::string_view parent, std::string_view element) {
+    return std::find(std::begin(kKeptElements), std::end(kKeptElements), std::pair(parent, element)) !=
+           std::end(kKeptElements);
+}
+
+bool KeepAttribute(std::string_view, std::string_view attribute) {
+    return std::find(std::begin(kKeptAttributes), std::end(kKeptAttributes), attribute) !=
+           std::end(kKeptAttributes);
+}
+
 struct Pool {
     std::string name;
     std::optional<std::uint32_t> identityType;
@@ -99,25 +131,29 @@ public:
             return Report(error);
         if (root->name != "configuration")
             return Fail(*root, m_name, "the root element is not <configuration>", error);
-        std::vector<XmlElement> sites, pools;
+        // Each section once, as IIS has it: a file cannot make us read one configSource file over and over.
+        const XmlElement* sites = nullptr;
+        const XmlElement* pools = nullptr;
         for (const XmlElement& group : root->children) {
             if (group.name != "system.applicationHost")
                 continue;
             for (const XmlElement& section : group.children) {
                 if (section.name != "sites" && section.name != "applicationPools")
                     continue;
-                std::optional<XmlElement> loaded = Section(section);
-                if (!loaded)
+                const XmlElement*& slot = section.name == "sites" ? sites : pools;
+                if (slot)
+                    return Fail(section, m_name, "<" + section.name + "> is given a second time", error);
+                slot = Section(section);
+                if (!slot)
                     return Report(error);
-                (section.name == "sites" ? sites : pools).push_back(std::move(*loaded));
             }
         }
         MetabaseModel built;
         built.AddKey(kService, u"IIsWebService");
-        for (const XmlElement& section : pools)
-            ReadPools(section);
-        for (const XmlElement& section : sites)
-            ReadSites(section, built);
+        if (pools)
+            ReadPools(*pools);
+        if (sites)
+            ReadSites(*sites, built);
         built.AddKey(kPools, u"IIsApplicationPools");
         for (const Pool& pool : m_pools)
             WritePool(pool, built);
@@ -126,24 +162,21 @@ public:
     }
 
 private:
-    // The tree of a file; passwords (and every other secret IIS keeps encrypted) stay in the text.
+    // The tree of what a file holds for us; passwords stay in the text.
     std::optional<XmlElement> ParseFile(std::string_view text, const std::string& name) {
         XmlError xmlError;
-        std::optional<XmlElement> root =
-            XmlReader::Parse(text, &xmlError, [](std::string_view, std::string_view attribute) {
-                return attribute != "password";
-            });
+        std::optional<XmlElement> root = XmlReader::Parse(text, &xmlError, KeepAttribute, KeepElement);
         if (!root)
             m_error = name + ":" + std::to_string(xmlError.line) + ":" + std::to_string(xmlError.column) +
                       ": " + xmlError.what;
         return root;
     }
 
-    // The section itself, or what its configSource file holds in its place.
-    std::optional<XmlElement> Section(const XmlElement& section) {
+    // The section itself, or what its configSource file holds in its place; none after an error.
+    const XmlElement* Section(const XmlElement& section) {
         const std::string* source = section.Attribute("configSource");
         if (!source)
-            return section;
+            return &section;
         // IIS takes only a relative path below the configuration's own directory.
         const std::string& relative = *source;
         const bool escapes = relative.empty() || relative.front() == '/' || relative.front() == '\\' ||
@@ -151,7 +184,7 @@ private:
                              relative.find("..") != std::string::npos;
         if (escapes) {
             SetError(section, m_name, "configSource \"" + relative + "\" is not a file beside this one");
-            return std::nullopt;
+            return nullptr;
         }
         std::string path = DirectoryOf(m_name) + relative;
         if (path.find('\\') != std::string::npos)
@@ -159,17 +192,17 @@ private:
         std::optional<std::string> text = m_files ? m_files(path) : std::nullopt;
         if (!text) {
             SetError(section, m_name, "configSource \"" + relative + "\" cannot be read");
-            return std::nullopt;
+            return nullptr;
         }
         std::optional<XmlElement> root = ParseFile(*text, path);
         std::fill(text->begin(), text->end(), '\0');
         if (!root)
-            return std::nullopt;
+            return nullptr;
         if (root->name != section.name) {
             SetError(*root, path, "the root element is not <" + section.name + ">");
-            return std::nullopt;
+            return nullptr;
         }
-        return root;
+        return &m_loaded.emplace_back(std::move(*root));
     }
 
     void ReadPools(const XmlElement& section) {
@@ -288,6 +321,8 @@ private:
     const std::string& m_name;
     const ApplicationHostConfig::FileSource& m_files;
     const ApplicationHostConfig::Expander& m_expand;
+    // The sections read from configSource files; the list keeps them where they are.
+    std::list<XmlElement> m_loaded;
     std::vector<Pool> m_pools;
     std::unordered_map<std::u16string, std::size_t> m_poolIndex;
     std::unordered_set<std::uint32_t> m_siteIds;
@@ -302,10 +337,15 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::ifstream file(native, std::ios::binary);
     if (!file)
         return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
+    // A file larger than the memory there is cannot be read either.
+    try {
+        std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        if (file.bad())
+            return std::nullopt;
+        return text;
+    } catch (const std::bad_alloc&) {
         return std::nullopt;
-    return text;
+    }
 }
 
 } // namespace
@@ -336,7 +376,19 @@ bool ApplicationHostConfig::Parse(std::string_view text, const std::string& name
                                   MetabaseModel& model, std::string* error, const Expander& expand) {
     if (error)
         error->clear();
-    return Builder(name, files, expand).Build(text, model, error);
+    // A file too large for the memory there is counts as unreadable; model stays as it was.
+    try {
+        return Builder(name, files, expand).Build(text, model, error);
+    } catch (const std::bad_alloc&) {
+        if (error) {
+            try {
+                *error = name + ":1:1: not enough memory to read the file";
+            } catch (const std::bad_alloc&) {
+                error->clear();
+            }
+        }
+        return false;
+    }
 }
 
 } // namespace qv

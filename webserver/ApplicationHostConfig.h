@@ -13,7 +13,8 @@
 //                            for SpecificUser
 //
 // Pool names compare without letter case. <sites> and <applicationPools> moved out with configSource are read
-// from their file beside the main one. Passwords are never copied out of the file's text.
+// from their file beside the main one. Each section comes once: a second is an error, as it is for IIS.
+// Passwords are never copied out of the file's text.
 #include "MetabaseModel.h"
 
 #include <functional>

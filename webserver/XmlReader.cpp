@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
+#include <new>
+#include <unordered_set>
 
 namespace qv {
 
@@ -24,7 +27,9 @@ bool IsNameChar(char c) {
 
 class Parser {
 public:
-    Parser(std::string_view text, const XmlReader::AttributeFilter& keep) : m_text(text), m_keep(keep) {}
+    Parser(std::string_view text, const XmlReader::AttributeFilter& keep,
+           const XmlReader::ElementFilter& keepElement)
+        : m_text(text), m_keep(keep), m_keepElement(keepElement) {}
 
     std::optional<XmlElement> Run(XmlError* error) {
         XmlElement root;
@@ -74,12 +79,15 @@ private:
         }
     }
 
-    // The root element and everything inside it, without recursion: the open elements are a stack.
+    // The root element and everything inside it, without recursion: the open elements are a stack. An
+    // element left out is read into a scratch element of its own depth, and so is everything inside it.
     bool Tree(XmlElement& root) {
         bool empty = false;
-        if (!StartTag(root, &empty))
+        if (!StartTag(root, true, &empty))
             return false;
         std::vector<XmlElement*> open;
+        std::deque<XmlElement> skipped;
+        std::size_t keptDepth = 1;
         if (!empty)
             open.push_back(&root);
         while (!open.empty()) {
@@ -91,6 +99,13 @@ private:
             if (Starts("</")) {
                 if (!EndTag(*open.back()))
                     return false;
+                if (open.size() > keptDepth) {
+                    skipped.pop_back();
+                } else {
+                    // A list grown by doubling keeps up to half of it unused.
+                    open.back()->children.shrink_to_fit();
+                    keptDepth = open.size() - 1;
+                }
                 open.pop_back();
             } else if (Starts("<!--")) {
                 if (!SkipPast(4, "-->", "the comment is not closed"))
@@ -107,9 +122,14 @@ private:
                 if (open.size() >= XmlReader::kMaxDepth)
                     return Fail(m_pos, "elements are nested too deeply");
                 // Only the innermost open element gains children, so the pointers on the stack stay valid.
-                XmlElement& child = open.back()->children.emplace_back();
-                if (!StartTag(child, &empty))
+                const bool keep = open.size() == keptDepth && KeepElement(open.back()->name);
+                XmlElement& child = keep ? open.back()->children.emplace_back() : skipped.emplace_back();
+                if (!StartTag(child, keep, &empty))
                     return false;
+                if (keep && !empty)
+                    keptDepth = open.size() + 1;
+                if (!keep && empty)
+                    skipped.pop_back();
                 if (!empty)
                     open.push_back(&child);
             }
@@ -117,12 +137,23 @@ private:
         return true;
     }
 
-    bool StartTag(XmlElement& element, bool* empty) {
+    bool KeepElement(std::string_view parent) const {
+        if (!m_keepElement)
+            return true;
+        const std::size_t start = m_pos + 1;
+        std::size_t end = start;
+        while (end < m_text.size() && IsNameChar(m_text[end]))
+            ++end;
+        return m_keepElement(parent, m_text.substr(start, end - start));
+    }
+
+    // An element left out keeps only its name and place, for the messages about its end.
+    bool StartTag(XmlElement& element, bool keep, bool* empty) {
         Locate(m_pos, &element.line, &element.column);
         ++m_pos;
         if (!Name(&element.name))
             return Fail(m_pos, "an element name was expected");
-        std::vector<std::string> seen;
+        m_seen.clear();
         for (;;) {
             const std::size_t before = m_pos;
             while (m_pos < m_text.size() && IsSpace(m_text[m_pos]))
@@ -150,10 +181,10 @@ private:
             std::string value;
             if (!AttributeValue(&value))
                 return false;
-            if (std::find(seen.begin(), seen.end(), name) != seen.end())
+            // Hashed: an element may come with any number of attributes.
+            if (!m_seen.insert(m_text.substr(start, name.size())).second)
                 return Fail(start, name + " appears twice in <" + element.name + ">");
-            seen.push_back(name);
-            if (!m_keep || m_keep(element.name, name)) {
+            if (keep && (!m_keep || m_keep(element.name, name))) {
                 element.attributes.emplace_back(std::move(name), std::move(value));
             } else {
                 std::fill(value.begin(), value.end(), '\0');
@@ -300,6 +331,9 @@ private:
 
     std::string_view m_text;
     const XmlReader::AttributeFilter& m_keep;
+    const XmlReader::ElementFilter& m_keepElement;
+    // The attribute names of the current start tag, as views of the text.
+    std::unordered_set<std::string_view> m_seen;
     std::size_t m_pos = 0;
     std::size_t m_cursor = 0;
     std::size_t m_line = 1;
@@ -310,8 +344,21 @@ private:
 } // namespace
 
 std::optional<XmlElement> XmlReader::Parse(std::string_view text, XmlError* error,
-                                           const AttributeFilter& keep) {
-    return Parser(text, keep).Run(error);
+                                           const AttributeFilter& keep, const ElementFilter& keepElement) {
+    // A document too large for the memory there is counts as unreadable; what was read so far is dropped.
+    try {
+        return Parser(text, keep, keepElement).Run(error);
+    } catch (const std::bad_alloc&) {
+        if (error) {
+            error->line = error->column = 1;
+            try {
+                error->what = "not enough memory to read the file";
+            } catch (const std::bad_alloc&) {
+                error->what.clear();
+            }
+        }
+        return std::nullopt;
+    }
 }
 
 } // namespace qv

@@ -24,9 +24,15 @@ public:
     // Whether an attribute of an element goes into the tree; one left out is never copied (secrets).
     using AttributeFilter = std::function<bool(std::string_view element, std::string_view attribute)>;
 
-    // The document's root element, or none with the first error found.
+    // Whether a child element of parent goes into the tree; the elements inside one left out are left out
+    // too, without asking. The whole document is read and checked all the same.
+    using ElementFilter = std::function<bool(std::string_view parent, std::string_view element)>;
+
+    // The document's root element, or none with the first error found. Running out of memory is an error
+    // too, at line 1, column 1.
     static std::optional<XmlElement> Parse(std::string_view text, XmlError* error,
-                                           const AttributeFilter& keep = {});
+                                           const AttributeFilter& keep = {},
+                                           const ElementFilter& keepElement = {});
 
     // Deeper nesting is refused rather than followed.
     static constexpr std::size_t kMaxDepth = 256;

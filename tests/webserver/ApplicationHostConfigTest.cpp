@@ -1,3 +1,4 @@
+#include "AllocationBudget.h"
 #include "TestData.h"
 
 #include "platform/OsVersion.h"
@@ -184,6 +185,11 @@ TEST(ApplicationHostConfig, AFaultyFileGivesNoSitesAndNamesFileLineAndColumn) {
          "C:\\cfg\\bad.config:3:1: '<' is not allowed in an attribute value"},
         {"<sites configSource=\"sub/other.config\"/>",
          "C:\\cfg\\sub\\other.config:1:1: the root element is not <sites>"},
+        // Not even the same file twice: a second section is not read.
+        {"<sites configSource=\"sites.config\"/>\n  <sites configSource=\"sites.config\"/>",
+         "C:\\cfg\\applicationHost.config:4:3: <sites> is given a second time"},
+        {"<applicationPools/>\n</system.applicationHost><system.applicationHost><applicationPools/>",
+         "C:\\cfg\\applicationHost.config:4:50: <applicationPools> is given a second time"},
     };
     for (const auto& [section, expected] : cases)
         EXPECT_EQ(parse(section), expected) << section;
@@ -242,6 +248,74 @@ TEST(ApplicationHostConfig, PoolIdentitiesAndTheirDefaults) {
     }
     // The second pool of a name in another case is the first one.
     EXPECT_EQ(model.ChildCount(*model.Find(u"/LM/W3SVC/AppPools")), 5u);
+}
+
+// Sites with their pools, each as IIS writes them, and as many elements of sections not read, up to bytes.
+std::string GeneratedServer(std::size_t bytes) {
+    std::string pools, sites, other;
+    for (int n = 1; pools.size() + sites.size() + other.size() < bytes; ++n) {
+        const std::string id = std::to_string(n);
+        pools += "<add name=\"P" + id + "\"><processModel identityType=\"SpecificUser\" userName=\"u" + id +
+                 "\" password=\"[enc:secret" + id + ":enc]\"/></add>\n";
+        sites += "<site name=\"S" + id + "\" id=\"" + id + "\"><application path=\"/\" applicationPool=\"P" +
+                 id + "\"><virtualDirectory path=\"/\" physicalPath=\"D:\\s" + id +
+                 "\"/></application><bindings><binding protocol=\"http\" bindingInformation=\"*:80:\"/>"
+                 "</bindings></site>\n";
+        other += "<add name=\"module" + id + "\" type=\"x\"/>\n";
+    }
+    return "<configuration>\n<system.applicationHost>\n<applicationPools>\n" + pools +
+           "</applicationPools>\n<sites>\n" + sites +
+           "</sites>\n</system.applicationHost>\n"
+           "<system.webServer><modules>\n" +
+           other + "</modules></system.webServer>\n</configuration>\n";
+}
+
+bool ParseText(const std::string& text, MetabaseModel& model, std::string* error) {
+    return ApplicationHostConfig::Parse(
+        text, "C:\\cfg\\applicationHost.config", {}, model, error,
+        [](std::string_view value) { return std::optional<std::string>(value); });
+}
+
+TEST(ApplicationHostConfig, ALargeFileIsReadWithinAFewTimesItsSize) {
+    // Sites and pools, and a file that is all sections not read: what is kept is what the model needs.
+    std::string filler = "<configuration>";
+    while (filler.size() < (1u << 20))
+        filler += "<a/>";
+    filler += "</configuration>";
+    const std::pair<std::string, std::size_t> cases[] = {{GeneratedServer(2u << 20), 10}, {filler, 1}};
+    for (const auto& [text, times] : cases) {
+        MetabaseModel model;
+        std::string error;
+        std::size_t peak = 0;
+        {
+            const AllocationBudget unlimited(std::size_t{1} << 40);
+            EXPECT_TRUE(ParseText(text, model, &error)) << error;
+            peak = AllocationBudget::Peak();
+        }
+        EXPECT_LE(peak, times * text.size()) << text.substr(0, 40);
+    }
+}
+
+TEST(ApplicationHostConfig, RunningOutOfMemoryIsAFailedReadThatLeavesTheModel) {
+    const std::string text = GeneratedServer(256u << 10);
+    for (const std::size_t budget : {std::size_t{4096}, std::size_t{64} << 10, std::size_t{1} << 20}) {
+        MetabaseModel model;
+        model.AddKey(u"/Before");
+        std::string error;
+        bool read = true;
+        {
+            const AllocationBudget limit(budget);
+            read = ParseText(text, model, &error);
+        }
+        EXPECT_FALSE(read) << budget;
+        EXPECT_EQ(error, "C:\\cfg\\applicationHost.config:1:1: not enough memory to read the file") << budget;
+        EXPECT_EQ(model.NodeCount(), 2u) << budget;
+    }
+    MetabaseModel model;
+    std::string error;
+    ASSERT_TRUE(ParseText(text, model, &error)) << error;
+    EXPECT_TRUE(model.Find(u"/LM/W3SVC/1/ROOT"));
+    EXPECT_EQ(AllText(model).find(u"secret"), std::u16string::npos);
 }
 
 } // namespace

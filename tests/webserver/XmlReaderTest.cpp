@@ -1,9 +1,12 @@
 #include "webserver/XmlReader.h"
+#include "AllocationBudget.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace qv::test {
 namespace {
@@ -71,6 +74,7 @@ TEST(XmlReader, MalformedDocumentsAreRefusedWithTheFirstErrorsLineAndColumn) {
         {"<a></a x>", "1:8: '>' was expected to end </a"},
         {"<a b", "1:5: '=' was expected after b"},
         {"<a b=\"1\" ", "1:10: the file ends inside the tag <a>"},
+        {"<a>\n\x80<b x/>", "2:5: '=' was expected after x"}, // a stray continuation byte is no character
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(Error(text), expected) << text;
@@ -97,6 +101,88 @@ TEST(XmlReader, NestingIsBoundedWithoutRecursionAndFilteredAttributesAreLeftOut)
     ASSERT_EQ(root->children.size(), 1u);
     EXPECT_EQ(root->children[0].attributes.size(), 1u);
     EXPECT_EQ(root->children[0].Attribute("password"), nullptr);
+}
+
+// "name(children)" of a tree, for comparing whole trees at a glance.
+std::string Shape(const XmlElement& element) {
+    std::string shape = element.name;
+    if (element.children.empty())
+        return shape;
+    shape += "(";
+    for (const XmlElement& child : element.children)
+        shape += Shape(child);
+    return shape + ")";
+}
+
+TEST(XmlReader, ElementsLeftOutAreReadAndCheckedButNotKept) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> kept; // "parent>child"
+        const char* expected;          // the tree's shape, or the error
+    };
+    const Case cases[] = {
+        // Inside an element left out, nothing is kept, whatever its name.
+        {"<r><a><b/><z/></a><z><a><b/></a></z><c/></r>", {"r>a", "a>b", "r>c"}, "r(a(b)c)"},
+        {"<r><z/><z></z></r>", {}, "r"},
+        // The errors of a part left out are those of the whole document.
+        {"<r><z>\n<y></z></r>", {}, "2:4: </z> where </y> of line 2 was expected"},
+        {"<r><z><y a=\"1\" a=\"2\"/></z></r>", {}, "1:16: a appears twice in <y>"},
+        {"<r><z>", {}, "1:7: the file ends inside <z> of line 1"},
+        {"<r><z a=\"&bad;\"/></r>", {}, "1:10: unknown entity &bad;"},
+    };
+    for (const Case& c : cases) {
+        const auto keep = [&](std::string_view parent, std::string_view element) {
+            const std::string pair = std::string(parent) + ">" + std::string(element);
+            return std::find(c.kept.begin(), c.kept.end(), pair) != c.kept.end();
+        };
+        XmlError error;
+        const std::optional<XmlElement> root = XmlReader::Parse(c.text, &error, {}, keep);
+        const std::string got =
+            root ? Shape(*root)
+                 : std::to_string(error.line) + ":" + std::to_string(error.column) + ": " + error.what;
+        EXPECT_EQ(got, c.expected) << c.text;
+    }
+
+    // Left out or not, nesting counts to the same bound.
+    std::string deep;
+    for (std::size_t i = 0; i <= XmlReader::kMaxDepth; ++i)
+        deep += "<e>";
+    XmlError error;
+    EXPECT_FALSE(
+        XmlReader::Parse(deep, &error, {}, [](std::string_view, std::string_view) { return false; }));
+    EXPECT_EQ(error.what, "elements are nested too deeply");
+}
+
+TEST(XmlReader, AnElementOfVeryManyAttributesIsReadInOnePass) {
+    std::string text = "<r";
+    for (int i = 0; i < 100000; ++i)
+        text += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    const std::optional<XmlElement> root = XmlReader::Parse(text + "/>", nullptr);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->attributes.size(), 100000u);
+    EXPECT_EQ(*root->Attribute("a99999"), "99999");
+    const std::size_t again = text.size() + 2;
+    EXPECT_EQ(Error(text + " a500=\"\"/>"), "1:" + std::to_string(again) + ": a500 appears twice in <r>");
+}
+
+TEST(XmlReader, RunningOutOfMemoryIsAnErrorOfTheDocument) {
+    std::string text = "<r>";
+    for (int i = 0; i < 20000; ++i)
+        text += "<element name=\"" + std::to_string(i) + "\"/>";
+    text += "</r>";
+    for (const std::size_t budget : {std::size_t{4096}, std::size_t{64} << 10, std::size_t{1} << 20}) {
+        XmlError error;
+        std::optional<XmlElement> root;
+        {
+            const AllocationBudget limit(budget);
+            root = XmlReader::Parse(text, &error);
+        }
+        EXPECT_FALSE(root) << budget;
+        EXPECT_EQ(std::to_string(error.line) + ":" + std::to_string(error.column) + ": " + error.what,
+                  "1:1: not enough memory to read the file")
+            << budget;
+    }
+    EXPECT_EQ(Error(text), "ok");
 }
 
 } // namespace
