@@ -33,38 +33,7 @@ LogTextMode LogText::SystemMode() {
 }
 
 bool LogText::IsUtf8(std::string_view bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const unsigned char* const end = p + bytes.size();
-    while (p < end) {
-        const unsigned char lead = *p;
-        if (lead < 0x80) {
-            ++p;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t minimum = 0;
-        char32_t code = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2, minimum = 0x80, code = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3, minimum = 0x800, code = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4, minimum = 0x10000, code = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (static_cast<std::size_t>(end - p) < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((p[k] & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (p[k] & 0x3F);
-        }
-        if (code < minimum || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
-            return false;
-        p += length;
-    }
-    return true;
+    return Utf8::IsValid(bytes);
 }
 
 bool LogText::Decodes(std::string_view line, LogTextMode mode) {
@@ -95,20 +64,7 @@ std::string LogText::Narrow(std::string_view field, bool decode) {
 std::string LogText::Utf8(std::string_view field, bool decode, LogTextMode mode) {
     if (mode == LogTextMode::Utf8OrWindows1252 || IsAscii(field))
         return Narrow(field, decode);
-    std::string out;
-    const std::u16string wide = TextCodec::ToUtf16(field);
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        char32_t code = wide[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
-            ++i;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
-        Utf8::Append(out, code);
-    }
-    return out;
+    return qv::Utf8::FromUtf16(TextCodec::ToUtf16(field));
 }
 
 } // namespace qv

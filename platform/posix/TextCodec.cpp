@@ -24,44 +24,15 @@ std::size_t SequenceLength(unsigned char lead) {
     return 0;
 }
 
-// Decodes one character at text[i]; a malformed sequence gives U+FFFD and consumes one byte.
-char32_t Decode(std::string_view text, std::size_t& i) {
-    auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = SequenceLength(lead);
-    if (length == 1) {
-        ++i;
-        return lead;
-    }
-    if (length == 0 || i + length > text.size()) {
-        ++i;
-        return kReplacement;
-    }
-    char32_t code = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        auto byte = static_cast<unsigned char>(text[i + k]);
-        if (!IsContinuation(byte)) {
-            ++i;
-            return kReplacement;
-        }
-        code = (code << 6) | (byte & 0x3F);
-    }
-    // Overlong forms, surrogates and code points past U+10FFFF are not characters.
-    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kMinimum[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-        ++i;
-        return kReplacement;
-    }
-    i += length;
-    return code;
-}
-
 } // namespace
 
 std::u16string TextCodec::ToUtf16(std::string_view narrow) {
     std::u16string wide;
     wide.reserve(narrow.size());
     for (std::size_t i = 0; i < narrow.size();) {
-        char32_t code = Decode(narrow, i);
+        char32_t code = Utf8::Next(narrow, i);
+        if (code == Utf8::kInvalid)
+            code = kReplacement; // one byte at a time
         if (code >= 0x10000) {
             code -= 0x10000;
             wide += static_cast<char16_t>(0xD800 + (code >> 10));
@@ -78,20 +49,7 @@ std::u16string TextCodec::Utf8ToUtf16(std::string_view utf8) {
 }
 
 std::string TextCodec::FromUtf16(std::u16string_view wide) {
-    std::string narrow;
-    narrow.reserve(wide.size());
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        char32_t code = wide[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
-            ++i;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = kReplacement; // a lone surrogate
-        }
-        Utf8::Append(narrow, code);
-    }
-    return narrow;
+    return Utf8::FromUtf16(wide);
 }
 
 std::string TextCodec::Cut(std::string_view text, std::size_t maxBytes) {
