@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -71,6 +72,21 @@ inline void LoadSites(SettingsStore& store, const std::shared_ptr<const Metabase
     connection.Attach(std::make_unique<ModelAdminBase>(server));
     if (!store.LoadAllSites(connection) || store.Sites().size() != kSites)
         std::abort();
+}
+
+// The installation's templates (a few error files and the rules file) and a permission tool to find, as a
+// deployment copies and starts them.
+inline void WriteDeploymentFiles(const BenchMachine& machine) {
+    const auto write = [](const std::filesystem::path& path, const std::string& content) {
+        std::filesystem::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+    };
+    const std::filesystem::path templates = std::filesystem::path(machine.Install()) / "Templates";
+    write(templates / "404.htm", std::string(2048, 'p'));
+    write(templates / "404.gif", std::string(1024, 'g'));
+    write(templates / "500.htm", std::string(2048, 'p'));
+    write(templates / "rules.qv", "# rules\n/old\t/new\n");
+    write(std::filesystem::path(machine.Install()) / "setacl", "");
 }
 
 inline double PeakResidentMB() {

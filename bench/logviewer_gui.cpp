@@ -31,6 +31,14 @@ namespace {
 
 constexpr std::uint64_t kFileBytes = 1ull << 30;
 
+// Waits at most a minute for what the window has in flight.
+void Settle(const qv::ViewerDialog& dialog) {
+    QElapsedTimer waited;
+    waited.start();
+    while (dialog.Busy() && waited.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
 // A tick every 10 ms on the window's thread: the longest gap between ticks is the longest the window went
 // unanswered. On a machine whose cores are shared that gap holds the time the thread waited for a core, so
 // the thread's own CPU time between ticks is kept too: how long the window itself was busy.
@@ -93,13 +101,6 @@ void BM_FirstRowsOfOneGigabyte(benchmark::State& state) {
     auto* list = static_cast<QTableView*>(dialog.Control(qv::kControlLogList));
     PaintCounter painted;
     list->viewport()->installEventFilter(&painted);
-    // Waits at most a minute for what is in flight.
-    const auto settle = [&] {
-        QElapsedTimer waited;
-        waited.start();
-        while (dialog.Busy() && waited.elapsed() < 60000)
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
-    };
     if (files->count() != 2) {
         state.SkipWithError("the benchmark logs are not listed");
         return;
@@ -111,7 +112,7 @@ void BM_FirstRowsOfOneGigabyte(benchmark::State& state) {
     double longestBusy = 0;
     for (auto _ : state) {
         files->setCurrentIndex(0);
-        settle();
+        Settle(dialog);
         QApplication::processEvents();
 
         // A tick every 10 ms: the gaps between ticks are how long the window went unanswered.
@@ -125,7 +126,7 @@ void BM_FirstRowsOfOneGigabyte(benchmark::State& state) {
         while ((dialog.Model()->rowCount() == 0 || painted.paints == paintsBefore) && clock.elapsed() < 60000)
             QApplication::processEvents(QEventLoop::AllEvents, 5);
         const double first = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-        settle();
+        Settle(dialog);
         const double all = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         stall.Stop();
 
@@ -155,13 +156,7 @@ void BM_FindOnOneGigabyte(benchmark::State& state) {
     qv::ViewerDialog dialog({{1, "Bench Site", dir}}, 1);
     dialog.show();
     auto* find = dialog.findChild<QLineEdit*>(QStringLiteral("editFind"));
-    const auto settle = [&] {
-        QElapsedTimer waited;
-        waited.start();
-        while (dialog.Busy() && waited.elapsed() < 60000)
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
-    };
-    settle();
+    Settle(dialog);
 
     qint64 longestStall = 0;
     double longestBusy = 0;
@@ -173,11 +168,11 @@ void BM_FindOnOneGigabyte(benchmark::State& state) {
         QElapsedTimer clock;
         clock.start();
         find->setText(QStringLiteral("ridgeline-42"));
-        settle();
+        Settle(dialog);
         const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         shown = dialog.Model()->ShownRows();
         find->clear();
-        settle();
+        Settle(dialog);
         QApplication::processEvents();
         stall.Stop();
         state.SetIterationTime(seconds);
@@ -205,13 +200,7 @@ void BM_FiltersOnOneGigabyte(benchmark::State& state) {
     auto* type = dialog.findChild<QComboBox*>(QStringLiteral("comboType"));
     auto* from = dialog.findChild<QTimeEdit*>(QStringLiteral("timeFrom"));
     auto* to = dialog.findChild<QTimeEdit*>(QStringLiteral("timeTo"));
-    const auto settle = [&] {
-        QElapsedTimer waited;
-        waited.start();
-        while (dialog.Busy() && waited.elapsed() < 60000)
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
-    };
-    settle();
+    Settle(dialog);
     const int statics = type->findText(QStringLiteral("Quorvane File / Static"));
     if (statics < 0) {
         state.SkipWithError("the types of the file are not listed");
@@ -236,7 +225,7 @@ void BM_FiltersOnOneGigabyte(benchmark::State& state) {
             to->setTime(QTime(14, 59));
         }
         find->setText(QStringLiteral("ridgeline"));
-        settle();
+        Settle(dialog);
         const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         shown = dialog.Model()->ShownRows();
         {
@@ -248,7 +237,7 @@ void BM_FiltersOnOneGigabyte(benchmark::State& state) {
             to->setTime(QTime(23, 59));
         }
         find->clear();
-        settle();
+        Settle(dialog);
         QApplication::processEvents();
         stall.Stop();
         state.SetIterationTime(seconds);
@@ -284,13 +273,7 @@ void BM_FollowHundredThousandRowsASecond(benchmark::State& state) {
     auto* list = static_cast<QTableView*>(dialog.Control(qv::kControlLogList));
     if (withFind)
         find->setText(QStringLiteral("ridgeline"));
-    const auto settle = [&] {
-        QElapsedTimer waited;
-        waited.start();
-        while (dialog.Busy() && waited.elapsed() < 60000)
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
-    };
-    settle();
+    Settle(dialog);
 
     qint64 longestStall = 0;
     double longestBusy = 0;
@@ -336,7 +319,7 @@ void BM_FollowHundredThousandRowsASecond(benchmark::State& state) {
             QApplication::processEvents(QEventLoop::AllEvents, 5);
         const double lag = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         writer.join();
-        settle();
+        Settle(dialog);
         stall.Stop();
         state.SetIterationTime(lag);
         catchUp += lag;

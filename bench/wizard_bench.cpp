@@ -10,7 +10,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -18,13 +17,9 @@ namespace {
 using qv::bench::BenchMachine;
 using qv::bench::MakeServer;
 using qv::bench::PeakResidentMB;
+using qv::bench::WriteDeploymentFiles;
 
 constexpr int kWizardSites = 1000;
-
-void WriteFile(const std::filesystem::path& path, const std::string& content) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 // A server whose sites have empty roots below folder.
 std::shared_ptr<const qv::MetabaseModel> ServerWithRoots(const BenchMachine& machine,
@@ -44,12 +39,7 @@ void Deploy(const BenchMachine& machine, const std::shared_ptr<const qv::Metabas
 
 void UnattendedDeployment(benchmark::State& state) {
     BenchMachine machine;
-    const std::filesystem::path templates = std::filesystem::path(machine.Install()) / "Templates";
-    WriteFile(templates / "404.htm", std::string(2048, 'p'));
-    WriteFile(templates / "404.gif", std::string(1024, 'g'));
-    WriteFile(templates / "500.htm", std::string(2048, 'p'));
-    WriteFile(templates / "rules.qv", "# rules\n/old\t/new\n");
-    WriteFile(std::filesystem::path(machine.Install()) / "setacl", "");
+    WriteDeploymentFiles(machine);
     std::size_t grants = 0;
     qv::SetPermissionToolStarter([&grants](const std::string&) {
         ++grants;

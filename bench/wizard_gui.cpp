@@ -19,20 +19,15 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 
 namespace {
 
 using qv::bench::BenchMachine;
 using qv::bench::MakeServer;
 using qv::bench::PeakResidentMB;
+using qv::bench::WriteDeploymentFiles;
 
 constexpr int kWizardSites = 1000;
-
-void WriteFile(const std::filesystem::path& path, const std::string& content) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
-}
 
 void Press(qv::WizardFrame& frame, int button) {
     frame.CurrentPage()->Button(button)->click();
@@ -40,12 +35,7 @@ void Press(qv::WizardFrame& frame, int button) {
 
 void WindowedDeployment(benchmark::State& state) {
     BenchMachine machine;
-    const std::filesystem::path templates = std::filesystem::path(machine.Install()) / "Templates";
-    WriteFile(templates / "404.htm", std::string(2048, 'p'));
-    WriteFile(templates / "404.gif", std::string(1024, 'g'));
-    WriteFile(templates / "500.htm", std::string(2048, 'p'));
-    WriteFile(templates / "rules.qv", "# rules\n/old\t/new\n");
-    WriteFile(std::filesystem::path(machine.Install()) / "setacl", "");
+    WriteDeploymentFiles(machine);
     qv::SetPermissionToolStarter([](const std::string&) { return true; });
 
     double longestGap = 0;
