@@ -100,11 +100,7 @@ bool SettingsStore::LoadAllSites() {
 
 bool SettingsStore::LoadAllSites(MetabaseConnection& connection) {
     ReleaseAllSites();
-    std::size_t counted = 0;
-    EnumerateSiteIds(connection, [&counted](std::uint32_t) {
-        ++counted;
-        return true;
-    });
+    const std::size_t counted = CountSiteIds(connection);
     if (counted == 0)
         return false;
 

@@ -5,7 +5,8 @@
 
 namespace qv {
 
-void EnumerateSiteIds(const MetabaseConnection& connection, const std::function<bool(std::uint32_t)>& visitor) {
+void EnumerateSiteIds(const MetabaseConnection& connection,
+                      const std::function<bool(std::uint32_t)>& visitor) {
     // No bound but the metabase's own end: a failed index ends the walk as the end does.
     for (std::uint32_t index = 0;; ++index) {
         const std::optional<std::string> name = EnumSiteKey(connection, index);
@@ -15,6 +16,15 @@ void EnumerateSiteIds(const MetabaseConnection& connection, const std::function<
         if (siteId != 0 && !visitor(siteId))
             return;
     }
+}
+
+std::size_t CountSiteIds(const MetabaseConnection& connection) {
+    std::size_t counted = 0;
+    EnumerateSiteIds(connection, [&counted](std::uint32_t) {
+        ++counted;
+        return true;
+    });
+    return counted;
 }
 
 std::uint32_t SiteIdFromKeyName(std::string_view name) {

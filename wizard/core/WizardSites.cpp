@@ -25,12 +25,8 @@ bool WizardSites::Load() {
 bool WizardSites::Load(MetabaseConnection& connection) {
     m_records.clear();
     m_capacity = 0;
-    // EnumerateSiteIds visits only names that read as a site number other than 0.
-    std::size_t counted = 0;
-    EnumerateSiteIds(connection, [&counted](std::uint32_t) {
-        ++counted;
-        return true;
-    });
+    // The walk visits only names that read as a site number other than 0.
+    const std::size_t counted = CountSiteIds(connection);
     if (counted == 0)
         return false;
 
