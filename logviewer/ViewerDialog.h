@@ -4,7 +4,7 @@
 // columns or one), the event type and the hours narrow the rows, and Export writes the shown rows as CSV.
 // Above the list a histogram shows the file's rows per hour; the newest file is followed as the handler
 // writes it. Selected rows copy as tab-separated text; an empty list says why it is empty.
-#include "logviewer/ViewerWindowLayout.h"
+#include "logviewer/core/ViewerWindowLayout.h"
 #include "logviewer/core/ViewerSelection.h"
 #include "logviewer/core/ViewerSite.h"
 #include "logviewer/parse/LogEventKind.h"

@@ -1,6 +1,6 @@
 #include "ViewerWindowLayout.h"
 
-#include "logviewer/core/ViewerLayout.h"
+#include "ViewerLayout.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // histogram, then the filter row (the find box, its column scope, the event type and the hours; two rows
 // when the window is narrow), then the list down to 40 pixels above the bottom edge, where OK stays centred
 // 30 pixels above it, the count (or the progress bar) left of OK and Export at the right.
-#include "logviewer/core/ViewerRect.h"
+#include "ViewerRect.h"
 
 namespace qv {
 
