@@ -18,17 +18,7 @@ deb=$(ls "$root"/build/release/quorvane_*.deb)
 dpkg-deb -I "$deb" | sed -n '/Package:/p;/Version:/p;/Depends:/p'
 echo "$(dpkg-deb -c "$deb" | wc -l) entries in $(basename "$deb")"
 
-failures=0
-check() { # check <what> <command...>
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok   $what"
-    else
-        echo "FAIL $what"
-        failures=$((failures + 1))
-    fi
-}
+source "$root/scripts/checks.sh"
 has() { grep -qF -- "$1" <<<"$2"; }
 lacks() { ! grep -qF -- "$1" <<<"$2"; }
 

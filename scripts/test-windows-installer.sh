@@ -20,17 +20,7 @@ rm -rf "$WINEPREFIX"
 wineboot --init >/dev/null 2>&1 || { echo "wineboot could not make a prefix in $WINEPREFIX" >&2; exit 1; }
 wineserver -w
 
-failures=0
-check() { # check <what> <command...>
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok   $what"
-    else
-        echo "FAIL $what"
-        failures=$((failures + 1))
-    fi
-}
+source "$root/scripts/checks.sh"
 # Wine's console output ends its lines with CR LF.
 reg_query() { wine "$@" 2>/dev/null | tr -d '\r'; }
 has() { grep -qF -- "$1" <<<"$2"; }
